@@ -1,0 +1,10 @@
+find_package(GTest REQUIRED)
+
+file(GLOB support_sources CONFIGURE_DEPENDS tests/support/*.cpp)
+file(GLOB native_test_sources CONFIGURE_DEPENDS tests/native/*.cpp)
+add_executable(native_tests ${native_test_sources} ${support_sources})
+target_include_directories(native_tests PRIVATE tests src)
+# The core and its seam implementations refer to each other, so the linker resolves them as a group.
+target_link_libraries(native_tests PRIVATE
+  "$<LINK_GROUP:RESCAN,spindra_core,spindra_sim>" GTest::gtest_main)
+add_test(NAME native_tests COMMAND native_tests)

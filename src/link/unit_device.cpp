@@ -1,0 +1,59 @@
+#include "link/unit_device.h"
+
+#include <vector>
+
+#include "link/unit_identity.h"
+
+UnitDevice unitDevice;
+
+namespace {
+
+std::uint32_t littleEndian32(const std::uint8_t* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+         (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+bool isUnit(std::uint16_t vendorId, std::uint16_t productId) {
+  return vendorId == kUnitVendorId && (productId == kRoundelProductId || productId == kDockBoxProductId);
+}
+
+}  // namespace
+
+std::uint16_t UnitDevice::escFirmwareVersion() const {
+  return static_cast<std::uint16_t>(escInfo[4] | (escInfo[5] << 8));
+}
+
+void UnitDevice::setEscFirmwareVersion(std::uint16_t version) {
+  escInfo[4] = static_cast<std::uint8_t>(version);
+  escInfo[5] = static_cast<std::uint8_t>(version >> 8);
+}
+
+std::uint32_t UnitDevice::escTypeCode() const { return littleEndian32(&escLoaderInfo[0]); }
+
+std::uint32_t UnitDevice::escLoaderVersion() const { return littleEndian32(&escLoaderInfo[4]); }
+
+void resetDevice() {
+  if (unitDevice.isOpen()) hid::closeInterface(unitDevice.handle);
+  unitDevice = UnitDevice{};
+}
+
+std::int32_t discoverUnit() {
+  resetDevice();
+  std::vector<std::wstring> paths;
+  if (!hid::listInterfaces(paths)) return -1;
+
+  for (const std::wstring& path : paths) {
+    hid::Handle handle = hid::openInterface(path);
+    if (handle == hid::kInvalidHandle) continue;
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    if (hid::readAttributes(handle, vendorId, productId) && isUnit(vendorId, productId)) {
+      unitDevice.productId = productId;
+      unitDevice.handle = handle;
+      unitDevice.devicePath = path;
+      return identifyUnit();
+    }
+    hid::closeInterface(handle);
+  }
+  return kNoMatchingDevice;
+}

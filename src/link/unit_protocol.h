@@ -1,0 +1,79 @@
+#pragma once
+// Report layout, commands and the request/reply exchange with the programming unit.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// 0 success, -1 no unit open or argument out of range, -2 report not written,
+// -3 reply not read, anything else an error code reported by the unit.
+using ExchangeResult = std::int32_t;
+constexpr ExchangeResult kNoUnitOpen = -1;
+constexpr ExchangeResult kReportNotWritten = -2;
+constexpr ExchangeResult kReplyNotRead = -3;
+
+enum class UnitCommand : std::uint8_t {
+  QueryState = 0x08,
+  ReadUnitMemory = 0x0A,
+  SetSystemLock = 0x0B,
+  WriteBlock = 0x1B,
+  ReadEscInfo = 0x1D,
+  EraseFirmware = 0x1E,
+  SetWriteAddress = 0x1F,
+  SetWriteProtection = 0x20,
+  ReadEscLoaderInfo = 0x22,
+};
+
+constexpr std::uint8_t kOutputReportId = 1;
+constexpr std::uint8_t kInputReportId = 2;
+constexpr std::uint8_t kErrorStatus = 0xFF;
+constexpr std::size_t kReportBufferSize = 60;
+constexpr std::uint32_t kConfirmationCode = 0x5A17C3E9;
+constexpr std::uint32_t kUnitMemoryAddress = 0x0801FC00;
+constexpr std::uint8_t kUnitMemoryReadLength = 12;
+constexpr std::uint32_t kEscInfoLength = 32;
+constexpr std::uint32_t kEraseWaitMs = 1000;
+constexpr unsigned kMaxBlockWords = 14;  // 56 data bytes, bytes 4 to 59
+
+// One report buffer, never smaller than kReportBufferSize. Bytes nobody set are zero,
+// and reads past the end give zero, so a short report can never expose other memory.
+class Report {
+ public:
+  explicit Report(std::size_t size = kReportBufferSize);
+
+  std::uint8_t u8(std::size_t offset) const;
+  std::uint16_t u16(std::size_t offset) const;  // little-endian
+  std::uint32_t u32(std::size_t offset) const;  // little-endian
+  void put8(std::size_t offset, std::uint8_t value);
+  void put32(std::size_t offset, std::uint32_t value);
+  void copyOut(std::size_t offset, std::uint8_t* destination, std::size_t length) const;
+  void copyIn(std::size_t offset, const std::uint8_t* source, std::size_t length);
+
+  std::uint8_t* data() { return bytes_.data(); }
+  const std::uint8_t* data() const { return bytes_.data(); }
+  std::size_t size() const { return bytes_.size(); }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+// Requests of the command table. Bytes the table leaves unset are zero.
+Report queryStateRequest();
+Report readUnitMemoryRequest();
+Report setSystemLockRequest(bool lock);
+Report writeBlockRequest(const std::uint8_t* block, unsigned words);
+Report readEscInfoRequest();
+Report eraseFirmwareRequest();
+Report setWriteAddressRequest();
+Report setWriteProtectionRequest(bool protect);
+Report readEscLoaderInfoRequest();
+
+// Writes the request as one output report and reads one input report into reply,
+// pausing readDelayMs in between.
+ExchangeResult exchange(const Report& request, Report& reply, std::uint32_t readDelayMs = 0);
+
+// Error report (status 0xFF): its 32-bit code; any other reply: success.
+ExchangeResult standardStatus(const Report& reply);
+
+ExchangeResult eraseFirmware();
+// block holds at least 4 * words bytes; more than kMaxBlockWords words is refused.
+ExchangeResult writeBlock(const std::uint8_t* block, unsigned words);

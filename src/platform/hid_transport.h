@@ -1,0 +1,34 @@
+#pragma once
+// The HID transport seam: one implementation per platform, chosen at link time.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace hid {
+
+using Handle = std::intptr_t;
+constexpr Handle kInvalidHandle = -1;  // all bits set, as the platform's invalid handle
+
+// Paths of the present HID interfaces in the platform's stable enumeration order.
+// False when the set of interfaces cannot be obtained at all.
+bool listInterfaces(std::vector<std::wstring>& paths);
+
+// Opens an interface for synchronous reading and writing, shared; kInvalidHandle on failure.
+Handle openInterface(const std::wstring& path);
+
+bool readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& productId);
+
+// The capabilities' output and input report byte lengths, report id included.
+bool readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength);
+
+// Writes one whole output report / reads the next whole input report, both blocking.
+bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length);
+bool readReport(Handle handle, std::uint8_t* bytes, std::size_t length);
+
+void closeInterface(Handle handle);
+
+// The platform's error code of the last failed call on this thread.
+std::uint32_t lastError();
+
+}  // namespace hid
