@@ -1,0 +1,8 @@
+# Windows programs: the product, the simulated-unit build, and the tests that run them
+# under Wine. Each piece lives in its own file.
+add_compile_options(-municode)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+include(cmake/windows_platform.cmake OPTIONAL)   # platform adapters and the programs
+include(cmake/windows_resources.cmake OPTIONAL)  # catalogue, dialogs, artwork, image
+include(cmake/wine_tests.cmake OPTIONAL)         # tests that run the programs under Wine

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+#include "link/unit_protocol.h"
+#include "platform/system.h"
+
+constexpr std::uint32_t kBlockBytes = 48;
+constexpr std::uint32_t kCommandPauseMs = 20;
+
+struct TransferResult {
+  ExchangeResult result = 0;
+  std::uint32_t systemError = 0;
+};
+
+// Streams the image in 48-byte blocks behind a progress window.
+TransferResult transferImage(const sys::FirmwareImage& image);

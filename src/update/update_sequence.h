@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+constexpr std::uint16_t kImageVersion = 0x0305;
+constexpr std::int32_t kStepNotConfirmed = 1627;
+constexpr std::uint32_t kEraseSettleMs = 4000;
+
+// What the Update button does: confirm, write the image, report the outcome.
+void runUpdate();
+
+// Gives the unit up and tells the user: text, and the code line unless code is -1.
+void reportFailure(const std::wstring& text, const std::wstring& caption, std::int32_t code,
+                   std::uint32_t systemError);
