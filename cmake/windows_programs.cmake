@@ -3,6 +3,6 @@
 add_compile_options(-municode)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-include(cmake/windows_platform.cmake OPTIONAL)   # platform adapters and the programs
+include(cmake/wine_tests.cmake OPTIONAL)         # GoogleTest for Windows, running tests under Wine
 include(cmake/windows_resources.cmake OPTIONAL)  # catalogue, dialogs, artwork, image
-include(cmake/wine_tests.cmake OPTIONAL)         # tests that run the programs under Wine
+include(cmake/windows_platform.cmake OPTIONAL)   # platform adapters and the programs
