@@ -1,0 +1,32 @@
+#pragma once
+// The file of recorded exchanges: one JSON object a line. The first line names the
+// format; every further line is one call of the HID transport with its arguments, its
+// results and the transport's last error right after it, stamped with the
+// milliseconds since recording began.
+//
+//   {"ms":0,"op":"begin","format":"spindra-exchanges","version":1}
+//   {"ms":0,"op":"list","ok":true,"paths":["/dev/hidraw0"],"error":0}
+//   {"ms":1,"op":"open","path":"/dev/hidraw0","handle":3,"error":0}
+//   {"ms":1,"op":"attributes","handle":3,"ok":true,"vendor":8632,"product":1,"error":0}
+//   {"ms":1,"op":"lengths","handle":3,"ok":true,"output":60,"input":60,"error":0}
+//   {"ms":2,"op":"write","handle":3,"ok":true,"data":"010800...","error":0}
+//   {"ms":3,"op":"read","handle":3,"length":60,"ok":true,"data":"020800...","error":0}
+//   {"ms":9,"op":"close","handle":3}
+//
+// A read that failed has no data.
+
+namespace exchangefile {
+
+constexpr const char* kFormat = "spindra-exchanges";
+constexpr int kVersion = 1;
+
+constexpr const char* kBegin = "begin";
+constexpr const char* kList = "list";
+constexpr const char* kOpen = "open";
+constexpr const char* kAttributes = "attributes";
+constexpr const char* kLengths = "lengths";
+constexpr const char* kWrite = "write";
+constexpr const char* kRead = "read";
+constexpr const char* kClose = "close";
+
+}  // namespace exchangefile

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sstream>
+
+#include "link/unit_protocol.h"
+#include "platform/linux/exchange_record.h"
+#include "platform/linux/exchange_replay.h"
+#include "platform/linux/hex_text.h"
+#include "platform/linux/json_line.h"
+#include "support/fixture.h"
+#include "temp_dir.h"
+
+namespace {
+
+// In this binary the hid:: seam is the simulated unit.
+const hidio::Transport kSimulatedUnit{hid::listInterfaces, hid::openInterface, hid::readAttributes,
+                                      hid::readReportLengths, hid::writeReport, hid::readReport,
+                                      hid::closeInterface, hid::lastError};
+
+std::vector<Report> identityRequests() {
+  return {queryStateRequest(), readEscInfoRequest(), readEscLoaderInfoRequest()};
+}
+
+std::string hex(const Report& report, std::size_t length) { return hextext::fromBytes(report.data(), length); }
+
+// What the host does and is told while it identifies the first interface, one line per
+// call, failures with the transport's last error.
+std::vector<std::string> conversation(const hidio::Transport& t, const std::vector<Report>& requests) {
+  std::vector<std::string> seen;
+  auto outcome = [&](const std::string& what, bool ok) {
+    seen.push_back(what + (ok ? "" : " failed, error " + std::to_string(t.lastError())));
+  };
+  std::vector<std::wstring> paths;
+  outcome("list", t.listInterfaces(paths) && !paths.empty());
+  if (paths.empty()) return seen;
+  const hid::Handle handle = t.openInterface(paths[0]);
+  outcome("open", handle != hid::kInvalidHandle);
+  std::uint16_t vendor = 0, product = 0;
+  std::uint32_t output = 0, input = 0;
+  outcome("ids", t.readAttributes(handle, vendor, product));
+  outcome("lengths", t.readReportLengths(handle, output, input));
+  seen.push_back(std::to_string(vendor) + ":" + std::to_string(product) + " " + std::to_string(output) + "/" +
+                 std::to_string(input));
+  for (const Report& request : requests) {
+    outcome("write " + hex(request, output), t.writeReport(handle, request.data(), output));
+    Report reply(input);
+    const bool read = t.readReport(handle, reply.data(), input);
+    outcome("read " + (read ? hex(reply, input) : ""), read);
+  }
+  t.closeInterface(handle);
+  return seen;
+}
+
+class ExchangeRecordTest : public UpdaterTest {
+ protected:
+  std::vector<std::string> recordIdentity() {
+    EXPECT_TRUE(record::start(file, kSimulatedUnit));
+    std::vector<std::string> seen = conversation(record::transport(), identityRequests());
+    EXPECT_TRUE(record::finish());
+    sim::resetBus();  // from here on, nothing but the file can answer
+    return seen;
+  }
+
+  void loadReplay() {
+    std::string error;
+    ASSERT_TRUE(replay::load(file, error)) << error;
+  }
+
+  TempDir dir;
+  std::string file = dir.path("exchanges.jsonl");
+};
+
+TEST_F(ExchangeRecordTest, ARecordedIdentityQueryReplaysByteForByte) {
+  sim::addUnit();
+  const std::vector<std::string> recorded = recordIdentity();
+  ASSERT_EQ(recorded.size(), 11u);
+  EXPECT_EQ(recorded[4], "8632:1 60/60");
+  EXPECT_EQ(recorded[10].substr(0, 29), "read 022200003c401f1102010000") << "type code and loader version";
+
+  loadReplay();
+  EXPECT_EQ(conversation(replay::transport(), identityRequests()), recorded);
+  EXPECT_EQ(replay::mismatch(), "");
+}
+
+TEST_F(ExchangeRecordTest, EveryCallIsOneTimestampedJsonLine) {
+  sim::addUnit();
+  recordIdentity();
+  std::istringstream lines(dir.read("exchanges.jsonl"));
+  std::vector<std::string> ops;
+  std::int64_t lastMs = 0;
+  for (std::string line; std::getline(lines, line);) {
+    jsonl::Object object;
+    std::string error;
+    ASSERT_TRUE(jsonl::parseObject(line, object, error)) << error << ": " << line;
+    ASSERT_EQ(object["ms"].kind, jsonl::Value::Kind::Integer);
+    EXPECT_GE(object["ms"].integer, lastMs);
+    lastMs = object["ms"].integer;
+    ops.push_back(object["op"].text);
+  }
+  EXPECT_EQ(ops, (std::vector<std::string>{"begin", "list", "open", "attributes", "lengths", "write", "read", "write",
+                                           "read", "write", "read", "close"}));
+}
+
+TEST_F(ExchangeRecordTest, ADifferentRequestFailsAndNamesTheLineAndByte) {
+  sim::addUnit();
+  recordIdentity();
+  loadReplay();
+  const std::vector<std::string> seen =
+      conversation(replay::transport(), {queryStateRequest(), readUnitMemoryRequest(), readEscLoaderInfoRequest()});
+  ASSERT_EQ(seen.size(), 11u);
+  EXPECT_EQ(seen[7].substr(0, 10), "write 010a");
+  EXPECT_NE(seen[7].find("failed, error " + std::to_string(EPROTO)), std::string::npos);
+  EXPECT_NE(seen[10].find("failed"), std::string::npos) << "nothing is answered after a difference";
+  EXPECT_EQ(replay::mismatch().substr(0, 94),
+            "line 8: the report differs from the recording at byte 1 (recorded 0x1d, this run 0x0a); record");
+}
+
+TEST_F(ExchangeRecordTest, CallsOfAnotherKindOrPathOrLengthAreDifferencesToo) {
+  sim::addUnit();
+  recordIdentity();
+  const hidio::Transport& t = replay::transport();
+  std::vector<std::wstring> paths;
+  std::uint16_t vendor = 0, product = 0;
+  std::uint8_t buffer[64] = {};
+
+  loadReplay();
+  t.readAttributes(3, vendor, product);
+  EXPECT_EQ(replay::mismatch(), "line 2: the recording has list, this run calls attributes");
+
+  loadReplay();
+  t.listInterfaces(paths);
+  EXPECT_EQ(t.openInterface(L"/dev/hidraw9"), hid::kInvalidHandle);
+  EXPECT_EQ(replay::mismatch().substr(0, 37), "line 3: open of \"\\\\?\\HID#VID_21B8&PID");
+
+  loadReplay();
+  t.listInterfaces(paths);
+  const hid::Handle handle = t.openInterface(paths.at(0));
+  t.readAttributes(handle, vendor, product);
+  std::uint32_t output = 0, input = 0;
+  t.readReportLengths(handle, output, input);
+  EXPECT_FALSE(t.writeReport(handle, buffer, 64));
+  EXPECT_EQ(replay::mismatch(), "line 6: a report of 60 bytes recorded, this run writes 64 bytes");
+
+  loadReplay();
+  t.listInterfaces(paths);
+  t.openInterface(paths.at(0));
+  EXPECT_EQ(replay::mismatch(), "this run ended before line 4 (attributes); 9 recorded calls were not made");
+}
+
+TEST_F(ExchangeRecordTest, FailuresAndTheirErrorCodesReplayToo) {
+  sim::addUnit();
+  sim::setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 2));
+  const std::vector<std::string> recorded = recordIdentity();
+  EXPECT_EQ(recorded[8], "read  failed, error " + std::to_string(sim::kErrorGeneralFailure));
+
+  loadReplay();
+  EXPECT_EQ(conversation(replay::transport(), identityRequests()), recorded);
+  EXPECT_EQ(replay::mismatch(), "");
+}
+
+TEST_F(ExchangeRecordTest, ARecordingThatCannotBeCreatedIsRefused) {
+  EXPECT_FALSE(record::start(dir.path("missing/exchanges.jsonl"), kSimulatedUnit));
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(ExchangeRecordTest, FilesThatAreNotRecordedExchangesAreRefusedWithTheirLine) {
+  const std::string header = R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":1})";
+  const struct {
+    std::string contents;
+    std::string error;
+  } cases[] = {
+      {"", "empty, not a file of recorded exchanges"},
+      {"hello\n", "line 1: column 1: expected '{'"},
+      {R"({"ms":0,"op":"begin","format":"other","version":1})", "line 1: not a file of recorded exchanges"},
+      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":2})", "line 1: version 2 is not supported"},
+      {header + "\n\n", "line 2: column 1: expected '{'"},
+      {header + "\n" + R"({"ms":1,"op":"wri)", "line 2: column 18: unterminated string"},
+      {header + "\n" + R"({"ms":1,"op":"erase","handle":3,"ok":true,"error":0})", "line 2: unknown \"op\" \"erase\""},
+      {header + "\n" + R"({"op":"close","handle":3,"error":0})", "line 2: \"ms\" is missing"},
+      {header + "\n" + R"({"ms":1,"op":"close","handle":"3","error":0})", "line 2: \"handle\" must be an integer"},
+      {header + "\n" + R"({"ms":1,"op":"write","handle":3,"ok":true,"data":"0108f","error":0})",
+       "line 2: \"data\" is not a string of hex byte pairs"},
+      {header + "\n" + R"({"ms":1,"op":"read","handle":3,"length":3,"ok":true,"data":"0102","error":0})",
+       "line 2: \"data\" does not hold \"length\" bytes"},
+      {header + "\n" + R"({"ms":1,"op":"attributes","handle":3,"ok":true,"vendor":65536,"product":1,"error":0})",
+       "line 2: \"vendor\" is out of range"},
+  };
+  for (const auto& c : cases) {
+    dir.write("bad.jsonl", c.contents);
+    std::string error;
+    EXPECT_FALSE(replay::load(dir.path("bad.jsonl"), error)) << c.contents;
+    EXPECT_EQ(error, dir.path("bad.jsonl") + (c.error[0] == 'l' ? " " : ": ") + c.error) << c.contents;
+  }
+  std::string error;
+  EXPECT_FALSE(replay::load(dir.path("none.jsonl"), error));
+  EXPECT_EQ(error, dir.path("none.jsonl") + ": cannot be read");
+}
+
+TEST(JsonLineTest, OnlyFlatObjectsOfStringsIntegersBooleansAndStringArraysAreRead) {
+  jsonl::Object object;
+  std::string error;
+  ASSERT_TRUE(jsonl::parseObject(R"( { "a" : "x\"\\\/\n\u00e9" , "b":-12, "c":true, "d":[ ], "e":["p","q"] } )",
+                                 object, error))
+      << error;
+  EXPECT_EQ(object["a"].text, "x\"\\/\n\xC3\xA9");
+  EXPECT_EQ(object["b"].integer, -12);
+  EXPECT_TRUE(object["c"].boolean);
+  EXPECT_TRUE(object["d"].texts.empty());
+  EXPECT_EQ(object["e"].texts, (std::vector<std::string>{"p", "q"}));
+
+  const struct {
+    const char* line;
+    const char* error;
+  } refused[] = {
+      {"", "column 1: expected '{'"},
+      {R"({"a":1,})", "column 8: expected '\"'"},
+      {R"({"a":1,"a":2})", "column 13: duplicate key"},
+      {R"({"a":{"b":1}})", "column 6: expected a string, an integer, true, false or an array of strings"},
+      {R"({"a":null})", "column 6: expected a string, an integer, true, false or an array of strings"},
+      {R"({"a":1.5})", "column 7: only integers are allowed"},
+      {R"({"a":01})", "column 8: leading zero"},
+      {R"({"a":1234567890123456789})", "column 25: integer too large"},
+      {R"({"a":[1]})", "column 7: arrays hold strings only"},
+      {"{\"a\":\"x\ty\"}", "column 8: control character in a string"},
+      {R"({"a":"\ud800"})", "column 13: surrogate escapes are not supported"},
+      {R"({"a":"\q"})", "column 8: unknown escape"},
+      {R"({"a":"x)", "column 8: unterminated string"},
+      {R"({"a":tru})", "column 6: unknown value"},
+      {R"({"a":1} x)", "column 9: unexpected text after the object"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_FALSE(jsonl::parseObject(c.line, object, error)) << c.line;
+    EXPECT_EQ(error, c.error) << c.line;
+  }
+}
+
+TEST(JsonLineTest, WrittenLinesReadBackUnchanged) {
+  const std::string awkward = "C:\\\"quoted\"\r\n\x01 \xC3\xA4";
+  const std::string line = jsonl::LineWriter()
+                               .text("path", awkward)
+                               .integer("n", -9)
+                               .boolean("ok", false)
+                               .texts("paths", {awkward, ""})
+                               .line();
+  jsonl::Object object;
+  std::string error;
+  ASSERT_TRUE(jsonl::parseObject(line, object, error)) << error << ": " << line;
+  EXPECT_EQ(object["path"].text, awkward);
+  EXPECT_EQ(object["n"].integer, -9);
+  EXPECT_FALSE(object["ok"].boolean);
+  EXPECT_EQ(object["paths"].texts, (std::vector<std::string>{awkward, ""}));
+  EXPECT_EQ(line.find('\n'), std::string::npos) << "one line";
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/linux/hidraw.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The unit's shape: 59 data bytes out in report 1, in through report 2.
+const Bytes kUnitDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x85, 0x01, 0x95, 0x3B,
+                               0x09, 0x01, 0x91, 0x02, 0x85, 0x02, 0x95, 0x3B, 0x09, 0x01, 0x81, 0x02, 0xC0};
+// Eight data bytes each way, reports not numbered.
+const Bytes kUnnumberedDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08,
+                                     0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
+
+constexpr const char* kRoundelId = "0003:000021B8:00000001";
+
+// A sysfs and /dev of our own. Each node is a FIFO: it carries both directions in
+// order, so a test puts the unit's reply in before the host writes its request.
+class HidrawTest : public ::testing::Test {
+ protected:
+  void addNode(unsigned number, const std::string& hidId, const Bytes& descriptor) {
+    const std::string name = "hidraw" + std::to_string(number);
+    const std::string device = "sys/class/hidraw/" + name + "/device/";
+    tree.write(device + "uevent", "DRIVER=hid-generic\nHID_ID=" + hidId +
+                                      "\nHID_NAME=Test Device\nHID_PHYS=usb-0000:00:14.0-2/input0\nHID_UNIQ=\n");
+    tree.write(device + "report_descriptor", std::string(descriptor.begin(), descriptor.end()));
+    std::filesystem::create_directories(tree.path("dev"));
+    ASSERT_EQ(mkfifo(node(number).c_str(), 0600), 0);
+  }
+
+  std::string node(unsigned number) const { return roots.dev + "/hidraw" + std::to_string(number); }
+
+  hid::Handle open(unsigned number) {
+    const hid::Handle handle = hidraw::openInterface(roots, node(number));
+    if (handle != hid::kInvalidHandle) handles.push_back(handle);
+    return handle;
+  }
+
+  void deviceSends(unsigned number, const Bytes& report) {
+    const int fd = ::open(node(number).c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, report.data(), report.size()), static_cast<ssize_t>(report.size()));
+    ::close(fd);
+  }
+
+  // Everything the host wrote that is still in the pipe.
+  Bytes hostSent(unsigned number) {
+    Bytes bytes(4096);
+    const int fd = ::open(node(number).c_str(), O_RDWR | O_NONBLOCK);
+    const ssize_t n = ::read(fd, bytes.data(), bytes.size());
+    ::close(fd);
+    bytes.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
+    return bytes;
+  }
+
+  void TearDown() override {
+    for (hid::Handle h : handles) hidraw::closeInterface(h);
+  }
+
+  TempDir tree;
+  hidraw::Roots roots{tree.path("sys"), tree.path("dev")};
+  std::vector<hid::Handle> handles;
+};
+
+TEST_F(HidrawTest, NodesAreListedInNumericOrderAndOtherEntriesIgnored) {
+  addNode(10, kRoundelId, kUnitDescriptor);
+  addNode(2, kRoundelId, kUnitDescriptor);
+  addNode(0, "0003:0000046D:0000C31C", kUnnumberedDescriptor);
+  tree.write("sys/class/hidraw/hidrawx/device/uevent", "");
+  tree.write("sys/class/hidraw/README", "");
+
+  std::vector<std::string> paths;
+  ASSERT_TRUE(hidraw::listInterfaces(roots, paths));
+  EXPECT_EQ(paths, (std::vector<std::string>{node(0), node(2), node(10)}));
+}
+
+TEST_F(HidrawTest, NoHidrawClassMeansNoInterfacesButAnUnreadableOneFails) {
+  std::vector<std::string> paths{"stale"};
+  EXPECT_TRUE(hidraw::listInterfaces(roots, paths));
+  EXPECT_TRUE(paths.empty());
+
+  tree.write("sys/class/hidraw", "not a directory");
+  EXPECT_FALSE(hidraw::listInterfaces(roots, paths));
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ENOTDIR));
+}
+
+TEST_F(HidrawTest, IdsComeFromTheUeventAndLengthsFromTheDescriptor) {
+  const struct {
+    const char* hidId;
+    const Bytes* descriptor;
+    std::uint16_t vendor, product;
+    std::uint32_t output, input;
+  } cases[] = {
+      {kRoundelId, &kUnitDescriptor, 0x21B8, 1, 60, 60},
+      {"0003:000021b8:00000002", &kUnitDescriptor, 0x21B8, 2, 60, 60},
+      {"0005:0000046D:0000B33D", &kUnnumberedDescriptor, 0x046D, 0xB33D, 9, 9},
+  };
+  unsigned number = 0;
+  for (const auto& c : cases) {
+    addNode(number, c.hidId, *c.descriptor);
+    const hid::Handle handle = open(number++);
+    ASSERT_NE(handle, hid::kInvalidHandle) << c.hidId;
+    std::uint16_t vendor = 0, product = 0;
+    std::uint32_t output = 0, input = 0;
+    ASSERT_TRUE(hidraw::readAttributes(handle, vendor, product)) << c.hidId;
+    ASSERT_TRUE(hidraw::readReportLengths(handle, output, input)) << c.hidId;
+    EXPECT_EQ(vendor, c.vendor) << c.hidId;
+    EXPECT_EQ(product, c.product) << c.hidId;
+    EXPECT_EQ(output, c.output) << c.hidId;
+    EXPECT_EQ(input, c.input) << c.hidId;
+  }
+}
+
+TEST_F(HidrawTest, MalformedSysfsContentsFailWithBadMessage) {
+  const char* badIds[] = {"", "0003:000021B8", "0003:000021B8:0000000G", "0003:000121B8:00000001",
+                          "0003::00000001", "0003:000021B8:00000001:7"};
+  unsigned number = 0;
+  for (const char* hidId : badIds) {
+    addNode(number, hidId, kUnitDescriptor);
+    const hid::Handle handle = open(number++);
+    ASSERT_NE(handle, hid::kInvalidHandle);
+    std::uint16_t vendor = 0, product = 0;
+    EXPECT_FALSE(hidraw::readAttributes(handle, vendor, product)) << hidId;
+    EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADMSG)) << hidId;
+  }
+
+  addNode(number, kRoundelId, {0xA1, 0x01, 0x95});
+  hid::Handle handle = open(number++);
+  ASSERT_NE(handle, hid::kInvalidHandle) << "a bad descriptor does not stop the node from opening";
+  std::uint32_t output = 0, input = 0;
+  EXPECT_FALSE(hidraw::readReportLengths(handle, output, input));
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADMSG));
+
+  addNode(number, kRoundelId, kUnitDescriptor);
+  std::filesystem::remove(tree.path("sys/class/hidraw/hidraw" + std::to_string(number) + "/device/report_descriptor"));
+  handle = open(number);
+  ASSERT_NE(handle, hid::kInvalidHandle);
+  EXPECT_FALSE(hidraw::readReportLengths(handle, output, input));
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ENOENT));
+}
+
+TEST_F(HidrawTest, OpenFailuresKeepErrno) {
+  EXPECT_EQ(open(7), hid::kInvalidHandle);
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_EQ(hidraw::openInterface(roots, roots.dev + "/tty0"), hid::kInvalidHandle) << "not a hidraw node";
+}
+
+// Opening as a user without access, the way a desktop user meets a node udev has not
+// handed over; root reaches any node, so the attempt runs in a child that gave root up.
+TEST_F(HidrawTest, PermissionDeniedIsReportedAsEacces) {
+  addNode(0, kRoundelId, kUnitDescriptor);
+  ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(node(0).c_str(), 0000), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
+    const hid::Handle handle = hidraw::openInterface(roots, node(0));
+    _exit(handle == hid::kInvalidHandle ? static_cast<int>(hidraw::lastError() & 0xFF) : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), EACCES);
+}
+
+TEST_F(HidrawTest, ReportsTravelWholeWithTheirIdFirst) {
+  addNode(0, kRoundelId, kUnitDescriptor);
+  const hid::Handle handle = open(0);
+  ASSERT_NE(handle, hid::kInvalidHandle);
+
+  Bytes reply(60);
+  for (std::size_t i = 0; i < reply.size(); ++i) reply[i] = static_cast<std::uint8_t>(0x80 + i);
+  reply[0] = 2;
+  deviceSends(0, reply);
+  Bytes request(60, 0);
+  request[0] = 1;
+  request[1] = 0x08;
+  ASSERT_TRUE(hidraw::writeReport(handle, request.data(), request.size()));
+
+  Bytes received(60, 0xEE);
+  ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
+  EXPECT_EQ(received, reply);
+  EXPECT_EQ(hostSent(0), request);
+}
+
+TEST_F(HidrawTest, UnnumberedReportsGetAZeroInFrontAndShortOnesArePadded) {
+  addNode(0, kRoundelId, kUnnumberedDescriptor);
+  const hid::Handle handle = open(0);
+  ASSERT_NE(handle, hid::kInvalidHandle);
+
+  deviceSends(0, {1, 2, 3, 4, 5, 6, 7, 8});
+  Bytes received(9, 0xEE);
+  ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
+  EXPECT_EQ(received, (Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+
+  deviceSends(0, {0xA1, 0xA2});
+  received.assign(9, 0xEE);
+  ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
+  EXPECT_EQ(received, (Bytes{0, 0xA1, 0xA2, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(HidrawTest, HandlesItDidNotOpenAreNeitherUsedNorClosed) {
+  const int fd = ::open("/dev/null", O_RDWR);
+  ASSERT_GE(fd, 0);
+  const std::uint8_t byte = 0;
+  EXPECT_FALSE(hidraw::writeReport(fd, &byte, 1));
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADF));
+  hidraw::closeInterface(fd);
+  EXPECT_NE(fcntl(fd, F_GETFD), -1) << "still open";
+  ::close(fd);
+
+  addNode(0, kRoundelId, kUnitDescriptor);
+  const hid::Handle handle = open(0);
+  hidraw::closeInterface(handle);
+  handles.clear();
+  std::uint8_t buffer[60];
+  EXPECT_FALSE(hidraw::readReport(handle, buffer, sizeof buffer)) << "a closed handle is not read";
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADF));
+}
+
+}  // namespace
