@@ -7,7 +7,8 @@
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"
-#include "ui/version_panel.h"
+#include "ui/device_change.h"
+#include "update/readiness.h"
 #include "update/update_sequence.h"
 
 namespace {
@@ -36,7 +37,7 @@ Commands firstCommands(std::size_t count) {
 
 std::wstring text(std::uint16_t id) { return rec::catalogueText(id); }
 
-// A ready unit: open, Update enabled, hint 40000, panel filled, as a Ready assessment leaves them.
+// A ready unit: open, Update enabled, hint 40000, panel filled.
 class UpdateSequenceTest : public UpdaterTest {
  protected:
   void SetUp() override {
@@ -49,9 +50,8 @@ class UpdateSequenceTest : public UpdaterTest {
     sim::setClock(vclock::now);
     sim::addUnit(model);
     ASSERT_EQ(discoverUnit(), 0);
-    dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kReady));
-    dlg::enableControl(ctl::kUpdateButton, true);
-    refreshVersionPanel();
+    assessReadiness(0);
+    ASSERT_TRUE(rec::enabled(ctl::kUpdateButton));
     sim::clearRequests();
     vclock::reset();
     image_ = vclock::sampleImage(imageSize);
@@ -352,6 +352,47 @@ TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriti
     EXPECT_EQ(sim::commands(), updateCommands(3));
     expectSuccess();
   }
+}
+
+// The dialog keeps handling device changes while a box is open.
+void pullOutTheUnit() {
+  sim::unplug(sim::unitPath());
+  const DeviceBroadcast removal{kDeviceTypeInterface, sim::unitPath()};
+  handleDeviceChange(kDeviceRemoveComplete, &removal);
+}
+
+TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACodeLine) {
+  const struct {
+    const char* name;
+    std::uint16_t escVersion;
+    std::size_t boxWithRemoval;  // counted from 1
+  } cases[] = {{"during the warning", 0x0305, 1}, {"during the version question", 0x0305, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.esc.firmwareVersion = c.escVersion;
+    connectReadyUnit(model);
+    rec::scriptBox(dlg::kAnswerOk, c.boxWithRemoval == 1 ? pullOutTheUnit : std::function<void()>{});
+    if (c.boxWithRemoval == 2) rec::scriptBox(dlg::kAnswerYes, pullOutTheUnit);
+    runUpdate();
+    ASSERT_EQ(rec::boxes().size(), c.boxWithRemoval + 1) << "a removed unit reports no version to ask about";
+    expectFailureReport(msg::kSystemLockFailed, L"");
+    EXPECT_TRUE(sim::requests().empty());
+  }
+}
+
+TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureHintIsStillShown) {
+  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
+  rec::scriptBox(dlg::kAnswerOk);
+  rec::scriptBox(dlg::kAnswerOk, [] {
+    const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
+    handleDeviceChange(kDeviceArrival, &arrival);
+  });
+  runUpdate();
+  EXPECT_TRUE(unitDevice.isOpen()) << "the unit was given up before the box opened and found again in it";
+  EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
+  EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateFailedHint));
 }
 
 // Every exchange of an update, struck in turn by a lost reply and by the unit being
