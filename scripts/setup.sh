@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ ninja-build libgtest-dev googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32 xvfb xauth imagemagick)
+          wine wine32 fonts-wine xvfb xauth imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

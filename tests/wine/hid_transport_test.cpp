@@ -100,7 +100,8 @@ TEST(RealTransport, ListingIsStableAndPathsAreWhole) {
 }
 
 TEST(RealTransport, AbsentInterfaceDoesNotOpenAndSaysWhy) {
-  hid::Handle handle = hid::openInterface(L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+  hid::Handle handle =
+      hid::openInterface(L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}");
   EXPECT_EQ(handle, hid::kInvalidHandle);
   EXPECT_NE(hid::lastError(), 0u);
 }

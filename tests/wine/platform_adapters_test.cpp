@@ -3,11 +3,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <dbt.h>
+
+#include <cstddef>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/dialog.h"
 #include "platform/system.h"
 #include "platform/win32/common_controls.h"
+#include "platform/win32/device_broadcast.h"
 #include "platform/win32/program_handles.h"
 
 namespace {
@@ -139,4 +145,46 @@ TEST(SystemAdapter, ReportsAModuleWithoutImage) {
   EXPECT_FALSE(sys::locateFirmwareImage(image));
   EXPECT_EQ(image.bytes, nullptr);
   moduleInstance = nullptr;
+}
+
+namespace {
+
+// A broadcast record holding a header of the given type, then name and terminator,
+// declaring declaredSize bytes (0: its true size).
+std::vector<std::uint8_t> broadcastRecord(DWORD deviceType, const std::wstring& name, DWORD declaredSize = 0) {
+  constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
+  std::vector<std::uint8_t> bytes(kNameOffset + (name.size() + 1) * sizeof(wchar_t), 0);
+  auto* header = reinterpret_cast<DEV_BROADCAST_HDR*>(bytes.data());
+  header->dbch_size = declaredSize != 0 ? declaredSize : static_cast<DWORD>(bytes.size());
+  header->dbch_devicetype = deviceType;
+  std::memcpy(bytes.data() + kNameOffset, name.c_str(), name.size() * sizeof(wchar_t));
+  return bytes;
+}
+
+}  // namespace
+
+TEST(DeviceBroadcastAdapter, ReadsOnlyWhatTheRecordDeclares) {
+  const std::wstring path = L"\\\\?\\HID#VID_21B8&PID_0001#1";
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> record;
+    std::uint32_t deviceType;
+    std::wstring name;
+  };
+  const Case cases[] = {
+      {"interface record", broadcastRecord(DBT_DEVTYP_DEVICEINTERFACE, path), kDeviceTypeInterface, path},
+      {"name cut by the declared size", broadcastRecord(DBT_DEVTYP_DEVICEINTERFACE, path, 28 + 6), kDeviceTypeInterface,
+       L"\\\\?"},
+      {"interface record without name", broadcastRecord(DBT_DEVTYP_DEVICEINTERFACE, L"", 28), kDeviceTypeInterface,
+       L""},
+      {"volume", broadcastRecord(DBT_DEVTYP_VOLUME, path, 18), DBT_DEVTYP_VOLUME, L""},
+      {"interface record too short for its fields", broadcastRecord(DBT_DEVTYP_DEVICEINTERFACE, path, 20), 0, L""},
+      {"header too short", broadcastRecord(DBT_DEVTYP_DEVICEINTERFACE, path, 8), 0, L""},
+  };
+  for (const Case& c : cases) {
+    DeviceBroadcast broadcast = readDeviceBroadcast(reinterpret_cast<LPARAM>(c.record.data()));
+    EXPECT_EQ(broadcast.deviceType, c.deviceType) << c.what;
+    EXPECT_EQ(broadcast.name, c.name) << c.what;
+  }
+  EXPECT_EQ(readDeviceBroadcast(0).deviceType, 0u);
 }

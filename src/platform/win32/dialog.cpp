@@ -75,7 +75,8 @@ std::uintptr_t registerHidNotifications() {
   filter.dbcc_size = sizeof(filter);
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
   if (!win32::hidInterfaceClass(filter.dbcc_classguid)) return 0;
-  return reinterpret_cast<std::uintptr_t>(RegisterDeviceNotificationW(mainDialog, &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+  HDEVNOTIFY registration = RegisterDeviceNotificationW(mainDialog, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+  return reinterpret_cast<std::uintptr_t>(registration);
 }
 
 void unregisterHidNotifications(std::uintptr_t registration) {
