@@ -1,25 +1,11 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine on a private X server and exits with its exit code.
 # usage: WINEPREFIX=<dir> run-under-wine.sh <program.exe> [arguments...]
-# The prefix is created on first use; a lock keeps tests that start together from
-# creating it twice.
 set -euo pipefail
 
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
-export WINEPREFIX WINEDEBUG=-all
-# No Mono or Gecko installers: the programs under test need neither.
-export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-
-mkdir -p "$(dirname "$WINEPREFIX")"
-(
-  flock 9
-  if [ ! -e "$WINEPREFIX/.prefix-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.prefix-ready"
-  fi
-) 9>"$WINEPREFIX.lock"
+source "$(dirname "$0")/wine-prefix.sh"
+prepare_wine_prefix
 
 # The X server lives until every Wine process of the prefix has ended (wineserver -w):
 # Wine processes started by one test may serve another test running at the same time.
