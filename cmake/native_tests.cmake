@@ -8,3 +8,4 @@ target_include_directories(native_tests PRIVATE tests src)
 target_link_libraries(native_tests PRIVATE
   "$<LINK_GROUP:RESCAN,spindra_core,spindra_sim>" GTest::gtest_main)
 add_test(NAME native_tests COMMAND native_tests)
+set_tests_properties(native_tests PROPERTIES TIMEOUT 300)

@@ -2,8 +2,8 @@
 # Installs every package the build and the tests need on Debian 12. Safe to run again.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build libgtest-dev googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
-          wine wine32 xvfb xauth imagemagick)
+packages=(cmake g++ ninja-build libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-i686
+          binutils-mingw-w64-i686 wine wine32 fonts-wine xvfb xauth imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,6 +12,9 @@ struct FirmwareImage {
   std::uint32_t size = 0;
 };
 
+// Raw-data resource of the program that holds the image.
+constexpr std::uint16_t kImageResourceId = 140;
+
 // False when the program carries no image.
 bool locateFirmwareImage(FirmwareImage& image);
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "res/controls.h"
+#include "res/message_ids.h"
 #include "text/format_text.h"
 
 namespace rec {
@@ -85,6 +86,10 @@ std::wstring catalogueText(std::uint16_t id, Language language) {
   }
   ADD_FAILURE() << "no catalogue text " << id;
   return L"";
+}
+
+std::wstring hintText(std::uint16_t statusId, Language language) {
+  return catalogueText(statusId, language) + L"\r\n\r\n" + catalogueText(msg::kInstructions, language);
 }
 
 void scriptBox(int answer, std::function<void()> whileOpen) {

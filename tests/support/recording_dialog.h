@@ -31,6 +31,8 @@ constexpr dlg::WindowRef kOtherProgramWindow = 99;
 void reset(Language language = Language::English);
 // Catalogue text straight from the source of truth, for expectations.
 std::wstring catalogueText(std::uint16_t id, Language language = Language::English);
+// What the hint box shows for a unit that is not ready: status text, an empty line, the instructions.
+std::wstring hintText(std::uint16_t statusId, Language language = Language::English);
 
 // Answer for the next message box, and what happens while it is open.
 void scriptBox(int answer, std::function<void()> whileOpen = {});

@@ -22,6 +22,7 @@ struct Bus {
   std::vector<LoggedRequest> log;
   std::function<void(std::uint32_t, const std::wstring&)> deviceChangeHook;
   std::function<std::uint64_t()> clock;
+  std::function<void(std::vector<std::uint8_t>&)> replyFilter;
   // A reply is produced when its request is written and handed out by the next read.
   std::map<hid::Handle, std::vector<std::uint8_t>> pendingReplies;
   std::map<hid::Handle, bool> pendingReadFault;
@@ -236,6 +237,7 @@ void resetBus() {
   b.log.clear();
   b.deviceChangeHook = nullptr;
   b.clock = nullptr;
+  b.replyFilter = nullptr;
 }
 
 void addDevice(const Device& device) {
@@ -295,6 +297,11 @@ void setDeviceChangeHook(std::function<void(std::uint32_t, const std::wstring&)>
 void setClock(std::function<std::uint64_t()> clock) {
   std::lock_guard<std::mutex> lock(bus().mutex);
   bus().clock = std::move(clock);
+}
+
+void setReplyFilter(std::function<void(std::vector<std::uint8_t>& reply)> filter) {
+  std::lock_guard<std::mutex> lock(bus().mutex);
+  bus().replyFilter = std::move(filter);
 }
 
 std::vector<LoggedRequest> requests() {
@@ -389,6 +396,7 @@ bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
                                         ? answer(d->unit, request)
                                         : std::vector<std::uint8_t>(kReportBufferSize, 0);
   if (strikes) applyReplyFault(b.fault, reply);
+  if (b.replyFilter) b.replyFilter(reply);
   b.pendingReadFault[handle] = strikes && b.fault.kind == FaultKind::ReadFails;
   b.pendingReplies[handle] = std::move(reply);
   return true;

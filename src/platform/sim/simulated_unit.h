@@ -109,6 +109,8 @@ void plug(const std::wstring& path);
 void unplug(const std::wstring& path);
 void setDeviceChangeHook(std::function<void(std::uint32_t event, const std::wstring& path)> hook);
 void setClock(std::function<std::uint64_t()> clock);
+// Rewrites every reply before the host reads it, as a faulty or hostile unit might.
+void setReplyFilter(std::function<void(std::vector<std::uint8_t>& reply)> filter);
 
 std::vector<LoggedRequest> requests();
 std::vector<UnitCommand> commands();

@@ -1,0 +1,49 @@
+# Windows adapters behind the platform seams, and the two programs built on them.
+
+enable_language(RC)
+
+# Dialog, system and what they share with the HID transport. The simulated-unit build
+# uses these with the simulated bus in place of the transport.
+add_library(spindra_win32 STATIC
+  src/platform/win32/common_controls.cpp
+  src/platform/win32/device_broadcast.cpp
+  src/platform/win32/dialog.cpp
+  src/platform/win32/hid_library.cpp
+  src/platform/win32/program_handles.cpp
+  src/platform/win32/system.cpp)
+target_include_directories(spindra_win32 PUBLIC src)
+
+# The HID transport over SetupAPI and hid.dll: the real USB bus.
+add_library(spindra_win32_hid STATIC src/platform/win32/hid_transport.cpp)
+target_link_libraries(spindra_win32_hid PUBLIC spindra_win32 setupapi)
+
+# The main dialog: its procedure, the picture and the red row.
+add_library(spindra_main_dialog STATIC src/ui/main_dialog.cpp)
+target_link_libraries(spindra_main_dialog PUBLIC spindra_win32)
+
+# add_updater_program(<name> TRANSPORT <library> [SOURCES <files...>])
+function(add_updater_program name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "TRANSPORT" "SOURCES")
+  add_executable(${name} WIN32 src/platform/win32/entry.cpp ${arg_SOURCES})
+  target_link_options(${name} PRIVATE -municode)  # the entry is wWinMain
+  target_link_libraries(${name} PRIVATE
+    "$<LINK_GROUP:RESCAN,spindra_core,spindra_main_dialog,spindra_win32,${arg_TRANSPORT}>")
+  if(TARGET spindra_resources)
+    target_link_libraries(${name} PRIVATE spindra_resources)
+  endif()
+endfunction()
+
+add_updater_program(spindra-updater TRANSPORT spindra_win32_hid)
+add_updater_program(spindra-updater-sim TRANSPORT spindra_sim SOURCES src/platform/win32/simulated_bus.cpp)
+target_compile_definitions(spindra-updater-sim PRIVATE SPINDRA_SIMULATED_UNIT)
+
+if(COMMAND add_wine_test)
+  add_wine_test(NAME wine_hid_transport_test
+    SOURCES tests/wine/hid_transport_test.cpp
+    LIBS "$<LINK_GROUP:RESCAN,spindra_core,spindra_win32_hid,spindra_win32>")
+  string(REPEAT "x" 3000 LONG_TEXT)  # longer than any text the dialog adapter hands out
+  configure_file(tests/wine/platform_adapters_test.rc.in ${CMAKE_BINARY_DIR}/platform_adapters_test.rc @ONLY)
+  add_wine_test(NAME wine_platform_adapters_test
+    SOURCES tests/wine/platform_adapters_test.cpp ${CMAKE_BINARY_DIR}/platform_adapters_test.rc
+    LIBS spindra_win32)
+endif()

@@ -1,0 +1,33 @@
+# GoogleTest built for Windows from the distribution's sources, and add_wine_test, which
+# builds a Windows test program and has ctest run it under Wine.
+
+set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources to build for Windows")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+set(WINE_TEST_RUNNER ${PROJECT_SOURCE_DIR}/tests/wine/run-under-wine.sh)
+set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+
+# add_wine_test(NAME <name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>])
+function(add_wine_test)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME" "SOURCES;LIBS;ENV")
+  if(NOT arg_NAME OR NOT arg_SOURCES)
+    message(FATAL_ERROR "add_wine_test needs NAME and SOURCES")
+  endif()
+  add_executable(${arg_NAME} ${arg_SOURCES})
+  target_include_directories(${arg_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS} GTest::gtest_main)
+  add_test(NAME ${arg_NAME} COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:${arg_NAME}>)
+  set_tests_properties(${arg_NAME} PROPERTIES
+    ENVIRONMENT "WINEPREFIX=${WINE_TEST_PREFIX};${arg_ENV}"
+    TIMEOUT 900)
+endfunction()
+
+add_wine_test(NAME wine_harness_test SOURCES tests/wine/harness_test.cpp ENV SPINDRA_HARNESS_PROBE=passed-through)
+# The runner must hand a failing program's exit code on to ctest.
+add_test(NAME wine_harness_failure_reaches_ctest
+  COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:wine_harness_test>
+          --gtest_also_run_disabled_tests --gtest_filter=Harness.DISABLED_FailsOnPurpose)
+set_tests_properties(wine_harness_failure_reaches_ctest PROPERTIES
+  ENVIRONMENT "WINEPREFIX=${WINE_TEST_PREFIX}" WILL_FAIL TRUE TIMEOUT 900)

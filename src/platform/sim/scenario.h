@@ -1,0 +1,19 @@
+#pragma once
+// Named states of the simulated bus, chosen when the simulated-unit program starts.
+#include <string>
+
+namespace sim {
+
+// Empties the bus and puts a keyboard on it, then, by name:
+//   "ready" (also the empty name)  a ROUNDEL with a compatible, updatable ESC
+//   "wrong-mode"                   the unit is not in its ESC-update mode
+//   "no-esc"                       no updatable ESC behind the unit
+//   "incompatible"                 an ESC of another type
+//   "no-unit"                      the keyboard alone
+//   "fail-at:<Command>[:<n>]"      ready, but the reply to the n-th (default first)
+//                                  request of that command, e.g. EraseFirmware, cannot be read
+// escVersion, unless empty, is the ESC's firmware version, e.g. "0x0304".
+// False, with the bus untouched, for a scenario or version it does not know.
+bool loadScenario(const std::string& scenario, const std::string& escVersion);
+
+}  // namespace sim

@@ -1,0 +1,4 @@
+#include "platform/win32/program_handles.h"
+
+HINSTANCE moduleInstance = nullptr;
+HWND mainDialog = nullptr;

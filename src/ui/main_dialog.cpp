@@ -1,0 +1,146 @@
+// The main dialog: its start, its event dispatch, the picture and the red ESC row.
+#include "ui/main_dialog.h"
+
+#include "link/unit_device.h"
+#include "platform/dialog.h"
+#include "platform/win32/device_broadcast.h"
+#include "platform/win32/program_handles.h"
+#include "res/controls.h"
+#include "res/literals.h"
+#include "res/message_ids.h"
+#include "text/format_text.h"
+#include "ui/device_change.h"
+#include "ui/picture_layout.h"
+#include "update/readiness.h"
+#include "update/update_sequence.h"
+
+namespace {
+
+constexpr WORD kMainDialogTemplate = 110;
+constexpr WORD kClassIcon = 123;
+constexpr WORD kPicture = 121;
+constexpr COLORREF kPictureTransparent = RGB(0, 255, 0);
+constexpr COLORREF kEscRowText = RGB(255, 0, 0);
+constexpr std::size_t kTitleCapacity = 256;
+constexpr INT_PTR kEndedAtStart = 1;
+constexpr INT_PTR kEndedByClose = 2;
+
+// Background answered for the red row; made at the first request, released when the
+// dialog has ended (the platform keeps using it until then).
+HBRUSH escRowBackground = nullptr;
+
+void setLabelsFromCatalogue() {
+  dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
+  dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
+  dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
+}
+
+void setTitle(HWND window) {
+  const std::uint32_t major = kImageVersion >> 8;
+  const std::uint32_t minor = kImageVersion & 0xFF;
+  const std::wstring title = formatText(lit::kTitleFormat, {lit::kTargetModel, major, minor, L""}, kTitleCapacity);
+  SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+}
+
+void closeMainDialog(HWND window) {
+  unregisterDeviceNotifications();
+  resetDevice();
+  EndDialog(window, kEndedByClose);
+}
+
+INT_PTR onCommand(HWND window, WORD controlId) {
+  switch (controlId) {
+    case ctl::kCloseButton:
+      closeMainDialog(window);
+      return TRUE;
+    case ctl::kUpdateButton:
+      runUpdate();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR colourStatic(HDC context, HWND control) {
+  if (control != GetDlgItem(mainDialog, ctl::kEscLabel) && control != GetDlgItem(mainDialog, ctl::kEscVersionText)) {
+    return FALSE;
+  }
+  if (escRowBackground == nullptr) escRowBackground = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+  SetTextColor(context, kEscRowText);
+  SetBkMode(context, TRANSPARENT);
+  return reinterpret_cast<INT_PTR>(escRowBackground);
+}
+
+INT_PTR onDeviceChange(WPARAM event, LPARAM record) {
+  const DeviceBroadcast broadcast = readDeviceBroadcast(record);
+  return handleDeviceChange(static_cast<std::uint32_t>(event), &broadcast) != 0 ? TRUE : FALSE;
+}
+
+dlg::Rect screenRect(HWND window) { return dlg::windowRect(reinterpret_cast<dlg::WindowRef>(window)); }
+
+}  // namespace
+
+void runMainDialog() {
+  DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);
+  mainDialog = nullptr;
+  if (escRowBackground != nullptr) DeleteObject(escRowBackground);
+  escRowBackground = nullptr;
+}
+
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initMainDialog(window);
+      return TRUE;
+    case WM_PAINT:
+      paintPicture(window);
+      return FALSE;
+    case WM_COMMAND:
+      return onCommand(window, LOWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+      return colourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DEVICECHANGE:
+      return onDeviceChange(wParam, lParam);
+    default:
+      return FALSE;
+  }
+}
+
+void initMainDialog(HWND window) {
+  mainDialog = window;
+  HICON icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(kClassIcon));
+  SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+  setTitle(window);
+  setLabelsFromCatalogue();
+  if (!registerDeviceNotifications()) {
+    // The user has been told; without hot-plug the program does not run.
+    unregisterDeviceNotifications();
+    resetDevice();
+    EndDialog(window, kEndedAtStart);
+    return;
+  }
+  assessReadiness(discoverUnit());
+}
+
+void paintPicture(HWND window) {
+  PAINTSTRUCT paint;
+  HDC context = BeginPaint(window, &paint);
+  HBITMAP picture = LoadBitmapW(moduleInstance, MAKEINTRESOURCEW(kPicture));
+  BITMAP size{};
+  GetObjectW(picture, sizeof(size), &size);
+  HDC memory = CreateCompatibleDC(context);
+  HGDIOBJ previous = SelectObject(memory, picture);
+
+  const PicturePlacement placement =
+      placePicture(size.bmWidth, size.bmHeight, screenRect(window), screenRect(GetDlgItem(window, ctl::kVersionGroup)),
+                   GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYCAPTION));
+  if (placement.drawn()) {
+    GdiTransparentBlt(context, placement.x, placement.y, placement.width, placement.height, memory, 0, 0, size.bmWidth,
+                      size.bmHeight, kPictureTransparent);
+  }
+
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  DeleteObject(picture);
+  EndPaint(window, &paint);
+}

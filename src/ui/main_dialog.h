@@ -1,0 +1,10 @@
+#pragma once
+// The main dialog, the program's one window. Windows only.
+#include <windows.h>
+
+// Runs dialog 110 modally until it ends and releases what it held. moduleInstance is set.
+void runMainDialog();
+
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void initMainDialog(HWND window);
+void paintPicture(HWND window);

@@ -1,0 +1,19 @@
+#pragma once
+// Where the picture beside the version group goes: scaled to the room right of the group,
+// never wider than half its own width, keeping its aspect ratio.
+#include <cstdint>
+
+#include "platform/dialog.h"
+
+constexpr std::int32_t kPictureWidthMargin = 45;  // taken off the room right of the group
+constexpr std::int32_t kPictureGap = 20;          // between the group's right edge and the picture
+
+struct PicturePlacement {
+  std::int32_t x = 0, y = 0, width = 0, height = 0;  // in the dialog's client coordinates
+  bool drawn() const { return width > 0 && height > 0; }
+};
+
+// dialog and group: window rectangles in screen coordinates; frameWidth and captionHeight:
+// the platform's dialog frame width and caption height. A picture of no width is not drawn.
+PicturePlacement placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const dlg::Rect& dialog,
+                              const dlg::Rect& group, std::int32_t frameWidth, std::int32_t captionHeight);

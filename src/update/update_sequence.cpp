@@ -1,0 +1,146 @@
+#include "update/update_sequence.h"
+
+#include "link/unit_device.h"
+#include "link/unit_protocol.h"
+#include "platform/dialog.h"
+#include "platform/hid_transport.h"
+#include "platform/system.h"
+#include "res/controls.h"
+#include "res/literals.h"
+#include "res/message_ids.h"
+#include "text/format_text.h"
+#include "ui/version_panel.h"
+#include "update/image_transfer.h"
+
+namespace {
+
+constexpr std::uint16_t kEscReportsNoFirmware = 0xFFFF;
+
+void reportStepFailure(std::uint16_t textId, ExchangeResult code, std::uint32_t systemError) {
+  reportFailure(dlg::loadText(textId), dlg::loadText(msg::kUpdateFailedCaption), code, systemError);
+}
+
+bool userAccepts(std::uint16_t textId, std::uint16_t captionId, unsigned buttons, int acceptingAnswer) {
+  return dlg::messageBox(dlg::loadText(textId), dlg::loadText(captionId), buttons | dlg::kIconWarning) ==
+         acceptingAnswer;
+}
+
+// The warning not to interrupt, then, for an ESC that already has this version or a
+// newer one, whether to overwrite it anyway.
+bool userConfirms() {
+  if (!userAccepts(msg::kConfirm, msg::kConfirmCaption, dlg::kBoxOkCancel, dlg::kAnswerOk)) return false;
+  const std::uint16_t installed = unitDevice.escFirmwareVersion();
+  if (installed < kImageVersion || installed == kEscReportsNoFirmware) return true;
+  return userAccepts(msg::kSameOrOlderVersion, msg::kSameOrOlderVersionCaption, dlg::kBoxYesNo, dlg::kAnswerYes);
+}
+
+ExchangeResult lockUnit() {
+  Report reply;
+  const ExchangeResult result = exchange(setSystemLockRequest(true), reply);
+  if (result != 0) return result;
+  return reply.u8(3) == 1 ? 0 : kStepNotConfirmed;
+}
+
+ExchangeResult liftWriteProtection() {
+  Report reply;
+  const ExchangeResult result = exchange(setWriteProtectionRequest(false), reply);
+  if (result != 0) return result;
+  if (reply.u8(1) == kErrorStatus) return standardStatus(reply);
+  return reply.u8(3) == 0 ? 0 : kStepNotConfirmed;
+}
+
+// The ESC needs the settle time after an erase whether or not the unit confirmed it.
+ExchangeResult eraseAndSettle() {
+  const ExchangeResult result = eraseFirmware();
+  sys::pause(kEraseSettleMs);
+  return result;
+}
+
+ExchangeResult setWriteAddress() {
+  Report reply;
+  const ExchangeResult result = exchange(setWriteAddressRequest(), reply);
+  return result != 0 ? result : standardStatus(reply);
+}
+
+struct PreparationStep {
+  std::uint32_t pauseBeforeMs;
+  ExchangeResult (*run)();
+  std::uint16_t failureText;
+};
+
+constexpr PreparationStep kPreparation[] = {
+    {0, lockUnit, msg::kSystemLockFailed},
+    {kCommandPauseMs, liftWriteProtection, msg::kWriteProtectionFailed},
+    {kCommandPauseMs, eraseAndSettle, msg::kEraseFailed},
+    {kCommandPauseMs, setWriteAddress, msg::kAddressNotSet},
+};
+
+// Lock, unprotect, erase and address; false once a step failed and has been reported.
+bool prepareUnit() {
+  for (const PreparationStep& step : kPreparation) {
+    if (step.pauseBeforeMs != 0) sys::pause(step.pauseBeforeMs);
+    const ExchangeResult result = step.run();
+    if (result != 0) {
+      reportStepFailure(step.failureText, result, hid::lastError());
+      return false;
+    }
+  }
+  return true;
+}
+
+// The image is already in flash: a unit that does not confirm these changes nothing.
+void restoreProtectionAndLock() {
+  Report reply;
+  exchange(setWriteProtectionRequest(true), reply);
+  exchange(setSystemLockRequest(false), reply);
+}
+
+void showSuccess() {
+  unitDevice.setEscFirmwareVersion(kImageVersion);
+  dlg::enableControl(ctl::kUpdateButton, false);
+  refreshVersionPanel();
+  dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kUpdateSucceeded));
+}
+
+}  // namespace
+
+void runUpdate() {
+  if (!unitDevice.isOpen()) {
+    reportStepFailure(msg::kUnitNotDetected, kNoUnitOpen, hid::lastError());
+    return;
+  }
+  if (!userConfirms()) return;
+
+  // Refused before anything reaches the unit, so the ESC keeps its firmware rather than
+  // being erased and left empty.
+  sys::FirmwareImage image;
+  if (!sys::locateFirmwareImage(image) || image.size == 0) {
+    reportStepFailure(msg::kImageMissing, kNoUnitOpen, hid::lastError());
+    return;
+  }
+  if (!prepareUnit()) return;
+
+  sys::pause(kCommandPauseMs);
+  const TransferResult transfer = transferImage(image);
+  if (transfer.result != 0) {
+    reportStepFailure(msg::kBlockNotWritten, transfer.result, transfer.systemError);
+    return;
+  }
+  restoreProtectionAndLock();
+  showSuccess();
+}
+
+void reportFailure(const std::wstring& text, const std::wstring& caption, std::int32_t code,
+                   std::uint32_t systemError) {
+  resetDevice();
+  dlg::enableControl(ctl::kUpdateButton, false);
+  refreshVersionPanel();
+
+  std::wstring message = text;
+  if (code != kNoUnitOpen) {
+    message += lit::kLineBreak;
+    message += formatText(dlg::loadText(msg::kErrorCodeLine), {code, systemError}, dlg::kTextCapacity);
+  }
+  dlg::messageBox(message, caption, dlg::kIconError | dlg::kBoxOk);
+  dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kUpdateFailedHint));
+}

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "platform/hid_transport.h"
+#include "support/fixture.h"
+#include "update/image_transfer.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Calls = std::vector<std::string>;
+
+constexpr dlg::WindowRef kProgress = 2;  // the first window the recording dialog creates
+
+// A unit whose ESC has just been erased and addressed, ready to take blocks.
+class ImageTransferTest : public UpdaterTest {
+ protected:
+  void SetUp() override {
+    UpdaterTest::SetUp();
+    sim::addUnit();
+    ASSERT_EQ(discoverUnit(), 0);
+    sim::updateDevice(sim::unitPath(), [](sim::Device& d) {
+      d.unit.systemLock = true;
+      d.unit.writeProtected = false;
+      d.unit.erased = true;
+      d.unit.addressSet = true;
+      std::fill(d.unit.flash.begin(), d.unit.flash.end(), 0xFF);
+    });
+    sim::clearRequests();
+    vclock::reset();
+  }
+
+  TransferResult send(const Bytes& image) {
+    return transferImage(sys::FirmwareImage{image.data(), static_cast<std::uint32_t>(image.size())});
+  }
+
+  static std::vector<Bytes> blockRequests() {
+    std::vector<Bytes> blocks;
+    for (const sim::LoggedRequest& r : sim::requests()) {
+      EXPECT_EQ(r.command(), UnitCommand::WriteBlock);
+      blocks.push_back(r.bytes);
+    }
+    return blocks;
+  }
+
+  static Bytes flash() { return sim::device(sim::unitPath()).unit.flash; }
+
+  // The image at the start of flash and erased cells after it.
+  static void expectFlashHolds(const Bytes& image) {
+    Bytes expected(sim::kFlashSize, 0xFF);
+    std::copy(image.begin(), image.end(), expected.begin());
+    EXPECT_TRUE(flash() == expected);
+  }
+};
+
+// The request of one block: header, data bytes, zero after them.
+Bytes blockRequest(const Bytes& data) {
+  Bytes request{1, 0x1B, static_cast<std::uint8_t>(data.size()), 0};
+  request.insert(request.end(), data.begin(), data.end());
+  request.resize(60, 0);
+  return request;
+}
+
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
+  return Bytes(bytes.begin() + from, bytes.begin() + from + count);
+}
+
+Bytes padded(Bytes bytes, std::size_t size) {
+  bytes.resize(size, 0xFF);
+  return bytes;
+}
+
+const Calls kStart = {"create 2 200,255 400x50 Firmware update in progress, please wait...", "progress 0", "raise 1",
+                      "raise 2"};
+
+Calls joined(Calls head, const Calls& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
+
+TEST_F(ImageTransferTest, NinetySixBytesGoAsTwoFullBlocksStraightFromTheImage) {
+  const Bytes image = vclock::sampleImage(96);
+  const TransferResult outcome = send(image);
+
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_EQ(blockRequests(),
+            (std::vector<Bytes>{blockRequest(slice(image, 0, 48)), blockRequest(slice(image, 48, 48))}));
+  EXPECT_EQ(rec::calls(), joined(kStart, {"progress 50", "progress 100", "destroy 2"}));
+  EXPECT_EQ(vclock::pauses(), (std::vector<std::uint32_t>{20, 20})) << "a pause after every block";
+  expectFlashHolds(image);
+}
+
+TEST_F(ImageTransferTest, TheFinalPartialBlockIsPaddedWithFFAndLosesNoByte) {
+  struct Case {
+    std::size_t size;
+    std::size_t finalDataBytes;  // byte 2 of the final request: whole words, rounded up
+  } cases[] = {{100, 4}, {98, 4}, {1, 4}, {47, 48}, {140, 44}};
+  for (const Case& c : cases) {
+    SetUp();
+    const Bytes image = vclock::sampleImage(c.size);
+    ASSERT_EQ(send(image).result, 0) << c.size;
+
+    const std::vector<Bytes> blocks = blockRequests();
+    const std::size_t fullBlocks = c.size / 48;
+    ASSERT_EQ(blocks.size(), fullBlocks + 1) << c.size;
+    const Bytes tail = slice(image, 48 * fullBlocks, c.size % 48);
+    EXPECT_EQ(blocks.back(), blockRequest(padded(tail, c.finalDataBytes))) << c.size;
+    EXPECT_EQ(rec::progressPositions().back(), 100u) << c.size;
+    expectFlashHolds(image);
+  }
+}
+
+TEST_F(ImageTransferTest, AnEmptyImageSendsNothingButStillOpensAndClosesTheWindow) {
+  EXPECT_EQ(send(Bytes{}).result, 0);
+  EXPECT_TRUE(sim::requests().empty());
+  EXPECT_EQ(rec::calls(), joined(kStart, {"destroy 2"}));
+  EXPECT_TRUE(vclock::pauses().empty());
+}
+
+TEST_F(ImageTransferTest, ProgressWindowIsCentredOnTheDialogWithHalvesRoundedDown) {
+  struct Case {
+    dlg::Rect dialog;
+    int x, y;
+  } cases[] = {{{100, 80, 700, 480}, 200, 255}, {{-301, -7, 200, 94}, -251, 18}, {{0, 0, 401, 51}, 0, 0}};
+  for (const Case& c : cases) {
+    rec::reset();
+    rec::setDialogRect(c.dialog);
+    send(Bytes{});
+    ASSERT_EQ(rec::progressWindows().size(), 1u);
+    const rec::ProgressWindowInfo& window = rec::progressWindows()[0];
+    EXPECT_EQ(window.x, c.x) << c.dialog.left;
+    EXPECT_EQ(window.y, c.y) << c.dialog.top;
+    EXPECT_EQ(window.width, 400);
+    EXPECT_EQ(window.height, 50);
+    EXPECT_EQ(window.title, rec::catalogueText(40029));
+  }
+}
+
+TEST_F(ImageTransferTest, ProgressIsTruncatedInUnsignedArithmetic) {
+  send(vclock::sampleImage(7 * 48));
+  EXPECT_EQ(rec::progressPositions(), (std::vector<unsigned>{0, 14, 28, 42, 57, 71, 85, 100}));
+}
+
+TEST_F(ImageTransferTest, BothWindowsAreRaisedAndShownOnceWhenOneOfThemIsInFront) {
+  const dlg::WindowRef other = rec::kOtherProgramWindow;
+  const dlg::WindowRef dialog = rec::kDialogWindow;
+  const Calls bringForward = {"raise 1", "raise 2", "show 1", "show 2"};
+  struct Case {
+    const char* name;
+    std::vector<dlg::WindowRef> foreground;  // asked after each block; the last repeats
+    std::size_t raisedAfterBlock;            // 0: never
+  } cases[] = {
+      {"dialog in front after the second block", {other, dialog, other, dialog}, 2},
+      {"progress window in front from the start", {kProgress}, 1},
+      {"in front, away and back again", {dialog, other, kProgress}, 1},
+      {"another program in front all along", {other}, 0},
+  };
+  for (const Case& c : cases) {
+    rec::reset();
+    rec::setForegroundSequence(c.foreground);
+    send(vclock::sampleImage(3 * 48));
+    Calls expected = kStart;
+    const char* positions[] = {"progress 33", "progress 66", "progress 100"};
+    for (std::size_t block = 1; block <= 3; ++block) {
+      expected.push_back(positions[block - 1]);
+      if (block == c.raisedAfterBlock) expected.insert(expected.end(), bringForward.begin(), bringForward.end());
+    }
+    expected.push_back("destroy 2");
+    EXPECT_EQ(rec::calls(), expected) << c.name;
+  }
+}
+
+TEST_F(ImageTransferTest, AFailedBlockStopsTheTransferClosesTheWindowAndHandsBackItsLastError) {
+  struct Case {
+    const char* name;
+    sim::Fault fault;
+    ExchangeResult result;
+    std::uint32_t systemError;
+    std::size_t blocksSent;
+    std::size_t pauses;
+    Calls afterStart;
+  } cases[] = {
+      {"write fails at the first block", sim::faultAtCommand(sim::FaultKind::WriteFails, UnitCommand::WriteBlock, 1),
+       -2, sim::kErrorGeneralFailure, 0, 0, {"destroy 2"}},
+      {"reply lost at the first block", sim::faultAtCommand(sim::FaultKind::ReadFails, UnitCommand::WriteBlock, 1),
+       -3, sim::kErrorGeneralFailure, 1, 0, {"destroy 2"}},
+      {"unit refuses the second block",
+       sim::faultAtCommand(sim::FaultKind::ErrorReport, UnitCommand::WriteBlock, 2, 0xC0DE0042),
+       static_cast<ExchangeResult>(0xC0DE0042), 2, 2, 1, {"progress 33", "destroy 2"}},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    rec::reset();
+    hid::openInterface(L"no such device");  // leaves last error 2, to tell a stale value from a fresh one
+    sim::setFault(c.fault);
+    const TransferResult outcome = send(vclock::sampleImage(3 * 48));
+    EXPECT_EQ(outcome.result, c.result) << c.name;
+    EXPECT_EQ(outcome.systemError, c.systemError) << c.name;
+    EXPECT_EQ(blockRequests().size(), c.blocksSent) << c.name << ": nothing is sent after the failed block";
+    EXPECT_EQ(rec::calls(), joined(kStart, c.afterStart)) << c.name;
+    EXPECT_EQ(vclock::pauses().size(), c.pauses) << c.name << ": no pause after the failed block";
+  }
+}
+
+}  // namespace

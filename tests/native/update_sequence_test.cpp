@@ -1,0 +1,432 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "platform/hid_transport.h"
+#include "res/controls.h"
+#include "res/message_ids.h"
+#include "support/fixture.h"
+#include "ui/device_change.h"
+#include "update/readiness.h"
+#include "update/update_sequence.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Commands = std::vector<UnitCommand>;
+using C = UnitCommand;
+
+constexpr std::size_t kBuiltInImageSize = 97808;
+// Three blocks, the last one partial: every kind of exchange, quickly.
+constexpr std::size_t kSmallImageSize = 100;
+// The platform's last error before the update, so that a stale value shows as such.
+constexpr std::uint32_t kStaleLastError = 2;
+
+Commands updateCommands(std::size_t blocks) {
+  Commands commands{C::SetSystemLock, C::SetWriteProtection, C::EraseFirmware, C::SetWriteAddress};
+  commands.insert(commands.end(), blocks, C::WriteBlock);
+  commands.insert(commands.end(), {C::SetWriteProtection, C::SetSystemLock});
+  return commands;
+}
+
+Commands firstCommands(std::size_t count) {
+  Commands all = updateCommands(3);
+  return Commands(all.begin(), all.begin() + count);
+}
+
+std::wstring text(std::uint16_t id) { return rec::catalogueText(id); }
+
+// A ready unit: open, Update enabled, hint 40000, panel filled.
+class UpdateSequenceTest : public UpdaterTest {
+ protected:
+  void SetUp() override {
+    UpdaterTest::SetUp();
+    connectReadyUnit(sim::UnitModel{});
+  }
+
+  void connectReadyUnit(const sim::UnitModel& model, std::size_t imageSize = kSmallImageSize) {
+    sim::resetBus();
+    sim::setClock(vclock::now);
+    sim::addUnit(model);
+    ASSERT_EQ(discoverUnit(), 0);
+    assessReadiness(0);
+    ASSERT_TRUE(rec::enabled(ctl::kUpdateButton));
+    sim::clearRequests();
+    vclock::reset();
+    image_ = vclock::sampleImage(imageSize);
+    vclock::setImage(image_);
+    hid::openInterface(L"no such device");
+    ASSERT_EQ(hid::lastError(), kStaleLastError);
+    callsBefore_ = rec::calls().size();
+  }
+
+  void runConfirmed() {
+    rec::scriptBox(dlg::kAnswerOk);
+    runUpdate();
+  }
+
+  std::vector<std::string> callsDuringUpdate() const {
+    return std::vector<std::string>(rec::calls().begin() + callsBefore_, rec::calls().end());
+  }
+
+  static void expectPanelZeroed() {
+    for (int id : {ctl::kUnitVersionText, ctl::kEscLoaderVersionText, ctl::kEscVersionText}) {
+      EXPECT_EQ(rec::text(id), L"0.0.0") << id;
+      EXPECT_FALSE(rec::enabled(id)) << id;
+    }
+  }
+
+  // The last box reports the step's text, with the code line unless codeLine is empty.
+  static void expectFailureReport(std::uint16_t textId, const std::wstring& codeLine) {
+    ASSERT_FALSE(rec::boxes().empty());
+    const rec::ShownBox& box = rec::boxes().back();
+    EXPECT_EQ(box.text, codeLine.empty() ? text(textId) : text(textId) + L"\r\n" + codeLine);
+    EXPECT_EQ(box.caption, text(msg::kUpdateFailedCaption));
+    EXPECT_EQ(box.flags, dlg::kIconError | dlg::kBoxOk);
+    EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateFailedHint));
+    EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
+    EXPECT_FALSE(unitDevice.isOpen()) << "the unit is given up";
+    expectPanelZeroed();
+  }
+
+  void expectSuccess() {
+    EXPECT_TRUE(unitDevice.isOpen()) << "the unit stays open";
+    EXPECT_EQ(rec::text(ctl::kEscVersionText), L"3.5");
+    EXPECT_TRUE(rec::enabled(ctl::kEscVersionText));
+    EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
+    EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateSucceeded));
+    for (const rec::ShownBox& box : rec::boxes()) {
+      EXPECT_NE(box.flags, dlg::kIconError | dlg::kBoxOk) << "no failure box";
+    }
+  }
+
+  void expectFlashHoldsTheImage() {
+    Bytes expected(sim::kFlashSize, 0xFF);
+    std::copy(image_.begin(), image_.end(), expected.begin());
+    EXPECT_TRUE(sim::device(sim::unitPath()).unit.flash == expected);
+  }
+
+  void expectNothingChanged() {
+    EXPECT_TRUE(sim::requests().empty());
+    EXPECT_TRUE(unitDevice.isOpen());
+    EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
+    EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kReady));
+    for (const std::string& call : callsDuringUpdate()) EXPECT_EQ(call.rfind("box", 0), 0u) << call;
+  }
+
+  Bytes image_;
+  std::size_t callsBefore_ = 0;
+};
+
+class FullUpdateTest : public UpdateSequenceTest {
+ protected:
+  void SetUp() override {
+    UpdaterTest::SetUp();
+    connectReadyUnit(sim::UnitModel{}, kBuiltInImageSize);
+    runConfirmed();
+  }
+};
+
+Bytes request(Bytes head) {
+  head.resize(60, 0);
+  return head;
+}
+
+Bytes blockRequest(const Bytes& image, std::size_t offset, std::size_t count) {
+  Bytes bytes{1, 0x1B, static_cast<std::uint8_t>(count), 0};
+  bytes.insert(bytes.end(), image.begin() + offset, image.begin() + offset + count);
+  return request(bytes);
+}
+
+TEST_F(FullUpdateTest, SendsTheCommandSequenceByteForByte) {
+  const std::vector<sim::LoggedRequest> sent = sim::requests();
+  ASSERT_EQ(sim::commands(), updateCommands(2038));
+
+  const struct {
+    std::size_t index;
+    Bytes bytes;
+  } expected[] = {
+      {0, request({1, 0x0B, 1, 1})},
+      {1, request({1, 0x20, 1, 0})},
+      {2, request({1, 0x1E, 4, 0, 0xE9, 0xC3, 0x17, 0x5A})},
+      {3, request({1, 0x1F, 9, 1, 0, 0, 0, 0, 0xE9, 0xC3, 0x17, 0x5A})},
+      {4, blockRequest(image_, 0, 48)},
+      {5, blockRequest(image_, 48, 48)},
+      {4 + 2036, blockRequest(image_, 2036 * 48, 48)},
+      {4 + 2037, blockRequest(image_, 2037 * 48, 32)},
+      {4 + 2038, request({1, 0x20, 1, 1})},
+      {4 + 2039, request({1, 0x0B, 1, 0})},
+  };
+  for (const auto& e : expected) EXPECT_EQ(sent[e.index].bytes, e.bytes) << "request " << e.index;
+}
+
+TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
+  std::vector<std::uint32_t> pauses{20, 20, 1000, 4000, 20, 20};
+  pauses.insert(pauses.end(), 2038, 20);
+  EXPECT_EQ(vclock::pauses(), pauses);
+
+  const std::vector<sim::LoggedRequest> sent = sim::requests();
+  EXPECT_EQ(sent[3].time - sent[1].time, 5040u) << "from lifting protection to setting the address";
+  EXPECT_EQ(sent.back().time, sent[sent.size() - 2].time) << "the restore commands follow without a pause";
+
+  const std::vector<unsigned> positions = rec::progressPositions();
+  ASSERT_EQ(positions.size(), 2039u);
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_EQ(positions[0], 0u);
+  EXPECT_EQ(positions[1], 0u);     // 48 of 97,808 bytes
+  EXPECT_EQ(positions[1019], 50u);  // 48,912 bytes
+  EXPECT_EQ(positions[2037], 99u);  // 97,776 bytes
+  EXPECT_EQ(positions[2038], 100u);
+  EXPECT_EQ(rec::callsStartingWith("destroy"), std::vector<std::string>{"destroy 2"});
+}
+
+TEST_F(FullUpdateTest, LeavesTheImageInFlashTheUnitRestoredAndShowsVersion35) {
+  expectFlashHoldsTheImage();
+  const sim::UnitModel unit = sim::device(sim::unitPath()).unit;
+  EXPECT_TRUE(unit.writeProtected);
+  EXPECT_FALSE(unit.systemLock);
+  expectSuccess();
+  ASSERT_EQ(rec::boxes().size(), 1u);
+  EXPECT_EQ(rec::boxes()[0].text, text(msg::kConfirm));
+  EXPECT_EQ(rec::boxes()[0].caption, text(msg::kConfirmCaption));
+  EXPECT_EQ(rec::boxes()[0].flags, 0x31u);
+}
+
+TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsTheSequence) {
+  using K = sim::FaultKind;
+  const struct {
+    const char* name;
+    sim::Fault fault;
+    std::uint16_t textId;
+    const wchar_t* codeLine;  // empty: none
+    std::size_t requestsSent;
+  } cases[] = {
+      {"lock not written", sim::faultAtCommand(K::WriteFails, C::SetSystemLock), msg::kSystemLockFailed,
+       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 0},
+      {"lock reply lost", sim::faultAtCommand(K::ReadFails, C::SetSystemLock), msg::kSystemLockFailed,
+       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 1},
+      {"lock not confirmed", sim::faultAtCommand(K::WrongResultByte, C::SetSystemLock), msg::kSystemLockFailed,
+       L"The system shows following errorcode: 0x0000065b-0x00000002", 1},
+      {"unprotect not written", sim::faultAtCommand(K::WriteFails, C::SetWriteProtection),
+       msg::kWriteProtectionFailed, L"The system shows following errorcode: 0xfffffffe-0x0000001f", 1},
+      {"unprotect reply lost", sim::faultAtCommand(K::ReadFails, C::SetWriteProtection), msg::kWriteProtectionFailed,
+       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 2},
+      {"unprotect refused", sim::faultAtCommand(K::ErrorReport, C::SetWriteProtection, 1, 0x0E01),
+       msg::kWriteProtectionFailed, L"The system shows following errorcode: 0x00000e01-0x00000002", 2},
+      {"unprotect not confirmed", sim::faultAtCommand(K::WrongResultByte, C::SetWriteProtection),
+       msg::kWriteProtectionFailed, L"The system shows following errorcode: 0x0000065b-0x00000002", 2},
+      {"erase not written", sim::faultAtCommand(K::WriteFails, C::EraseFirmware), msg::kEraseFailed,
+       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 2},
+      {"erase reply lost", sim::faultAtCommand(K::ReadFails, C::EraseFirmware), msg::kEraseFailed,
+       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 3},
+      {"erase refused", sim::faultAtCommand(K::ErrorReport, C::EraseFirmware, 1, 0x80000BAD), msg::kEraseFailed,
+       L"The system shows following errorcode: 0x80000bad-0x00000002", 3},
+      {"address not written", sim::faultAtCommand(K::WriteFails, C::SetWriteAddress), msg::kAddressNotSet,
+       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 3},
+      {"address reply lost", sim::faultAtCommand(K::ReadFails, C::SetWriteAddress), msg::kAddressNotSet,
+       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 4},
+      {"address refused", sim::faultAtCommand(K::ErrorReport, C::SetWriteAddress, 1, 0x0E01), msg::kAddressNotSet,
+       L"The system shows following errorcode: 0x00000e01-0x00000002", 4},
+      {"address refused with code FFFFFFFF", sim::faultAtCommand(K::ErrorReport, C::SetWriteAddress, 1, 0xFFFFFFFF),
+       msg::kAddressNotSet, L"", 4},
+      {"first block not written", sim::faultAtCommand(K::WriteFails, C::WriteBlock, 1), msg::kBlockNotWritten,
+       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 4},
+      {"second block refused", sim::faultAtCommand(K::ErrorReport, C::WriteBlock, 2, 0x0E01), msg::kBlockNotWritten,
+       L"The system shows following errorcode: 0x00000e01-0x00000002", 6},
+      {"final block reply lost", sim::faultAtCommand(K::ReadFails, C::WriteBlock, 3), msg::kBlockNotWritten,
+       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    sim::setFault(c.fault);
+    runConfirmed();
+    expectFailureReport(c.textId, c.codeLine);
+    EXPECT_EQ(rec::boxes().size(), 2u);
+    EXPECT_EQ(sim::commands(), firstCommands(c.requestsSent)) << "nothing is sent after the failure";
+    EXPECT_EQ(rec::callsStartingWith("create").size(), rec::callsStartingWith("destroy").size());
+  }
+}
+
+TEST_F(UpdateSequenceTest, AFailedEraseStillWaitsTheSettleTime) {
+  const struct {
+    sim::FaultKind kind;
+    std::vector<std::uint32_t> pauses;
+  } cases[] = {{sim::FaultKind::ErrorReport, {20, 20, 1000, 4000}}, {sim::FaultKind::WriteFails, {20, 20, 4000}}};
+  for (const auto& c : cases) {
+    SetUp();
+    sim::setFault(sim::faultAtCommand(c.kind, C::EraseFirmware, 1, 0x0E01));
+    runConfirmed();
+    EXPECT_EQ(vclock::pauses(), c.pauses);
+    EXPECT_EQ(rec::boxes().back().text.rfind(text(msg::kEraseFailed), 0), 0u);
+  }
+}
+
+TEST_F(UpdateSequenceTest, AnErrorReportWithCodeZeroLiftsTheProtection) {
+  sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::SetWriteProtection, 1, 0));
+  runConfirmed();
+  EXPECT_EQ(sim::commands(), updateCommands(3));
+  expectSuccess();
+}
+
+TEST_F(UpdateSequenceTest, CodeLineFollowsTheUserLanguage) {
+  rec::reset(rec::Language::German);
+  connectReadyUnit(sim::UnitModel{});
+  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
+  runConfirmed();
+  const rec::ShownBox& box = rec::boxes().back();
+  EXPECT_EQ(box.text, rec::catalogueText(msg::kSystemLockFailed, rec::Language::German) +
+                          L"\r\nDas System meldet Fehlercode 0x0000065b-0x00000002");
+  EXPECT_EQ(box.caption, rec::catalogueText(msg::kUpdateFailedCaption, rec::Language::German));
+  EXPECT_EQ(rec::text(ctl::kHintBox), rec::catalogueText(msg::kUpdateFailedHint, rec::Language::German));
+}
+
+TEST_F(UpdateSequenceTest, WithoutAnOpenUnitNothingIsAskedAndTheLossIsReported) {
+  resetDevice();
+  runUpdate();
+  ASSERT_EQ(rec::boxes().size(), 1u);
+  expectFailureReport(msg::kUnitNotDetected, L"");
+  EXPECT_TRUE(sim::requests().empty());
+}
+
+TEST_F(UpdateSequenceTest, WithoutAnImageTheUpdateIsRefusedBeforeAnythingIsSent) {
+  for (const bool empty : {false, true}) {
+    SCOPED_TRACE(empty ? "empty image" : "no image");
+    SetUp();
+    if (empty) {
+      vclock::setImage({});
+    } else {
+      vclock::removeImage();
+    }
+    runConfirmed();
+    expectFailureReport(msg::kImageMissing, L"");
+    EXPECT_TRUE(sim::requests().empty());
+    EXPECT_EQ(sim::device(sim::unitPath()).unit.flash[0], sim::kOldFirmwareByte);
+  }
+}
+
+TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
+  const struct {
+    const char* name;
+    std::uint16_t escVersion;
+    std::vector<int> answers;
+  } cases[] = {
+      {"Cancel at the warning", 0x0304, {dlg::kAnswerCancel}},
+      {"warning closed another way", 0x0304, {0}},
+      {"No to overwriting the same version", 0x0305, {dlg::kAnswerOk, dlg::kAnswerNo}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.esc.firmwareVersion = c.escVersion;
+    connectReadyUnit(model);
+    for (int answer : c.answers) rec::scriptBox(answer);
+    runUpdate();
+    EXPECT_EQ(rec::boxes().size(), c.answers.size());
+    expectNothingChanged();
+  }
+}
+
+TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriting) {
+  const struct {
+    std::uint16_t escVersion;
+    bool asked;
+  } cases[] = {{0x0304, false}, {0x0000, false}, {0x0305, true}, {0x0400, true}, {0xFFFE, true}, {0xFFFF, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.escVersion);
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.esc.firmwareVersion = c.escVersion;
+    connectReadyUnit(model);
+    rec::scriptBox(dlg::kAnswerOk);
+    if (c.asked) rec::scriptBox(dlg::kAnswerYes);
+    runUpdate();
+    ASSERT_EQ(rec::boxes().size(), c.asked ? 2u : 1u);
+    if (c.asked) {
+      EXPECT_EQ(rec::boxes()[1].text, text(msg::kSameOrOlderVersion));
+      EXPECT_EQ(rec::boxes()[1].caption, text(msg::kSameOrOlderVersionCaption));
+      EXPECT_EQ(rec::boxes()[1].flags, 0x34u);
+    }
+    EXPECT_EQ(sim::commands(), updateCommands(3));
+    expectSuccess();
+  }
+}
+
+// The dialog keeps handling device changes while a box is open.
+void pullOutTheUnit() {
+  sim::unplug(sim::unitPath());
+  const DeviceBroadcast removal{kDeviceTypeInterface, sim::unitPath()};
+  handleDeviceChange(kDeviceRemoveComplete, &removal);
+}
+
+TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACodeLine) {
+  const struct {
+    const char* name;
+    std::uint16_t escVersion;
+    std::size_t boxWithRemoval;  // counted from 1
+  } cases[] = {{"during the warning", 0x0305, 1}, {"during the version question", 0x0305, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.esc.firmwareVersion = c.escVersion;
+    connectReadyUnit(model);
+    rec::scriptBox(dlg::kAnswerOk, c.boxWithRemoval == 1 ? pullOutTheUnit : std::function<void()>{});
+    if (c.boxWithRemoval == 2) rec::scriptBox(dlg::kAnswerYes, pullOutTheUnit);
+    runUpdate();
+    ASSERT_EQ(rec::boxes().size(), c.boxWithRemoval + 1) << "a removed unit reports no version to ask about";
+    expectFailureReport(msg::kSystemLockFailed, L"");
+    EXPECT_TRUE(sim::requests().empty());
+  }
+}
+
+TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureHintIsStillShown) {
+  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
+  rec::scriptBox(dlg::kAnswerOk);
+  rec::scriptBox(dlg::kAnswerOk, [] {
+    const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
+    handleDeviceChange(kDeviceArrival, &arrival);
+  });
+  runUpdate();
+  EXPECT_TRUE(unitDevice.isOpen()) << "the unit was given up before the box opened and found again in it";
+  EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
+  EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateFailedHint));
+}
+
+// Every exchange of an update, struck in turn by a lost reply and by the unit being
+// pulled out: the step it belongs to fails, or, for the restore commands, nothing does.
+TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRestore) {
+  const std::uint16_t stepText[] = {msg::kSystemLockFailed, msg::kWriteProtectionFailed, msg::kEraseFailed,
+                                    msg::kAddressNotSet,    msg::kBlockNotWritten,       msg::kBlockNotWritten,
+                                    msg::kBlockNotWritten};
+  const std::size_t exchanges = updateCommands(3).size();
+  const struct {
+    sim::FaultKind kind;
+    const wchar_t* codeLine;
+    std::size_t sentBeforeFault;  // whether the struck request itself was written
+  } kinds[] = {
+      {sim::FaultKind::ReadFails, L"The system shows following errorcode: 0xfffffffd-0x0000001f", 1},
+      {sim::FaultKind::Unplug, L"The system shows following errorcode: 0xfffffffe-0x0000048f", 0},
+  };
+  for (const auto& kind : kinds) {
+    for (unsigned k = 1; k <= exchanges; ++k) {
+      SCOPED_TRACE(::testing::Message() << (kind.kind == sim::FaultKind::Unplug ? "unplug" : "read fails")
+                                        << " at exchange " << k);
+      SetUp();
+      sim::setFault(sim::faultAtExchange(kind.kind, k));
+      runConfirmed();
+      if (k <= std::size(stepText)) {
+        expectFailureReport(stepText[k - 1], kind.codeLine);
+        EXPECT_EQ(sim::commands(), firstCommands(k - 1 + kind.sentBeforeFault)) << "nothing is sent after it";
+      } else {
+        expectSuccess();
+        expectFlashHoldsTheImage();
+      }
+      EXPECT_EQ(rec::callsStartingWith("create").size(), rec::callsStartingWith("destroy").size());
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The real HID transport under Wine: discovery over whatever HID interfaces Wine offers.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "link/unit_device.h"
+#include "platform/hid_transport.h"
+#include "text/format_text.h"
+
+namespace {
+
+// The handles this process holds, from the system-wide handle table (Wine answers
+// GetProcessHandleCount with 0).
+int openHandleCount() {
+  struct HandleEntry {
+    ULONG processId;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    void* object;
+    ACCESS_MASK access;
+  };
+  struct HandleTable {
+    ULONG count;
+    HandleEntry entries[1];
+  };
+  using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  constexpr ULONG kSystemHandleInformation = 16;
+  auto query = reinterpret_cast<QuerySystemInformation>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<std::uint8_t> buffer(1 << 22);
+  ULONG returned = 0;
+  if (query == nullptr || query(kSystemHandleInformation, buffer.data(), buffer.size(), &returned) != 0) return -1;
+  const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+  int count = 0;
+  for (ULONG i = 0; i < table->count; ++i) count += table->entries[i].processId == GetCurrentProcessId();
+  return count;
+}
+
+// Lists what Wine enumerates, with the ids and report lengths of every interface that opens.
+void describeInterfaces(const std::vector<std::wstring>& paths) {
+  std::printf("Wine offers %u HID interface(s)\n", static_cast<unsigned>(paths.size()));
+  for (const std::wstring& path : paths) {
+    std::string line = "  " + wideToUtf8(path);
+    hid::Handle handle = hid::openInterface(path);
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    if (handle == hid::kInvalidHandle) {
+      line += " (cannot be opened, error " + std::to_string(hid::lastError()) + ")";
+    } else {
+      char description[96] = "";
+      std::uint32_t outputLength = 0;
+      std::uint32_t inputLength = 0;
+      if (hid::readAttributes(handle, vendorId, productId)) {
+        std::snprintf(description, sizeof description, " %04x:%04x", vendorId, productId);
+      }
+      line += description;
+      if (hid::readReportLengths(handle, outputLength, inputLength)) {
+        std::snprintf(description, sizeof description, ", reports out %u in %u bytes", outputLength, inputLength);
+        line += description;
+      }
+    }
+    if (handle != hid::kInvalidHandle) hid::closeInterface(handle);
+    std::printf("%s\n", line.c_str());
+  }
+}
+
+}  // namespace
+
+TEST(RealTransport, DiscoveryFindsNoUnitAndLeavesNothingOpen) {
+  std::vector<std::wstring> paths;
+  ASSERT_TRUE(hid::listInterfaces(paths));
+  describeInterfaces(paths);
+  int handlesBefore = openHandleCount();
+  ASSERT_GT(handlesBefore, 0) << "the handle count is what proves every interface was closed";
+
+  EXPECT_EQ(discoverUnit(), kNoMatchingDevice);
+
+  EXPECT_EQ(openHandleCount(), handlesBefore);
+  EXPECT_FALSE(unitDevice.isOpen());
+  EXPECT_TRUE(unitDevice.devicePath.empty());
+  EXPECT_EQ(unitDevice.productId, 0);
+  EXPECT_EQ(unitDevice.outputReportLength, 0u);
+  EXPECT_EQ(unitDevice.inputReportLength, 0u);
+}
+
+TEST(RealTransport, ListingIsStableAndPathsAreWhole) {
+  std::vector<std::wstring> first;
+  std::vector<std::wstring> second;
+  ASSERT_TRUE(hid::listInterfaces(first));
+  ASSERT_TRUE(hid::listInterfaces(second));
+  EXPECT_EQ(first, second);
+  for (const std::wstring& path : first) {
+    EXPECT_FALSE(path.empty());
+    EXPECT_EQ(path.find(L'\0'), std::wstring::npos);
+  }
+}
+
+TEST(RealTransport, AbsentInterfaceDoesNotOpenAndSaysWhy) {
+  hid::Handle handle =
+      hid::openInterface(L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+  EXPECT_EQ(handle, hid::kInvalidHandle);
+  EXPECT_NE(hid::lastError(), 0u);
+}
