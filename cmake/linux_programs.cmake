@@ -15,3 +15,60 @@ add_library(spindra_hidraw STATIC src/platform/linux/hid_adapter.cpp)
 target_link_libraries(spindra_hidraw PUBLIC spindra_linux)
 
 target_link_libraries(native_tests PRIVATE spindra_linux)
+
+# --- spindra-update: the command-line updater ---
+
+# The firmware image it carries: the file named here, or the generated placeholder.
+set(SPINDRA_FIRMWARE_IMAGE "" CACHE FILEPATH "Firmware image to embed; empty embeds a generated placeholder")
+if(SPINDRA_FIRMWARE_IMAGE)
+  if(NOT EXISTS ${SPINDRA_FIRMWARE_IMAGE} OR IS_DIRECTORY ${SPINDRA_FIRMWARE_IMAGE})
+    message(FATAL_ERROR "SPINDRA_FIRMWARE_IMAGE names no file: ${SPINDRA_FIRMWARE_IMAGE}")
+  endif()
+  set(spindra_update_image ${SPINDRA_FIRMWARE_IMAGE})
+else()
+  add_executable(make_placeholder_image tools/make_placeholder_image.cpp)
+  set(spindra_update_image ${CMAKE_BINARY_DIR}/firmware_image.bin)
+  add_custom_command(OUTPUT ${spindra_update_image}
+    COMMAND make_placeholder_image ${spindra_update_image}
+    DEPENDS make_placeholder_image
+    COMMENT "Generating the placeholder firmware image"
+    VERBATIM)
+endif()
+
+# The udev rule ships as a file and is quoted by the permission hint: one text for both.
+set(UDEV_RULE_FILE src/platform/linux/70-spindra-update.rules)
+get_filename_component(UDEV_RULE_NAME ${UDEV_RULE_FILE} NAME)
+file(READ ${UDEV_RULE_FILE} UDEV_RULE_TEXT)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${UDEV_RULE_FILE})
+set(spindra_generated_dir ${CMAKE_BINARY_DIR}/generated)
+configure_file(src/platform/linux/cli/udev_rule.h.in ${spindra_generated_dir}/platform/linux/cli/udev_rule.h @ONLY)
+
+# The simulated unit without its hid:: side: spindra-update chooses its transport when it starts.
+file(GLOB sim_model_sources CONFIGURE_DEPENDS src/platform/sim/*.cpp)
+list(FILTER sim_model_sources EXCLUDE REGEX "/simulated_hid\\.cpp$")
+add_library(spindra_sim_model STATIC ${sim_model_sources})
+target_include_directories(spindra_sim_model PUBLIC src)
+
+set(spindra_update_system src/platform/linux/cli/linux_system.cpp)
+add_executable(spindra-update
+  src/platform/linux/cli/cli_texts.cpp
+  src/platform/linux/cli/command_line.cpp
+  src/platform/linux/cli/main.cpp
+  src/platform/linux/cli/options.cpp
+  src/platform/linux/cli/scenarios.cpp
+  src/platform/linux/cli/terminal_dialog.cpp
+  ${spindra_update_system})
+target_include_directories(spindra-update PRIVATE ${spindra_generated_dir})
+target_compile_definitions(spindra-update PRIVATE SPINDRA_IMAGE_FILE="${spindra_update_image}")
+set_source_files_properties(${spindra_update_system} PROPERTIES OBJECT_DEPENDS ${spindra_update_image})
+target_link_libraries(spindra-update PRIVATE
+  "$<LINK_GROUP:RESCAN,spindra_core,spindra_hidraw,spindra_linux,spindra_sim_model>")
+
+install(TARGETS spindra-update RUNTIME DESTINATION bin)
+install(FILES ${UDEV_RULE_FILE} DESTINATION lib/udev/rules.d)
+
+# The native tests run the program as a user would and compare with the image it carries.
+add_dependencies(native_tests spindra-update)
+target_include_directories(native_tests PRIVATE ${spindra_generated_dir})
+target_compile_definitions(native_tests PRIVATE
+  SPINDRA_UPDATE_PROGRAM="$<TARGET_FILE:spindra-update>" SPINDRA_UPDATE_IMAGE="${spindra_update_image}")

@@ -13,10 +13,9 @@
 
 namespace {
 
-// In this binary the hid:: seam is the simulated unit.
-const hidio::Transport kSimulatedUnit{hid::listInterfaces, hid::openInterface, hid::readAttributes,
-                                      hid::readReportLengths, hid::writeReport, hid::readReport,
-                                      hid::closeInterface, hid::lastError};
+const hidio::Transport kSimulatedUnit{sim::listInterfaces, sim::openInterface, sim::readAttributes,
+                                      sim::readReportLengths, sim::writeReport, sim::readReport,
+                                      sim::closeInterface, sim::lastError};
 
 std::vector<Report> identityRequests() {
   return {queryStateRequest(), readEscInfoRequest(), readEscLoaderInfoRequest()};

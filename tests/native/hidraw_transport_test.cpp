@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <vector>
 
 #include "platform/linux/hidraw.h"
@@ -154,23 +155,47 @@ TEST_F(HidrawTest, OpenFailuresKeepErrno) {
   EXPECT_EQ(hidraw::openInterface(roots, roots.dev + "/tty0"), hid::kInvalidHandle) << "not a hidraw node";
 }
 
-// Opening as a user without access, the way a desktop user meets a node udev has not
-// handed over; root reaches any node, so the attempt runs in a child that gave root up.
+// Runs an attempt as a user without access, the way a desktop user meets a node udev has
+// not handed over: root reaches any node, so the attempt runs in a child that gave root
+// up. The attempt's result is the child's exit code.
+int exitCodeUnprivileged(const std::function<int()>& attempt) {
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
+    _exit(attempt());
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
 TEST_F(HidrawTest, PermissionDeniedIsReportedAsEacces) {
   addNode(0, kRoundelId, kUnitDescriptor);
   ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
   ASSERT_EQ(chmod(node(0).c_str(), 0000), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
-    const hid::Handle handle = hidraw::openInterface(roots, node(0));
-    _exit(handle == hid::kInvalidHandle ? static_cast<int>(hidraw::lastError() & 0xFF) : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), EACCES);
+  EXPECT_EQ(exitCodeUnprivileged([&] {
+              const hid::Handle handle = hidraw::openInterface(roots, node(0));
+              return handle == hid::kInvalidHandle ? static_cast<int>(hidraw::lastError() & 0xFF) : 0;
+            }),
+            EACCES);
+}
+
+TEST_F(HidrawTest, TheDeniedNodeIsTheFirstUnitThisUserMayNotOpen) {
+  addNode(0, "0003:0000046D:0000C31C", kUnnumberedDescriptor);  // somebody else's keyboard
+  addNode(1, kRoundelId, kUnitDescriptor);                       // handed over by udev
+  addNode(2, "0003:000021B8:00000003", kUnitDescriptor);         // not a unit
+  addNode(3, "0003:000021B8:00000002", kUnitDescriptor);
+  ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
+  for (unsigned n : {0u, 2u, 3u}) ASSERT_EQ(chmod(node(n).c_str(), 0000), 0);
+  ASSERT_EQ(chmod(node(1).c_str(), 0666), 0);
+
+  auto deniedIs = [&](const std::string& expected) {
+    return exitCodeUnprivileged([&] { return hidraw::deniedNode(roots, 0x21B8, {1, 2}) == expected ? 0 : 1; });
+  };
+  EXPECT_EQ(deniedIs(node(3)), 0);
+  ASSERT_EQ(chmod(node(3).c_str(), 0666), 0);
+  EXPECT_EQ(deniedIs(""), 0);
 }
 
 TEST_F(HidrawTest, ReportsTravelWholeWithTheirIdFirst) {

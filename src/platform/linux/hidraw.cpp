@@ -236,4 +236,23 @@ void closeInterface(hid::Handle handle) {
 
 std::uint32_t lastError() { return lastErrorValue; }
 
+std::string deniedNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds) {
+  std::vector<std::string> paths;
+  if (!listInterfaces(roots, paths)) return "";
+  for (const std::string& path : paths) {
+    std::uint16_t vendor = 0, product = 0;
+    if (!readNodeIds(roots, nodeName(path), vendor, product) || vendor != vendorId ||
+        std::find(productIds.begin(), productIds.end(), product) == productIds.end()) {
+      continue;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0) {
+      ::close(fd);
+    } else if (errno == EACCES) {
+      return path;
+    }
+  }
+  return "";
+}
+
 }  // namespace hidraw

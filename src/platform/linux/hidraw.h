@@ -44,6 +44,10 @@ void closeInterface(hid::Handle handle);
 // errno of the last failed call on this thread; EBADMSG for malformed sysfs contents.
 std::uint32_t lastError();
 
+// The first node of a device with this vendor id and one of these product ids that
+// this user may not open (EACCES); empty when there is none.
+std::string deniedNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds);
+
 // "hidrawN" of a path, or empty when its last component is not a hidraw node name.
 std::string nodeName(const std::string& path);
 

@@ -191,6 +191,12 @@ std::string quoted(const std::string& text) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
     } else if (u < 0x20) {
       out += "\\u00";
       out += kHex[u >> 4];

@@ -320,11 +320,9 @@ void clearRequests() {
   bus().log.clear();
 }
 
-}  // namespace sim
-
-namespace hid {
-
-using namespace sim;
+// The bus as a HID transport; simulated_hid.cpp puts it behind the hid:: seam.
+using hid::Handle;
+using hid::kInvalidHandle;
 
 bool listInterfaces(std::vector<std::wstring>& paths) {
   std::lock_guard<std::mutex> lock(bus().mutex);
@@ -431,4 +429,4 @@ void closeInterface(Handle handle) {
 
 std::uint32_t lastError() { return lastErrorValue; }
 
-}  // namespace hid
+}  // namespace sim

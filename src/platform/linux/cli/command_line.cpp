@@ -1,0 +1,329 @@
+#include "platform/linux/cli/command_line.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "link/unit_device.h"
+#include "platform/dialog.h"
+#include "platform/linux/cli/exit_codes.h"
+#include "platform/linux/cli/linux_system.h"
+#include "platform/linux/cli/options.h"
+#include "platform/linux/cli/scenarios.h"
+#include "platform/linux/cli/udev_rule.h"
+#include "platform/linux/exchange_record.h"
+#include "platform/linux/exchange_replay.h"
+#include "platform/linux/hid_adapter.h"
+#include "platform/linux/hidraw.h"
+#include "platform/linux/json_line.h"
+#include "res/controls.h"
+#include "res/literals.h"
+#include "res/message_ids.h"
+#include "update/image_transfer.h"
+#include "update/readiness.h"
+#include "update/update_sequence.h"
+
+namespace cli {
+namespace {
+
+constexpr std::uint32_t kPollMs = 500;
+constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
+constexpr std::size_t kTitleCapacity = 256;
+
+enum class UpdateOutcome { NotRun, Succeeded, Cancelled, Failed };
+
+struct Facts {
+  Readiness readiness = Readiness::NoUnit;
+  std::string device;       // the unit found, even when it was then given up
+  std::string deniedNode;   // a unit this user may not open
+  UpdateOutcome update = UpdateOutcome::NotRun;
+  std::wstring failure;     // the failure message of an update
+  int exitCode = exitcode::kNoUnit;
+};
+
+// Where the update's failure message comes from, by the text it starts with.
+const struct {
+  std::uint16_t textId;
+  int exitCode;
+} kFailureExits[] = {
+    {msg::kUnitNotDetected, exitcode::kUnitLost},
+    {msg::kSystemLockFailed, exitcode::kSystemLockFailed},
+    {msg::kWriteProtectionFailed, exitcode::kWriteProtectionFailed},
+    {msg::kEraseFailed, exitcode::kEraseFailed},
+    {msg::kAddressNotSet, exitcode::kAddressFailed},
+    {msg::kBlockNotWritten, exitcode::kTransferFailed},
+    {msg::kImageMissing, exitcode::kNoImage},
+};
+
+const char* readinessName(Readiness readiness) {
+  switch (readiness) {
+    case Readiness::NoUnit: return "NoUnit";
+    case Readiness::WrongMode: return "WrongMode";
+    case Readiness::NoUpdatableEsc: return "NoUpdatableEsc";
+    case Readiness::EscIncompatible: return "EscIncompatible";
+    case Readiness::Ready: break;
+  }
+  return "Ready";
+}
+
+int readinessExit(const Facts& facts) {
+  switch (facts.readiness) {
+    case Readiness::NoUnit: return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
+    case Readiness::WrongMode: return exitcode::kWrongMode;
+    case Readiness::NoUpdatableEsc: return exitcode::kNoUpdatableEsc;
+    case Readiness::EscIncompatible: return exitcode::kEscIncompatible;
+    case Readiness::Ready: break;
+  }
+  return exitcode::kReady;
+}
+
+const char* updateName(UpdateOutcome outcome) {
+  switch (outcome) {
+    case UpdateOutcome::NotRun: return "not run";
+    case UpdateOutcome::Succeeded: return "succeeded";
+    case UpdateOutcome::Cancelled: return "cancelled";
+    case UpdateOutcome::Failed: break;
+  }
+  return "failed";
+}
+
+void printError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+// --- transport -------------------------------------------------------------------
+
+// Puts the chosen transport behind the hid:: seam; an exit code when that fails, else 0.
+int chooseTransport(const Options& options) {
+  hidio::Transport transport = hidio::hidrawTransport();
+  if (!options.scenario.empty()) {
+    transport = scenario::transport();
+    linuxsys::setPacing(false);
+  }
+  if (!options.replayFile.empty()) {
+    std::string error;
+    if (!replay::load(options.replayFile, error)) {
+      printError(text(Text::kReplayUnusable, {utf8ToWide(error)}));
+      return exitcode::kExchangeFileUnusable;
+    }
+    transport = replay::transport();
+    linuxsys::setPacing(false);
+  }
+  if (!options.recordFile.empty()) {
+    if (!record::start(options.recordFile, transport)) {
+      printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
+      return exitcode::kExchangeFileUnusable;
+    }
+    transport = record::transport();
+  }
+  hidio::use(transport);
+  return 0;
+}
+
+bool onHidraw(const Options& options) { return options.scenario.empty() && options.replayFile.empty(); }
+
+std::string deniedUnitNode(const Options& options) {
+  if (!onHidraw(options)) return "";
+  return hidraw::deniedNode(hidraw::Roots{}, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+}
+
+// --- finding the unit ------------------------------------------------------------
+
+// Discovers again whenever the set of interfaces changes, and every few polls besides.
+std::int32_t waitForUnit() {
+  std::vector<std::wstring> known;
+  for (unsigned poll = 0;; ++poll) {
+    std::vector<std::wstring> present;
+    hid::listInterfaces(present);
+    if (poll % kPollsBetweenDiscoveries == 0 || present != known) {
+      known = present;
+      const std::int32_t result = discoverUnit();
+      if (result != kNoMatchingDevice) return result;
+    }
+    if (poll == 0) printError(text(Text::kWaiting));
+    sys::pause(kPollMs);
+  }
+}
+
+// The row labels, as the dialog shows them before any unit.
+void initialisePanel() {
+  dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
+  dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
+  dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
+}
+
+void findAndAssess(const Options& options, Facts& facts) {
+  initialisePanel();
+  const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
+  facts.readiness = classifyReadiness(discovered);
+  if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
+  if (facts.readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options);
+  assessReadiness(discovered);
+  facts.exitCode = readinessExit(facts);
+}
+
+// --- updating --------------------------------------------------------------------
+
+void updateAndJudge(Facts& facts) {
+  sys::FirmwareImage image;
+  if (sys::locateFirmwareImage(image)) term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
+  const std::size_t boxesBefore = term::boxes().size();
+  runUpdate();
+
+  if (dlg::controlText(ctl::kHintBox) == dlg::loadText(msg::kUpdateSucceeded)) {
+    facts.update = UpdateOutcome::Succeeded;
+    facts.exitCode = exitcode::kReady;
+    return;
+  }
+  for (std::size_t i = boxesBefore; i < term::boxes().size(); ++i) {
+    const term::ShownBox& box = term::boxes()[i];
+    if ((box.flags & 0xF0) != dlg::kIconError) continue;
+    facts.update = UpdateOutcome::Failed;
+    facts.failure = box.text;
+    for (const auto& failure : kFailureExits) {
+      const std::wstring start = dlg::loadText(failure.textId);
+      if (box.text.compare(0, start.size(), start) == 0) facts.exitCode = failure.exitCode;
+    }
+    return;
+  }
+  facts.update = UpdateOutcome::Cancelled;
+  facts.exitCode = exitcode::kCancelled;
+}
+
+// --- telling ---------------------------------------------------------------------
+
+struct PanelRow {
+  int label;
+  int value;
+};
+constexpr PanelRow kPanelRows[] = {{ctl::kUnitLabel, ctl::kUnitVersionText},
+                                   {ctl::kEscLoaderLabel, ctl::kEscLoaderVersionText},
+                                   {ctl::kEscLabel, ctl::kEscVersionText}};
+
+std::string title() {
+  std::wstring title = formatText(lit::kTitleFormat,
+                                  {lit::kTargetModel, static_cast<std::uint32_t>(kImageVersion >> 8),
+                                   static_cast<std::uint32_t>(kImageVersion & 0xFF), L""},
+                                  kTitleCapacity);
+  while (!title.empty() && title.back() == L' ') title.pop_back();
+  return wideToUtf8(title);
+}
+
+std::string permissionHint(const Facts& facts) {
+  return text(Text::kPermissionDenied, {utf8ToWide(facts.deniedNode), utf8ToWide(udev::kRuleFileName),
+                                        utf8ToWide(udev::kRuleFileName), utf8ToWide(udev::kRule)});
+}
+
+void printForPeople(const Facts& facts) {
+  if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
+  std::printf("%s\n\n", title().c_str());
+  std::size_t width = 0;
+  for (const PanelRow& row : kPanelRows) width = std::max(width, dlg::controlText(row.label).size());
+  for (const PanelRow& row : kPanelRows) {
+    const std::wstring label = dlg::controlText(row.label);
+    std::printf("%s%s   %s\n", forTerminal(label).c_str(), std::string(width - label.size(), ' ').c_str(),
+                forTerminal(dlg::controlText(row.value)).c_str());
+  }
+  std::printf("\n%s\n", forTerminal(dlg::controlText(ctl::kHintBox)).c_str());
+  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts).c_str());
+}
+
+void printJson(const Facts& facts) {
+  jsonl::LineWriter json;
+  json.text("outcome", readinessName(facts.readiness)).integer("exitCode", facts.exitCode);
+  if (!facts.device.empty()) json.text("device", facts.device);
+  if (!facts.deniedNode.empty()) json.text("permissionDenied", facts.deniedNode);
+  json.text("unit", forTerminal(dlg::controlText(ctl::kUnitLabel)))
+      .text("unitVersion", forTerminal(dlg::controlText(ctl::kUnitVersionText)))
+      .text("escLoaderVersion", forTerminal(dlg::controlText(ctl::kEscLoaderVersionText)))
+      .text("escVersion", forTerminal(dlg::controlText(ctl::kEscVersionText)))
+      .text("hint", forTerminal(dlg::controlText(ctl::kHintBox)))
+      .text("update", updateName(facts.update));
+  if (facts.update == UpdateOutcome::Failed) json.text("failure", forTerminal(facts.failure));
+  std::printf("%s\n", json.line().c_str());
+  if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts).c_str(), stderr);
+}
+
+// --- the run ---------------------------------------------------------------------
+
+void showUsage() {
+  std::fputs(text(Text::kUsage, {lit::kTargetModel, static_cast<std::uint32_t>(kImageVersion >> 8),
+                                 static_cast<std::uint32_t>(kImageVersion & 0xFF)})
+                 .c_str(),
+             stdout);
+}
+
+Text optionsProblem(OptionsResult result) {
+  switch (result) {
+    case OptionsResult::Conflicting: return Text::kConflictingOptions;
+    case OptionsResult::NeedsSimulation: return Text::kNeedsSimulation;
+    default: return Text::kUnknownOption;
+  }
+}
+
+// The recording must be whole and a replay must have matched; either overrides the outcome.
+int closeExchangeFiles(const Options& options, int exitCode) {
+  if (!options.recordFile.empty() && !record::finish()) {
+    printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
+    return exitcode::kExchangeFileUnusable;
+  }
+  if (!options.replayFile.empty()) {
+    const std::string mismatch = replay::mismatch();
+    if (!mismatch.empty()) {
+      printError(text(Text::kReplayDiffers, {utf8ToWide(mismatch)}));
+      return exitcode::kReplayDiffers;
+    }
+  }
+  return exitCode;
+}
+
+int prepare(int argc, const char* const* argv, Options& options) {
+  setLanguage(languageFromEnvironment());
+  std::string problem;
+  const OptionsResult parsed = parseOptions(argc, argv, options, problem);
+  if (options.languageGiven) setLanguage(options.language);
+  if (parsed != OptionsResult::Ok) {
+    printError(text(optionsProblem(parsed), {utf8ToWide(problem)}));
+    return exitcode::kWrongOptions;
+  }
+  if (options.help) {
+    showUsage();
+    return exitcode::kReady;
+  }
+  if (options.scenario == "list") {
+    std::fputs(text(Text::kScenarios).c_str(), stdout);
+    return exitcode::kReady;
+  }
+  if (!options.scenario.empty() && !scenario::prepare(options.scenario, options.escVersion)) {
+    printError(text(Text::kUnknownScenario, {utf8ToWide(options.scenario), utf8ToWide(options.escVersion)}));
+    std::fputs(text(Text::kScenarios).c_str(), stderr);
+    return exitcode::kWrongOptions;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int run(int argc, const char* const* argv) {
+  Options options;
+  const int early = prepare(argc, argv, options);
+  if (early >= 0) return early;
+  const int transportProblem = chooseTransport(options);
+  if (transportProblem != 0) return transportProblem;
+  term::setAnswers(options.answers);
+  term::setBoxStream(options.json ? stderr : stdout);
+
+  Facts facts;
+  findAndAssess(options, facts);
+  if (options.update && facts.readiness == Readiness::Ready) updateAndJudge(facts);
+  resetDevice();
+
+  facts.exitCode = closeExchangeFiles(options, facts.exitCode);
+  if (options.json) {
+    printJson(facts);
+  } else {
+    printForPeople(facts);
+  }
+  return facts.exitCode;
+}
+
+}  // namespace cli

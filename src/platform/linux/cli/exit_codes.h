@@ -1,0 +1,24 @@
+#pragma once
+// Exit codes of spindra-update, one for each outcome a script may want to tell apart.
+
+namespace exitcode {
+
+constexpr int kReady = 0;  // also: updated
+constexpr int kWrongOptions = 2;
+constexpr int kNoUnit = 10;
+constexpr int kWrongMode = 11;
+constexpr int kNoUpdatableEsc = 12;
+constexpr int kEscIncompatible = 13;
+constexpr int kPermissionDenied = 14;
+constexpr int kCancelled = 20;
+constexpr int kUnitLost = 30;
+constexpr int kSystemLockFailed = 31;
+constexpr int kWriteProtectionFailed = 32;
+constexpr int kEraseFailed = 33;
+constexpr int kAddressFailed = 34;
+constexpr int kTransferFailed = 35;
+constexpr int kNoImage = 36;
+constexpr int kExchangeFileUnusable = 40;
+constexpr int kReplayDiffers = 41;
+
+}  // namespace exitcode

@@ -1,0 +1,57 @@
+#include "platform/linux/cli/linux_system.h"
+
+#include <chrono>
+#include <thread>
+
+#include "platform/pacing.h"
+#include "platform/system.h"
+
+// The image file named by the build, taken into the program's read-only data as it is.
+asm(".section .rodata\n"
+    ".balign 16\n"
+    ".globl spindra_embedded_image\n"
+    ".hidden spindra_embedded_image\n"
+    "spindra_embedded_image:\n"
+    ".incbin \"" SPINDRA_IMAGE_FILE "\"\n"
+    ".globl spindra_embedded_image_end\n"
+    ".hidden spindra_embedded_image_end\n"
+    "spindra_embedded_image_end:\n"
+    ".previous\n");
+extern "C" const std::uint8_t spindra_embedded_image[];
+extern "C" const std::uint8_t spindra_embedded_image_end[];
+
+namespace linuxsys {
+namespace {
+
+bool pacing = true;
+
+std::uint64_t nowMicroseconds() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+void sleepMicroseconds(std::uint64_t microseconds) {
+  std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+}
+
+const PacingClock kSteadyClock{nowMicroseconds, sleepMicroseconds};
+
+}  // namespace
+
+void setPacing(bool on) { pacing = on; }
+
+}  // namespace linuxsys
+
+namespace sys {
+
+void pause(std::uint32_t milliseconds) {
+  if (linuxsys::pacing) pauseUntilElapsed(milliseconds, linuxsys::kSteadyClock);
+}
+
+bool locateFirmwareImage(FirmwareImage& image) {
+  image.bytes = spindra_embedded_image;
+  image.size = static_cast<std::uint32_t>(spindra_embedded_image_end - spindra_embedded_image);
+  return true;
+}
+
+}  // namespace sys

@@ -1,0 +1,38 @@
+#include "platform/linux/cli/scenarios.h"
+
+#include "platform/sim/scenario.h"
+#include "platform/sim/simulated_unit.h"
+
+namespace scenario {
+namespace {
+
+constexpr const char* kArrives = "arrives";
+constexpr unsigned kListingsBeforeArrival = 3;
+
+unsigned listingsUntilArrival = 0;
+
+// Lists the unit only from the n-th listing on, as if it were plugged in meanwhile.
+bool listWithArrival(std::vector<std::wstring>& paths) {
+  if (listingsUntilArrival != 0 && --listingsUntilArrival == 0) {
+    sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.present = true; });
+  }
+  return sim::listInterfaces(paths);
+}
+
+const hidio::Transport kSimulatedBus{listWithArrival,  sim::openInterface, sim::readAttributes, sim::readReportLengths,
+                                     sim::writeReport, sim::readReport,    sim::closeInterface, sim::lastError};
+
+}  // namespace
+
+bool prepare(const std::string& name, const std::string& escVersion) {
+  listingsUntilArrival = 0;
+  if (name != kArrives) return sim::loadScenario(name, escVersion);
+  if (!sim::loadScenario("ready", escVersion)) return false;
+  sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.present = false; });
+  listingsUntilArrival = kListingsBeforeArrival;
+  return true;
+}
+
+const hidio::Transport& transport() { return kSimulatedBus; }
+
+}  // namespace scenario

@@ -1,0 +1,31 @@
+#pragma once
+// The main dialog as a terminal sees it (the dlg:: seam of spindra-update): controls are
+// kept in memory for the program to print, message boxes are printed and their
+// questions asked on the terminal or answered by options, and the progress window is a
+// progress bar on stderr.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace term {
+
+struct Answers {
+  bool confirm = false;           // the question before the update (--yes)
+  bool allowSameVersion = false;  // overwriting the same or a newer version (--allow-same-version)
+};
+
+void setAnswers(const Answers& answers);
+// Where message boxes are printed: stdout, or stderr when stdout carries JSON.
+void setBoxStream(std::FILE* stream);
+// Blocks the coming transfer sends; the progress bar counts them.
+void expectBlocks(unsigned total);
+
+struct ShownBox {
+  std::wstring text;
+  std::wstring caption;
+  unsigned flags = 0;
+  int answer = 0;
+};
+const std::vector<ShownBox>& boxes();
+
+}  // namespace term

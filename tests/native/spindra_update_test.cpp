@@ -1,0 +1,316 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "link/unit_device.h"
+#include "platform/linux/cli/udev_rule.h"
+#include "platform/linux/hex_text.h"
+#include "platform/linux/json_line.h"
+#include "res/message_ids.h"
+#include "support/recording_dialog.h"
+#include "temp_dir.h"
+#include "text/format_text.h"
+
+// The command-line updater, run as a user runs it: arguments, environment, stdin not a
+// terminal; what it prints and its exit code are what is checked.
+namespace {
+
+struct ProgramRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+ProgramRun runProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {"LANG=C"}) {
+  TempDir dir;
+  const std::string outFile = dir.path("out"), errFile = dir.path("err");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<std::string> argStrings{SPINDRA_UPDATE_PROGRAM};
+  argStrings.insert(argStrings.end(), args.begin(), args.end());
+  std::vector<char*> argv, envp;
+  for (std::string& a : argStrings) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStrings = environment;
+  for (std::string& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  ProgramRun run;
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, SPINDRA_UPDATE_PROGRAM, &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot start " << SPINDRA_UPDATE_PROGRAM;
+    return run;
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = dir.read("out");
+  run.err = dir.read("err");
+  return run;
+}
+
+jsonl::Object jsonOf(const ProgramRun& run) {
+  jsonl::Object object;
+  std::string error;
+  std::string line = run.out;
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  EXPECT_TRUE(jsonl::parseObject(line, object, error)) << error << "\n" << run.out << run.err;
+  return object;
+}
+
+// A catalogue text as the terminal shows it.
+std::string shown(std::uint16_t id, rec::Language language = rec::Language::English) {
+  std::string text = wideToUtf8(rec::catalogueText(id, language));
+  std::string out;
+  for (char c : text) {
+    if (c != '\r') out += c;
+  }
+  return out;
+}
+
+std::string notReadyHint(std::uint16_t statusId) { return shown(statusId) + "\n\n" + shown(msg::kInstructions); }
+
+TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
+  const struct {
+    std::vector<std::string> simulation;
+    const char* outcome;
+    int exitCode;
+    std::string hint;
+    const char* unit;
+    const char* escVersion;
+  } cases[] = {
+      // A unit that is not ready is given up before the panel is drawn: it never shows it.
+      {{"ready"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "3.4"},
+      {{"ready", "--esc-version", "0xFFFF"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "----------"},
+      {{"no-unit"}, "NoUnit", 10, notReadyHint(msg::kNoUnit), "programming unit", "0.0.0"},
+      {{"wrong-mode"}, "WrongMode", 11, notReadyHint(msg::kWrongMode), "programming unit", "0.0.0"},
+      {{"no-esc"}, "NoUpdatableEsc", 12, notReadyHint(msg::kNoUpdatableEsc), "programming unit", "0.0.0"},
+      {{"incompatible"}, "EscIncompatible", 13, notReadyHint(msg::kIncompatibleHint), "programming unit", "0.0.0"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--json", "--simulate"};
+    args.insert(args.end(), c.simulation.begin(), c.simulation.end());
+    const ProgramRun run = runProgram(args);
+    SCOPED_TRACE(c.simulation[0] + "\n" + run.err);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    jsonl::Object facts = jsonOf(run);
+    EXPECT_EQ(facts["outcome"].text, c.outcome);
+    EXPECT_EQ(facts["exitCode"].integer, c.exitCode);
+    EXPECT_EQ(facts["hint"].text, c.hint);
+    EXPECT_EQ(facts["unit"].text, c.unit);
+    EXPECT_EQ(facts["escVersion"].text, c.escVersion);
+    EXPECT_EQ(facts["update"].text, "not run");
+  }
+}
+
+TEST(SpindraUpdateTest, AnIncompatibleEscIsExplainedNamingTheModel) {
+  const ProgramRun run = runProgram({"--simulate", "incompatible"});
+  EXPECT_EQ(run.exitCode, 13);
+  const std::string explanation =
+      wideToUtf8(formatText(rec::catalogueText(msg::kIncompatible), {L"SPINDRA 60 LV"}, 2048));
+  EXPECT_NE(run.out.find("[" + shown(msg::kIncompatibleCaption) + "]\n" + explanation + "\n"), std::string::npos)
+      << run.out;
+}
+
+TEST(SpindraUpdateTest, ThePanelIsPrintedAsTheDialogShowsItInTheUsersLanguage) {
+  ProgramRun run = runProgram({"--simulate", "ready"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("TELMARIX SPINDRA 60 LV FW Updater 3.5\n\n"
+                         "ROUNDEL          2.3\n"
+                         "ESC-bootloader   1.2\n"
+                         "ESC              3.4\n\n" +
+                         shown(msg::kReady) + "\n"),
+            std::string::npos)
+      << run.out;
+
+  const std::string germanPanel = "ROUNDEL             2.3\nRegler-Bootloader   1.2\nRegler              3.4\n\n" +
+                                  shown(msg::kReady, rec::Language::German);
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> environment;
+    bool german;
+  } cases[] = {
+      {{}, {"LANG=de_DE.UTF-8"}, true},
+      {{}, {"LANG=de_DE.UTF-8", "LC_ALL=en_US.UTF-8"}, false},
+      {{}, {"LANG=en_US.UTF-8", "LC_MESSAGES=de_AT"}, true},
+      {{"--lang", "de"}, {"LANG=en_US.UTF-8"}, true},
+      {{"--lang", "en"}, {"LANG=de_DE.UTF-8"}, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--simulate", "ready"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    run = runProgram(args, c.environment);
+    EXPECT_EQ(run.out.find(germanPanel) != std::string::npos, c.german) << c.environment[0] << "\n" << run.out;
+  }
+}
+
+TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
+  // A reply not read: code -3, and the simulated platform's error 31 (general failure).
+  const std::string codeLine = "\nThe system shows following errorcode: 0xfffffffd-0x0000001f";
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* update;
+    std::string failure;
+    const char* escVersion;
+  } cases[] = {
+      {{"ready", "--yes"}, 0, "succeeded", "", "3.5"},
+      {{"ready", "--esc-version", "0xFFFF", "--yes"}, 0, "succeeded", "", "3.5"},
+      {{"ready", "--esc-version", "0x0305", "--yes", "--allow-same-version"}, 0, "succeeded", "", "3.5"},
+      {{"ready"}, 20, "cancelled", "", "3.4"},
+      {{"ready", "--esc-version", "0x0400", "--yes"}, 20, "cancelled", "", "4.0"},
+      {{"fail-at:SetSystemLock", "--yes"}, 31, "failed", shown(msg::kSystemLockFailed) + codeLine, "0.0.0"},
+      {{"fail-at:SetWriteProtection", "--yes"}, 32, "failed", shown(msg::kWriteProtectionFailed) + codeLine, "0.0.0"},
+      {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0"},
+      {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0"},
+      {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0"},
+      {{"wrong-mode", "--yes"}, 11, "not run", "", "0.0.0"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--update", "--json", "--simulate"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProgramRun run = runProgram(args);
+    SCOPED_TRACE(c.args[0] + "\n" + run.err);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    jsonl::Object facts = jsonOf(run);
+    EXPECT_EQ(facts["update"].text, c.update);
+    EXPECT_EQ(facts["escVersion"].text, c.escVersion);
+    EXPECT_EQ(facts["failure"].text, c.failure);
+    if (c.exitCode == 0) {
+      EXPECT_EQ(facts["hint"].text, shown(msg::kUpdateSucceeded));
+    } else if (std::string(c.update) == "failed") {
+      EXPECT_EQ(facts["hint"].text, shown(msg::kUpdateFailedHint));
+    }
+  }
+}
+
+TEST(SpindraUpdateTest, UnansweredQuestionsAreDeclinedAndSaySoWithTheOptionToUse) {
+  ProgramRun run = runProgram({"--simulate", "ready", "--update"});
+  EXPECT_EQ(run.exitCode, 20);
+  EXPECT_NE(run.out.find("[" + shown(msg::kConfirmCaption) + "]\n" + shown(msg::kConfirm) + "\n" +
+                         "Not confirmed: there is no terminal to ask on. Add --yes to confirm in a script.\n"),
+            std::string::npos)
+      << run.out;
+
+  run = runProgram({"--simulate", "ready", "--esc-version", "0x0305", "--update", "--yes", "--lang", "de"});
+  EXPECT_EQ(run.exitCode, 20);
+  EXPECT_NE(run.out.find(shown(msg::kSameOrOlderVersion, rec::Language::German) + "\nNicht überschrieben:"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST(SpindraUpdateTest, TheProgressBarCountsEveryBlock) {
+  const ProgramRun run = runProgram({"--simulate", "ready", "--update", "--yes"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(
+      run.err.find(shown(msg::kProgressTitle) + "\n[------------------------------] 0/2038 blocks  0%  -:-- left\n"),
+      std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("[###############---------------] 1019/2038 blocks  50%"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("[##############################] 2038/2038 blocks  100%"), std::string::npos) << run.err;
+}
+
+std::vector<jsonl::Object> exchangeLines(const std::string& contents) {
+  std::vector<jsonl::Object> lines;
+  std::istringstream in(contents);
+  for (std::string line; std::getline(in, line);) {
+    jsonl::Object object;
+    std::string error;
+    EXPECT_TRUE(jsonl::parseObject(line, object, error)) << error;
+    lines.push_back(object);
+  }
+  return lines;
+}
+
+TEST(SpindraUpdateTest, ARecordedUpdateCarriesTheImageAndReplaysByteForByte) {
+  TempDir dir;
+  const std::string file = dir.path("update.jsonl");
+  const ProgramRun recorded = runProgram({"--simulate", "ready", "--update", "--yes", "--record", file});
+  ASSERT_EQ(recorded.exitCode, 0) << recorded.err;
+
+  // The blocks written are the image the program carries, in order.
+  std::string blocks;
+  for (jsonl::Object& line : exchangeLines(dir.read("update.jsonl"))) {
+    std::vector<std::uint8_t> report;
+    if (line["op"].text != "write" || !hextext::toBytes(line["data"].text, report) || report.at(1) != 0x1B) continue;
+    blocks.append(report.begin() + 4, report.begin() + 4 + report[2]);
+  }
+  std::ifstream imageFile(SPINDRA_UPDATE_IMAGE, std::ios::binary);
+  const std::string image((std::istreambuf_iterator<char>(imageFile)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(blocks.size(), 97808u);
+  EXPECT_TRUE(blocks == image) << "the recorded blocks differ from the embedded image";
+
+  const ProgramRun replayed = runProgram({"--replay", file, "--update", "--yes"});
+  EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
+  EXPECT_EQ(replayed.out, recorded.out);
+  EXPECT_EQ(replayed.err, recorded.err);
+
+  const ProgramRun declined = runProgram({"--replay", file, "--update"});
+  EXPECT_EQ(declined.exitCode, 41);
+  EXPECT_NE(declined.err.find("This run differs from the recording: line 15: the recording has write, this run calls "
+                              "close"),
+            std::string::npos)
+      << declined.err;
+}
+
+TEST(SpindraUpdateTest, WaitingEndsWhenTheUnitArrives) {
+  ProgramRun run = runProgram({"--simulate", "arrives"});
+  EXPECT_EQ(run.exitCode, 10) << "without --wait it is not there yet";
+  run = runProgram({"--simulate", "arrives", "--wait"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "Waiting for a programming unit...\n");
+}
+
+TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string message;
+  } cases[] = {
+      {{"--frobnicate"}, 2, "Unknown option or missing value: --frobnicate (see --help)"},
+      {{"--record"}, 2, "Unknown option or missing value: --record (see --help)"},
+      {{"--lang", "fr"}, 2, "Unknown option or missing value: --lang (see --help)"},
+      {{"--simulate", "ready", "--replay", "x"}, 2, "These options cannot be used together: --replay --simulate"},
+      {{"--simulate", "teapot"}, 2, "Unknown scenario teapot or ESC version .\nScenarios of the simulated unit:"},
+      {{"--simulate", "ready", "--esc-version", "3.5"}, 2, "Unknown scenario ready or ESC version 3.5."},
+      {{"--esc-version", "0x0305"}, 2, "--esc-version works only with --simulate"},
+      {{"--simulate", "ready", "--record", "/nonexistent/dir/f"}, 40,
+       "The exchanges cannot be recorded in /nonexistent/dir/f: No such file or directory"},
+      {{"--replay", "/nonexistent/f"}, 40, "Cannot replay: /nonexistent/f: cannot be read"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runProgram(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args[0];
+    EXPECT_EQ(run.err.substr(0, c.message.size()), c.message) << c.args[0];
+  }
+  const ProgramRun help = runProgram({"--help", "--lang", "de"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.substr(0, 30), "Aufruf: spindra-update [Option");
+}
+
+// The rule the permission hint quotes gives the seat's user each of the unit's products.
+TEST(SpindraUpdateTest, TheUdevRuleCoversExactlyTheUnitsIds) {
+  char expected[160];
+  std::string rules;
+  for (std::uint16_t product : {kRoundelProductId, kDockBoxProductId}) {
+    std::snprintf(expected, sizeof expected,
+                  "KERNEL==\"hidraw*\", SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"%04x\", ATTRS{idProduct}==\"%04x\", "
+                  "TAG+=\"uaccess\"\n",
+                  kUnitVendorId, product);
+    rules += expected;
+  }
+  const std::string rule = udev::kRule;
+  EXPECT_EQ(rule.substr(rule.find('\n') + 1), rules) << "after its comment line";
+  EXPECT_EQ(std::string(udev::kRuleFileName), "70-spindra-update.rules") << "read before the seat's uaccess rules";
+}
+
+}  // namespace
