@@ -36,6 +36,14 @@ endfunction()
 add_updater_program(spindra-updater TRANSPORT spindra_win32_hid)
 add_updater_program(spindra-updater-sim TRANSPORT spindra_sim SOURCES src/platform/win32/simulated_bus.cpp)
 target_compile_definitions(spindra-updater-sim PRIVATE SPINDRA_SIMULATED_UNIT)
+# A placeholder written to a real ESC would leave it without working firmware, so the
+# product carries an image only when a real one is given; without one it refuses to update.
+if(TARGET spindra_firmware_image)
+  target_link_libraries(spindra-updater-sim PRIVATE spindra_firmware_image)
+  if(SPINDRA_FIRMWARE_IMAGE)
+    target_link_libraries(spindra-updater PRIVATE spindra_firmware_image)
+  endif()
+endif()
 
 if(COMMAND add_wine_test)
   add_wine_test(NAME wine_hid_transport_test

@@ -3,7 +3,8 @@
 # build produces with small generators compiled for the build machine.
 
 set(SPINDRA_FIRMWARE_IMAGE "" CACHE FILEPATH
-    "Firmware image to embed as raw data 140; empty embeds a generated placeholder")
+    "Firmware image to embed as raw data 140; empty gives the simulated-unit build a generated \
+placeholder and the product no image at all")
 
 set(SPINDRA_RESOURCE_DIR ${CMAKE_BINARY_DIR}/res)
 set(host_tool_dir ${CMAKE_BINARY_DIR}/host-tools)
@@ -60,14 +61,19 @@ set_source_files_properties(${resource_script} PROPERTIES
   COMPILE_OPTIONS --codepage=65001
   OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/res/messages.def;${PROJECT_SOURCE_DIR}/src/res/dialog_templates.inc;\
 ${PROJECT_SOURCE_DIR}/src/res/updater.manifest;${SPINDRA_RESOURCE_DIR}/updater.ico;\
-${SPINDRA_RESOURCE_DIR}/setup_picture.bmp;${SPINDRA_EMBEDDED_IMAGE}")
+${SPINDRA_RESOURCE_DIR}/setup_picture.bmp")
+
+set(image_script ${PROJECT_SOURCE_DIR}/src/res/firmware_image.rc)
+add_library(spindra_firmware_image OBJECT ${image_script})
+target_include_directories(spindra_firmware_image PRIVATE ${SPINDRA_RESOURCE_DIR})
+set_source_files_properties(${image_script} PROPERTIES OBJECT_DEPENDS ${SPINDRA_EMBEDDED_IMAGE})
 
 # The resources as Windows serves them, once per interface language. Wine takes the language
 # from LANG only where that locale is installed; LC_ALL is its fallback when it is not.
 if(COMMAND add_wine_test)
   foreach(locale en_US de_DE)
     add_wine_test(NAME resources_test_${locale} SOURCES tests/wine/resources_test.cpp
-      LIBS spindra_resources spindra_core ENV LANG=${locale}.UTF-8 LC_ALL=${locale}.UTF-8)
+      LIBS spindra_resources spindra_firmware_image spindra_core ENV LANG=${locale}.UTF-8 LC_ALL=${locale}.UTF-8)
     # Wine sees the build machine's root directory as drive Z:.
     target_compile_definitions(resources_test_${locale} PRIVATE SPINDRA_EMBEDDED_IMAGE="Z:${SPINDRA_EMBEDDED_IMAGE}")
   endforeach()

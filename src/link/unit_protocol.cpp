@@ -65,9 +65,9 @@ Report readUnitMemoryRequest() {
 
 Report setSystemLockRequest(bool lock) { return optionRequest(UnitCommand::SetSystemLock, lock ? 1 : 0); }
 
-Report writeBlockRequest(const std::uint8_t* block, unsigned words) {
+Report writeBlockRequest(const std::uint8_t* block, std::size_t blockSize, unsigned words) {
   Report request = commandRequest(UnitCommand::WriteBlock, static_cast<std::uint8_t>(4 * words));
-  request.copyIn(4, block, 4 * words);
+  request.copyIn(4, block, std::min<std::size_t>(blockSize, 4 * kMaxBlockWords));
   return request;
 }
 
@@ -133,9 +133,9 @@ ExchangeResult eraseFirmware() {
   return result != 0 ? result : standardStatus(reply);
 }
 
-ExchangeResult writeBlock(const std::uint8_t* block, unsigned words) {
-  if (!unitDevice.isOpen() || words > kMaxBlockWords) return kNoUnitOpen;
+ExchangeResult writeBlock(const std::uint8_t* block, std::size_t blockSize, unsigned words) {
+  if (!unitDevice.isOpen() || words > kMaxBlockWords || 4 * words > blockSize) return kNoUnitOpen;
   Report reply;
-  const ExchangeResult result = exchange(writeBlockRequest(block, words), reply);
+  const ExchangeResult result = exchange(writeBlockRequest(block, blockSize, words), reply);
   return result != 0 ? result : standardStatus(reply);
 }

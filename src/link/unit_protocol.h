@@ -60,7 +60,7 @@ class Report {
 Report queryStateRequest();
 Report readUnitMemoryRequest();
 Report setSystemLockRequest(bool lock);
-Report writeBlockRequest(const std::uint8_t* block, unsigned words);
+Report writeBlockRequest(const std::uint8_t* block, std::size_t blockSize, unsigned words);
 Report readEscInfoRequest();
 Report eraseFirmwareRequest();
 Report setWriteAddressRequest();
@@ -75,5 +75,7 @@ ExchangeResult exchange(const Report& request, Report& reply, std::uint32_t read
 ExchangeResult standardStatus(const Report& reply);
 
 ExchangeResult eraseFirmware();
-// block holds at least 4 * words bytes; more than kMaxBlockWords words is refused.
-ExchangeResult writeBlock(const std::uint8_t* block, unsigned words);
+// Sends the first 4 * words bytes of block as data; the whole block (at most 56 bytes)
+// goes into the report, so a staged final block carries its 0xFF padding too. More words
+// than kMaxBlockWords, or than the block holds, are refused.
+ExchangeResult writeBlock(const std::uint8_t* block, std::size_t blockSize, unsigned words);

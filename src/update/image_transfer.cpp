@@ -51,7 +51,7 @@ struct ImageCursor {
 // padding, its word count rounded up so that an image of odd length loses no byte.
 ExchangeResult sendNextBlock(ImageCursor& cursor) {
   if (cursor.remaining >= kBlockBytes) {
-    const ExchangeResult result = writeBlock(cursor.next, kFullBlockWords);
+    const ExchangeResult result = writeBlock(cursor.next, kBlockBytes, kFullBlockWords);
     cursor.next += kBlockBytes;
     cursor.remaining -= kBlockBytes;
     return result;
@@ -61,7 +61,7 @@ ExchangeResult sendNextBlock(ImageCursor& cursor) {
   std::copy(cursor.next, cursor.next + cursor.remaining, staging.begin());
   const unsigned words = (cursor.remaining + 3) / 4;
   cursor.remaining = 0;
-  return writeBlock(staging.data(), words);
+  return writeBlock(staging.data(), staging.size(), words);
 }
 
 unsigned progressPercent(std::uint32_t size, std::uint32_t remaining) { return (size - remaining) * 100 / size; }

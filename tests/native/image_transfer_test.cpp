@@ -60,13 +60,21 @@ Bytes blockRequest(const Bytes& data) {
   return request;
 }
 
-Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
-  return Bytes(bytes.begin() + from, bytes.begin() + from + count);
-}
-
 Bytes padded(Bytes bytes, std::size_t size) {
   bytes.resize(size, 0xFF);
   return bytes;
+}
+
+// The request of a staged final block: byte 2 counts the data, the whole 48-byte staging
+// buffer with its 0xFF padding follows.
+Bytes stagedBlockRequest(const Bytes& tail, std::size_t dataBytes) {
+  Bytes request = blockRequest(padded(tail, 48));
+  request[2] = static_cast<std::uint8_t>(dataBytes);
+  return request;
+}
+
+Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
+  return Bytes(bytes.begin() + from, bytes.begin() + from + count);
 }
 
 const Calls kStart = {"create 2 200,255 400x50 Firmware update in progress, please wait...", "progress 0", "raise 1",
@@ -103,7 +111,7 @@ TEST_F(ImageTransferTest, TheFinalPartialBlockIsPaddedWithFFAndLosesNoByte) {
     const std::size_t fullBlocks = c.size / 48;
     ASSERT_EQ(blocks.size(), fullBlocks + 1) << c.size;
     const Bytes tail = slice(image, 48 * fullBlocks, c.size % 48);
-    EXPECT_EQ(blocks.back(), blockRequest(padded(tail, c.finalDataBytes))) << c.size;
+    EXPECT_EQ(blocks.back(), stagedBlockRequest(tail, c.finalDataBytes)) << c.size;
     EXPECT_EQ(rec::progressPositions().back(), 100u) << c.size;
     expectFlashHolds(image);
   }

@@ -53,18 +53,23 @@ TEST_F(UnitProtocolTest, EveryCommandSendsExactlyTheTableBytesAndZeroElsewhere) 
 TEST_F(UnitProtocolTest, WriteBlockCarriesUpToFourteenWordsAndRefusesMore) {
   Bytes block(60);
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i + 1);
-  writeBlock(block.data(), 14);
+  writeBlock(block.data(), 56, 14);
   Bytes sent = lastRequest();
   EXPECT_EQ(head(sent, 4), (Bytes{1, 0x1B, 56, 0}));
   EXPECT_EQ(Bytes(sent.begin() + 4, sent.end()), head(block, 56));
 
-  writeBlock(block.data(), 3);
+  // A staged final block: 3 words of data, then its padding up to the block's end.
+  Bytes staged(48, 0xFF);
+  std::copy(block.begin(), block.begin() + 12, staged.begin());
+  writeBlock(staged.data(), staged.size(), 3);
   sent = lastRequest();
   EXPECT_EQ(sent[2], 12);
-  EXPECT_EQ(Bytes(sent.begin() + 16, sent.end()), Bytes(44, 0)) << "bytes after the block are zero";
+  EXPECT_EQ(Bytes(sent.begin() + 4, sent.begin() + 52), staged);
+  EXPECT_EQ(Bytes(sent.begin() + 52, sent.end()), Bytes(8, 0)) << "bytes after the block are zero";
 
   const std::size_t before = sim::requests().size();
-  EXPECT_EQ(writeBlock(block.data(), 15), -1);
+  EXPECT_EQ(writeBlock(block.data(), 60, 15), -1);
+  EXPECT_EQ(writeBlock(block.data(), 8, 3), -1) << "more words than the block holds";
   EXPECT_EQ(sim::requests().size(), before);
 }
 
@@ -120,7 +125,7 @@ TEST_F(UnitProtocolTest, NothingReachesTheDeviceWithoutAnOpenUnit) {
   Report reply;
   Bytes block(48, 0);
   EXPECT_EQ(exchange(queryStateRequest(), reply), -1);
-  EXPECT_EQ(writeBlock(block.data(), 12), -1);
+  EXPECT_EQ(writeBlock(block.data(), block.size(), 12), -1);
   EXPECT_EQ(eraseFirmware(), -1);
   EXPECT_TRUE(sim::requests().empty());
 }

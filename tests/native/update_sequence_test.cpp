@@ -139,6 +139,13 @@ Bytes blockRequest(const Bytes& image, std::size_t offset, std::size_t count) {
   return request(bytes);
 }
 
+// The final block counts its 32 data bytes and carries the staging buffer's 0xFF padding.
+Bytes finalBlockRequest(const Bytes& image, std::size_t offset, std::size_t count) {
+  Bytes bytes = blockRequest(image, offset, count);
+  std::fill(bytes.begin() + 4 + count, bytes.begin() + 4 + 48, 0xFF);
+  return bytes;
+}
+
 TEST_F(FullUpdateTest, SendsTheCommandSequenceByteForByte) {
   const std::vector<sim::LoggedRequest> sent = sim::requests();
   ASSERT_EQ(sim::commands(), updateCommands(2038));
@@ -154,7 +161,7 @@ TEST_F(FullUpdateTest, SendsTheCommandSequenceByteForByte) {
       {4, blockRequest(image_, 0, 48)},
       {5, blockRequest(image_, 48, 48)},
       {4 + 2036, blockRequest(image_, 2036 * 48, 48)},
-      {4 + 2037, blockRequest(image_, 2037 * 48, 32)},
+      {4 + 2037, finalBlockRequest(image_, 2037 * 48, 32)},
       {4 + 2038, request({1, 0x20, 1, 1})},
       {4 + 2039, request({1, 0x0B, 1, 0})},
   };
