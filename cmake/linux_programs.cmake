@@ -18,13 +18,16 @@ target_link_libraries(native_tests PRIVATE spindra_linux)
 
 # --- spindra-update: the command-line updater ---
 
-# The firmware image it carries: the file named here, or the generated placeholder.
-set(SPINDRA_FIRMWARE_IMAGE "" CACHE FILEPATH "Firmware image to embed; empty embeds a generated placeholder")
+# The firmware image it carries: the file named here, or a generated placeholder that only
+# the simulated unit and replays are given.
+set(SPINDRA_FIRMWARE_IMAGE "" CACHE FILEPATH
+    "Firmware image to embed; empty embeds a generated placeholder for the simulated unit only")
 if(SPINDRA_FIRMWARE_IMAGE)
   if(NOT EXISTS ${SPINDRA_FIRMWARE_IMAGE} OR IS_DIRECTORY ${SPINDRA_FIRMWARE_IMAGE})
     message(FATAL_ERROR "SPINDRA_FIRMWARE_IMAGE names no file: ${SPINDRA_FIRMWARE_IMAGE}")
   endif()
   set(spindra_update_image ${SPINDRA_FIRMWARE_IMAGE})
+  set(spindra_update_image_is_placeholder 0)
 else()
   add_executable(make_placeholder_image tools/make_placeholder_image.cpp)
   set(spindra_update_image ${CMAKE_BINARY_DIR}/firmware_image.bin)
@@ -33,6 +36,7 @@ else()
     DEPENDS make_placeholder_image
     COMMENT "Generating the placeholder firmware image"
     VERBATIM)
+  set(spindra_update_image_is_placeholder 1)
 endif()
 
 # The udev rule ships as a file and is quoted by the permission hint: one text for both.
@@ -59,7 +63,8 @@ add_executable(spindra-update
   src/platform/linux/cli/terminal_dialog.cpp
   ${spindra_update_system})
 target_include_directories(spindra-update PRIVATE ${spindra_generated_dir})
-target_compile_definitions(spindra-update PRIVATE SPINDRA_IMAGE_FILE="${spindra_update_image}")
+target_compile_definitions(spindra-update PRIVATE
+  SPINDRA_IMAGE_FILE="${spindra_update_image}" SPINDRA_IMAGE_IS_PLACEHOLDER=${spindra_update_image_is_placeholder})
 set_source_files_properties(${spindra_update_system} PROPERTIES OBJECT_DEPENDS ${spindra_update_image})
 target_link_libraries(spindra-update PRIVATE
   "$<LINK_GROUP:RESCAN,spindra_core,spindra_hidraw,spindra_linux,spindra_sim_model>")

@@ -97,7 +97,7 @@ int chooseTransport(const Options& options) {
   hidio::Transport transport = hidio::hidrawTransport();
   if (!options.scenario.empty()) {
     transport = scenario::transport();
-    linuxsys::setPacing(false);
+    linuxsys::useSimulatedUnit();
   }
   if (!options.replayFile.empty()) {
     std::string error;
@@ -106,7 +106,7 @@ int chooseTransport(const Options& options) {
       return exitcode::kExchangeFileUnusable;
     }
     transport = replay::transport();
-    linuxsys::setPacing(false);
+    linuxsys::useSimulatedUnit();
   }
   if (!options.recordFile.empty()) {
     if (!record::start(options.recordFile, transport)) {

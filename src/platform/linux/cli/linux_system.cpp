@@ -6,7 +6,7 @@
 #include "platform/pacing.h"
 #include "platform/system.h"
 
-// The image file named by the build, taken into the program's read-only data as it is.
+// The image file of the build, taken into the program's read-only data as it is.
 asm(".section .rodata\n"
     ".balign 16\n"
     ".globl spindra_embedded_image\n"
@@ -23,7 +23,7 @@ extern "C" const std::uint8_t spindra_embedded_image_end[];
 namespace linuxsys {
 namespace {
 
-bool pacing = true;
+bool simulatedUnit = false;
 
 std::uint64_t nowMicroseconds() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -38,17 +38,18 @@ const PacingClock kSteadyClock{nowMicroseconds, sleepMicroseconds};
 
 }  // namespace
 
-void setPacing(bool on) { pacing = on; }
+void useSimulatedUnit() { simulatedUnit = true; }
 
 }  // namespace linuxsys
 
 namespace sys {
 
 void pause(std::uint32_t milliseconds) {
-  if (linuxsys::pacing) pauseUntilElapsed(milliseconds, linuxsys::kSteadyClock);
+  if (!linuxsys::simulatedUnit) pauseUntilElapsed(milliseconds, linuxsys::kSteadyClock);
 }
 
 bool locateFirmwareImage(FirmwareImage& image) {
+  if (SPINDRA_IMAGE_IS_PLACEHOLDER && !linuxsys::simulatedUnit) return false;
   image.bytes = spindra_embedded_image;
   image.size = static_cast<std::uint32_t>(spindra_embedded_image_end - spindra_embedded_image);
   return true;

@@ -1,10 +1,13 @@
 #pragma once
-// The sys:: seam of spindra-update: real pauses (unless pacing is off) and the image the
-// build put into the program.
+// The sys:: seam of spindra-update: real pauses and the image the build put into the
+// program. Without a real image the build puts in a generated placeholder, which may go
+// to the simulated unit or a replay but never to a real ESC: it would leave the ESC
+// without working firmware.
 
 namespace linuxsys {
 
-// The unit needs its pauses; the simulated unit and a replay do not.
-void setPacing(bool on);
+// For the simulated unit and a replay: no pauses (nothing needs them), and the
+// placeholder image is offered.
+void useSimulatedUnit();
 
 }  // namespace linuxsys
