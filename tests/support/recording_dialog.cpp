@@ -5,24 +5,13 @@
 #include <deque>
 #include <utility>
 
+#include "res/catalogue.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "text/format_text.h"
 
 namespace rec {
 namespace {
-
-struct CatalogueEntry {
-  std::uint16_t id;
-  const char* english;
-  const char* german;
-};
-
-const CatalogueEntry kCatalogue[] = {
-#define MESSAGE(id, english, german) {id, english, german},
-#include "res/messages.def"
-#undef MESSAGE
-};
 
 struct ScriptedBox {
   int answer;
@@ -81,11 +70,9 @@ void reset(Language language) {
 }
 
 std::wstring catalogueText(std::uint16_t id, Language language) {
-  for (const CatalogueEntry& entry : kCatalogue) {
-    if (entry.id == id) return utf8ToWide(language == Language::English ? entry.english : entry.german);
-  }
-  ADD_FAILURE() << "no catalogue text " << id;
-  return L"";
+  std::wstring text = catalogue::text(id, language);
+  if (text.empty()) ADD_FAILURE() << "no catalogue text " << id;
+  return text;
 }
 
 std::wstring hintText(std::uint16_t statusId, Language language) {

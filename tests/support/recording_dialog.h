@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "res/catalogue.h"
 
 namespace rec {
 
-enum class Language { English, German };
+using Language = catalogue::Language;
 
 struct ShownBox {
   std::wstring text;

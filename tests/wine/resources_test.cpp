@@ -15,22 +15,11 @@
 #include <tuple>
 #include <vector>
 
+#include "res/catalogue.h"
 #include "res/controls.h"
 #include "text/format_text.h"
 
 namespace {
-
-struct CatalogueEntry {
-  unsigned id;
-  const char* english;
-  const char* german;
-};
-
-const CatalogueEntry kCatalogue[] = {
-#define MESSAGE(id, english, german) {id, english, german},
-#include "res/messages.def"
-#undef MESSAGE
-};
 
 constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_NEUTRAL);
 constexpr LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
@@ -73,7 +62,7 @@ class Resources : public testing::Test {
 HMODULE Resources::module_ = nullptr;
 
 TEST_F(Resources, EveryCatalogueTextLoadsExactlyInTheInterfaceLanguage) {
-  for (const CatalogueEntry& entry : kCatalogue) {
+  for (const catalogue::Entry& entry : catalogue::entries()) {
     wchar_t buffer[2048];
     int length = LoadStringW(module_, entry.id, buffer, 2048);
     EXPECT_EQ(std::wstring(buffer, length), inLanguage(entry.english, entry.german)) << "text " << entry.id;
@@ -107,7 +96,7 @@ TEST_F(Resources, ModuleHoldsExactlyTheExpectedResourcesAndLanguages) {
     return ResourceKey(idText(type), std::to_wstring(name), lang);
   };
   std::set<ResourceKey> expected;
-  for (const CatalogueEntry& entry : kCatalogue) {
+  for (const catalogue::Entry& entry : catalogue::entries()) {
     for (LANGID lang : {kEnglish, kGerman}) expected.insert(key(RT_STRING, entry.id / 16 + 1, lang));
   }
   for (unsigned dialog : {110, 113}) {

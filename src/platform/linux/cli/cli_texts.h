@@ -3,11 +3,12 @@
 #include <initializer_list>
 #include <string>
 
+#include "res/catalogue.h"
 #include "text/format_text.h"
 
 namespace cli {
 
-enum class Language { English, German };
+using Language = catalogue::Language;
 
 enum class Text {
 #define CLI_TEXT(name, english, german) name,

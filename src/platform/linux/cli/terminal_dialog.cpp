@@ -19,18 +19,6 @@ constexpr dlg::WindowRef kProgressWindow = 2;
 constexpr std::size_t kBarWidth = 30;
 constexpr unsigned kRedrawEveryBlocks = 16;
 
-struct CatalogueEntry {
-  std::uint16_t id;
-  const char* english;
-  const char* german;
-};
-
-const CatalogueEntry kCatalogue[] = {
-#define MESSAGE(id, english, german) {id, english, german},
-#include "res/messages.def"
-#undef MESSAGE
-};
-
 struct ProgressBar {
   bool open = false;
   bool started = false;  // the transfer sets position 0 first; every later position is one block
@@ -134,13 +122,9 @@ namespace dlg {
 using namespace term;
 
 std::wstring loadText(std::uint16_t messageId) {
-  for (const CatalogueEntry& entry : kCatalogue) {
-    if (entry.id != messageId) continue;
-    std::wstring text = utf8ToWide(cli::language() == cli::Language::German ? entry.german : entry.english);
-    if (text.size() > kTextCapacity - 1) text.resize(kTextCapacity - 1);
-    return text;
-  }
-  return L"";
+  std::wstring text = catalogue::text(messageId, cli::language());
+  if (text.size() > kTextCapacity - 1) text.resize(kTextCapacity - 1);
+  return text;
 }
 
 void setControlText(int controlId, const std::wstring& text) { state().texts[controlId] = text; }
