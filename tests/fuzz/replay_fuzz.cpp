@@ -1,0 +1,35 @@
+// Exchange files as a user might hand them in: the replay reads any bytes, and whatever
+// it accepts drives a whole discovery and identity query through the core.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "link/unit_device.h"
+#include "platform/linux/exchange_replay.h"
+#include "platform/linux/hid_adapter.h"
+
+namespace {
+
+std::string writeTemporaryFile(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = "/tmp/replay-fuzz-" + std::to_string(getpid()) + ".jsonl";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return "";
+  std::fwrite(data, 1, size, file);
+  std::fclose(file);
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = writeTemporaryFile(data, size);
+  std::string error;
+  if (path.empty() || !replay::load(path, error)) return 0;
+  hidio::use(replay::transport());
+  discoverUnit();
+  resetDevice();
+  replay::mismatch();
+  return 0;
+}
