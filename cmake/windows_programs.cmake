@@ -6,3 +6,4 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 include(cmake/wine_tests.cmake OPTIONAL)         # GoogleTest for Windows, running tests under Wine
 include(cmake/windows_resources.cmake OPTIONAL)  # catalogue, dialogs, artwork, image
 include(cmake/windows_platform.cmake OPTIONAL)   # platform adapters and the programs
+include(cmake/end_to_end_tests.cmake OPTIONAL)   # the programs driven under Wine

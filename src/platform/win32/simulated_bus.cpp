@@ -69,6 +69,8 @@ void announceDeviceChange(std::uint32_t event, const std::wstring& path) {
 }
 
 bool createRelayWindow() {
+  // A process that runs the program more than once (the end-to-end tests) keeps its relay.
+  if (relayWindow != nullptr) return dialogThread == GetCurrentThreadId();
   WNDCLASSW relayClass{};
   relayClass.lpfnWndProc = relayProc;
   relayClass.hInstance = moduleInstance;

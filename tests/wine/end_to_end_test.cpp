@@ -1,0 +1,333 @@
+// The program as a user meets it. The simulated-unit build's own entry and dialog run on the
+// test's main thread while a second thread reads the screen, presses buttons, answers the
+// message boxes and plugs the simulated unit in and out. Registered once per interface
+// language; the expected texts are the catalogue's in that language.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/sim/simulated_unit.h"
+#include "text/format_text.h"
+#include "wine/dialog_driver.h"
+
+namespace {
+
+using drive::catalogueText;
+using drive::DialogView;
+using drive::hintWithInstructions;
+using drive::MessageBoxView;
+using namespace std::chrono_literals;
+
+constexpr int kCloseButton = 2;
+constexpr int kUpdateButton = 1002;
+const std::wstring kCaption = L"TELMARIX SPINDRA 60 LV FW Updater 3.5 ";
+const std::wstring kUnitPath = sim::unitPath();
+
+// The texts of the dialog template, which the catalogue does not hold.
+DialogView templateTexts() {
+  DialogView view;
+  view.closeButton = drive::germanInterface() ? L"Beenden" : L"Close";
+  view.updateButton = L"Update";
+  view.versionGroup = drive::germanInterface() ? L"Installierte Firmware Versionen" : L"Installed firmware version";
+  return view;
+}
+
+// No unit open: three "0.0.0", the panel greyed, Update off. The row-1 label keeps the name
+// of the last unit shown.
+DialogView withoutUnit(const std::wstring& hint, const std::wstring& unitLabel = catalogueText(40039)) {
+  DialogView view = templateTexts();
+  view.caption = kCaption;
+  view.closeEnabled = true;
+  view.updateEnabled = false;
+  view.hint = hint;
+  view.unitLabel = unitLabel;
+  view.escLoaderLabel = catalogueText(40040);
+  view.escLabel = catalogueText(40041);
+  view.unitVersion = view.escLoaderVersion = view.escVersion = L"0.0.0";
+  view.panel = "disabled";
+  return view;
+}
+
+// The scenario's ROUNDEL, ready: its firmware 0x00010203 shows as 2.3, the ESC's loader
+// 0x00000102 as 1.2 and the ESC's firmware 0x0304 as 3.4.
+DialogView withReadyUnit() {
+  DialogView view = withoutUnit(catalogueText(40000), L"ROUNDEL");
+  view.updateEnabled = true;
+  view.unitVersion = L"2.3";
+  view.escLoaderVersion = L"1.2";
+  view.escVersion = L"3.4";
+  view.panel = "enabled";
+  return view;
+}
+
+HWND shownMainDialog() {
+  HWND dialog = drive::waitForMainDialog();
+  EXPECT_NE(dialog, nullptr) << "the dialog never showed";
+  return dialog;
+}
+
+// The main dialog while it is still being set up (hidden): boxes of the start are its.
+HWND mainDialogInTheMaking() {
+  HWND dialog = nullptr;
+  drive::waitUntil([&] { return (dialog = drive::findMainDialog(GetCurrentProcessId())) != nullptr; });
+  EXPECT_NE(dialog, nullptr) << "no dialog was created";
+  return dialog;
+}
+
+void closeAndWaitUntilGone(HWND dialog) {
+  drive::click(dialog, kCloseButton);
+  EXPECT_TRUE(drive::waitUntilGone(dialog)) << "the dialog is still there after Close";
+}
+
+// Presses Update and confirms the warning, which must be the only question for this ESC.
+void startUpdate(HWND dialog) {
+  drive::click(dialog, kUpdateButton);
+  HWND confirmation = drive::waitForMessageBox(dialog);
+  ASSERT_NE(confirmation, nullptr) << "no confirmation box";
+  EXPECT_EQ(drive::readMessageBox(confirmation), (MessageBoxView{catalogueText(40037), catalogueText(40038),
+                                                                 {IDOK, IDCANCEL}}));
+  drive::click(confirmation, IDOK);
+  EXPECT_TRUE(drive::waitUntilGone(confirmation));
+}
+
+std::vector<std::uint8_t> embeddedImage() {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(140), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  if (found == nullptr) return {};
+  const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
+  return std::vector<std::uint8_t>(bytes, bytes + SizeofResource(nullptr, found));
+}
+
+std::uint64_t timeOf(const std::vector<sim::LoggedRequest>& log, UnitCommand command, bool last = false) {
+  const auto matches = [command](const sim::LoggedRequest& request) { return request.command() == command; };
+  if (last) {
+    auto found = std::find_if(log.rbegin(), log.rend(), matches);
+    return found == log.rend() ? 0 : found->time;
+  }
+  auto found = std::find_if(log.begin(), log.end(), matches);
+  return found == log.end() ? 0 : found->time;
+}
+
+TEST(EndToEnd, StartWithoutUnitTellsWhatToDo) {
+  const int exitCode = drive::runSimulatedProgram("no-unit", [] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    const DialogView expected = withoutUnit(hintWithInstructions(40017));
+    EXPECT_EQ(drive::awaitView(dialog, expected), expected);
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
+TEST(EndToEnd, StartWithReadyUnitOffersTheUpdate) {
+  const int exitCode = drive::runSimulatedProgram("ready", [] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    EXPECT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
+TEST(EndToEnd, UnitPulledOutAndPluggedBackInWhileRunning) {
+  const int exitCode = drive::runSimulatedProgram("ready", [] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+
+    sim::unplug(kUnitPath);
+    const DialogView lost = withoutUnit(hintWithInstructions(40020), L"ROUNDEL");
+    EXPECT_EQ(drive::awaitView(dialog, lost), lost);
+    EXPECT_EQ(sim::device(kUnitPath).closes, 1);
+
+    sim::plug(kUnitPath);
+    EXPECT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(sim::device(kUnitPath).opens, 2);
+  EXPECT_EQ(sim::device(kUnitPath).closes, 2);
+}
+
+struct CloseWay {
+  const char* name;
+  void (*close)(HWND dialog);
+};
+
+void PrintTo(const CloseWay& way, std::ostream* out) { *out << way.name; }
+
+class EndToEndClose : public testing::TestWithParam<CloseWay> {};
+
+TEST_P(EndToEndClose, EndsTheProgramAndClosesTheOpenUnit) {
+  const CloseWay way = GetParam();
+  const int exitCode = drive::runSimulatedProgram("ready", [&way] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    ASSERT_EQ(sim::device(kUnitPath).closes, 0);
+    way.close(dialog);
+    EXPECT_TRUE(drive::waitUntilGone(dialog)) << "the dialog is still there";
+  });
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(sim::device(kUnitPath).opens, 1);
+  EXPECT_EQ(sim::device(kUnitPath).closes, 1);
+}
+
+const CloseWay kCloseWays[] = {
+    {"CloseButton", [](HWND dialog) { drive::click(dialog, kCloseButton); }},
+    {"EscapeKey", [](HWND dialog) { drive::pressEscape(dialog); }},
+    {"CloseMessage", [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }},
+    {"TitleBarCloseBox", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+};
+INSTANTIATE_TEST_SUITE_P(EveryWay, EndToEndClose, testing::ValuesIn(kCloseWays),
+                         [](const testing::TestParamInfo<CloseWay>& way) { return std::string(way.param.name); });
+
+TEST(EndToEnd, CommandsOtherThanCloseAndUpdateChangeNothing) {
+  const int exitCode = drive::runSimulatedProgram("ready", [] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    for (WORD command : {IDOK, 1005, 40004}) {
+      // Sent, not posted: once it returns the command has been handled. A command that
+      // opened a box would not return in time.
+      DWORD_PTR answer = 0;
+      EXPECT_NE(SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0, SMTO_BLOCK, 5000, &answer),
+                0)
+          << "command " << command;
+      EXPECT_TRUE(IsWindow(dialog)) << "command " << command;
+      EXPECT_EQ(drive::findOwnedWindow(dialog, L"#32770"), nullptr) << "command " << command;
+      EXPECT_EQ(drive::readDialog(dialog), withReadyUnit()) << "command " << command;
+    }
+    EXPECT_EQ(sim::device(kUnitPath).closes, 0);
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
+// Runs the whole 97,808-byte image at the unit's own pace (about 46 s).
+TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
+  const auto started = std::chrono::steady_clock::now();
+  const int exitCode = drive::runSimulatedProgram("ready", [] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    startUpdate(dialog);
+
+    HWND progress = drive::waitForOwnedWindow(dialog, L"msctls_progress32", 30s);
+    ASSERT_NE(progress, nullptr) << "no progress window";
+    EXPECT_EQ(drive::storedTitle(progress), catalogueText(40029));
+    EXPECT_TRUE(drive::waitUntilGone(progress, 3min)) << "the progress window stayed";
+
+    DialogView done = withReadyUnit();
+    done.hint = catalogueText(40032);
+    done.escVersion = L"3.5";
+    done.updateEnabled = false;
+    EXPECT_EQ(drive::awaitView(dialog, done), done);
+    EXPECT_EQ(drive::findOwnedWindow(dialog, L"#32770"), nullptr) << "a box is open after the update";
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+  std::cout << "update run took "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
+            << " ms\n";
+
+  const std::vector<std::uint8_t> image = embeddedImage();
+  ASSERT_EQ(image.size(), 97808u);
+  std::vector<std::uint8_t> expectedFlash(sim::kFlashSize, 0xFF);
+  std::copy(image.begin(), image.end(), expectedFlash.begin());
+  const std::vector<std::uint8_t>& flash = sim::device(kUnitPath).unit.flash;
+  ASSERT_EQ(flash.size(), expectedFlash.size());
+  const std::size_t sameBytes = std::mismatch(flash.begin(), flash.end(), expectedFlash.begin()).first - flash.begin();
+  EXPECT_EQ(sameBytes, flash.size()) << "the flash differs from the image (0xFF after it) from this byte on";
+
+  // The pauses really happened: erase settle time, and 20 ms after each of 2,037 blocks.
+  const std::vector<sim::LoggedRequest> log = sim::requests();
+  EXPECT_GE(timeOf(log, UnitCommand::SetWriteAddress) - timeOf(log, UnitCommand::SetWriteProtection), 5040u);
+  EXPECT_GE(timeOf(log, UnitCommand::WriteBlock, true) - timeOf(log, UnitCommand::WriteBlock), 2037u * 20u);
+}
+
+TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
+  // The reply to the lock is not read (-3); the simulated unit reports general failure (31).
+  const std::wstring codeLine = drive::germanInterface()
+                                    ? L"Das System meldet Fehlercode 0xfffffffd-0x0000001f"
+                                    : L"The system shows following errorcode: 0xfffffffd-0x0000001f";
+  const int exitCode = drive::runSimulatedProgram("fail-at:SetSystemLock", [&] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    startUpdate(dialog);
+
+    HWND failure = drive::waitForMessageBox(dialog);
+    ASSERT_NE(failure, nullptr) << "no failure box";
+    EXPECT_EQ(drive::readMessageBox(failure),
+              (MessageBoxView{catalogueText(40002), catalogueText(40026) + L"\r\n" + codeLine, {IDOK}}));
+    drive::click(failure, IDOK);
+
+    const DialogView failed = withoutUnit(catalogueText(40030), L"ROUNDEL");
+    EXPECT_EQ(drive::awaitView(dialog, failed), failed);
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+  // Nothing is sent after the failed step: the lock is not undone.
+  const std::vector<UnitCommand> sent = sim::commands();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back(), UnitCommand::SetSystemLock);
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), UnitCommand::SetSystemLock), 1);
+  EXPECT_EQ(sim::device(kUnitPath).closes, 1);
+}
+
+TEST(EndToEnd, IncompatibleEscAtStartIsExplainedBeforeTheDialogShows) {
+  const int exitCode = drive::runSimulatedProgram("incompatible", [] {
+    HWND dialog = mainDialogInTheMaking();
+    if (dialog == nullptr) return;
+    HWND box = drive::waitForMessageBox(dialog);
+    ASSERT_NE(box, nullptr) << "no incompatibility box";
+    const MessageBoxView explanation = drive::readMessageBox(box);
+    EXPECT_EQ(explanation, (MessageBoxView{catalogueText(40033),
+                                           drive::formattedCatalogueText(40034, "SPINDRA 60 LV"), {IDOK}}));
+    EXPECT_NE(explanation.text.find(L"'SPINDRA 60 LV'"), std::wstring::npos);
+    drive::click(box, IDOK);
+
+    EXPECT_EQ(drive::waitForMainDialog(), dialog);
+    const DialogView expected = withoutUnit(hintWithInstructions(40035));
+    EXPECT_EQ(drive::awaitView(dialog, expected), expected);
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
+// The product itself, on the real USB bus, where Wine has no programming unit.
+TEST(EndToEnd, ProductWithoutUnitTellsWhatToDoAndEndsWithExitCodeZero) {
+  std::wstring program = utf8ToWide(SPINDRA_PRODUCT_PROGRAM);
+  std::wstring commandLine = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process))
+      << "cannot start " << SPINDRA_PRODUCT_PROGRAM;
+
+  HWND dialog = drive::waitForMainDialog(process.dwProcessId);
+  EXPECT_NE(dialog, nullptr) << "the product's dialog never showed";
+  if (dialog != nullptr) {
+    const DialogView expected = withoutUnit(hintWithInstructions(40017));
+    EXPECT_EQ(drive::awaitView(dialog, expected), expected);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+  } else {
+    TerminateProcess(process.hProcess, 99);
+  }
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD exitCode = 99;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+}  // namespace
