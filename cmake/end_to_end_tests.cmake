@@ -27,6 +27,7 @@ foreach(locale en_US de_DE)
   add_wine_test(NAME wine_end_to_end_test_${locale}
     SOURCES $<TARGET_OBJECTS:spindra_end_to_end_objects>
     LIBS "$<LINK_GROUP:RESCAN,spindra_core,spindra_main_dialog,spindra_win32,spindra_sim>" spindra_resources
+         spindra_firmware_image
     ENV ${test_env})
   add_dependencies(wine_end_to_end_test_${locale} spindra-updater)
 endforeach()

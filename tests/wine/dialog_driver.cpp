@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "res/catalogue.h"
 #include "res/controls.h"
 #include "text/format_text.h"
 
@@ -15,25 +16,13 @@ namespace drive {
 
 namespace {
 
-struct CatalogueEntry {
-  std::uint16_t id;
-  const char* english;
-  const char* german;
-};
-
-const CatalogueEntry kCatalogue[] = {
-#define MESSAGE(id, english, german) {id, english, german},
-#include "res/messages.def"
-#undef MESSAGE
-};
-
 constexpr std::chrono::milliseconds kPollInterval{25};
 constexpr UINT kAnswerTimeoutMs = 1000;
 constexpr int kMessageBoxTextId = 0xFFFF;
 const wchar_t* const kDialogClass = L"#32770";
 
 const char* catalogueFormat(std::uint16_t id) {
-  for (const CatalogueEntry& entry : kCatalogue) {
+  for (const catalogue::Entry& entry : catalogue::entries()) {
     if (entry.id == id) return germanInterface() ? entry.german : entry.english;
   }
   return "<not in the catalogue>";
