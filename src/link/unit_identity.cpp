@@ -43,8 +43,8 @@ ExchangeResult readEscIdentity() {
 
 ExchangeResult identifyUnit() {
   if (!unitDevice.isOpen() || unitDevice.devicePath.empty()) return kNoUnitOpen;
-  if (!hid::readReportLengths(unitDevice.handle, unitDevice.outputReportLength,
-                              unitDevice.inputReportLength)) {
+  if (!hid::readReportLengths(unitDevice.handle, unitDevice.outputReportLength, unitDevice.inputReportLength) ||
+      unitDevice.outputReportLength > kMaxReportLength || unitDevice.inputReportLength > kMaxReportLength) {
     return kNoUnitOpen;
   }
 

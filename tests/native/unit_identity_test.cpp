@@ -149,6 +149,21 @@ TEST_F(IdentityTest, RefusedCapabilitiesSendNothing) {
   EXPECT_TRUE(sim::requests().empty());
 }
 
+TEST_F(IdentityTest, ReportLengthsBeyondSixteenBitsSendNothing) {
+  for (std::uint32_t length : {0x10000u, 0xFFFFFFFFu}) {
+    SetUp();
+    sim::UnitModel model;
+    model.inputReportLength = length;
+    EXPECT_EQ(identify(model), -1) << length;
+    EXPECT_TRUE(sim::requests().empty()) << length;
+  }
+  SetUp();
+  sim::UnitModel model;
+  model.outputReportLength = 0xFFFF;
+  model.inputReportLength = 0xFFFF;
+  EXPECT_EQ(identify(model), 0) << "the longest length a HID device can report still works";
+}
+
 TEST_F(IdentityTest, WithoutAnOpenUnitTheQueryFailsAtOnce) {
   EXPECT_EQ(identifyUnit(), -1);
   EXPECT_TRUE(sim::requests().empty());
