@@ -18,26 +18,7 @@ target_link_libraries(native_tests PRIVATE spindra_linux)
 
 # --- spindra-update: the command-line updater ---
 
-# The firmware image it carries: the file named here, or a generated placeholder that only
-# the simulated unit and replays are given.
-set(SPINDRA_FIRMWARE_IMAGE "" CACHE FILEPATH
-    "Firmware image to embed; empty embeds a generated placeholder for the simulated unit only")
-if(SPINDRA_FIRMWARE_IMAGE)
-  if(NOT EXISTS ${SPINDRA_FIRMWARE_IMAGE} OR IS_DIRECTORY ${SPINDRA_FIRMWARE_IMAGE})
-    message(FATAL_ERROR "SPINDRA_FIRMWARE_IMAGE names no file: ${SPINDRA_FIRMWARE_IMAGE}")
-  endif()
-  set(spindra_update_image ${SPINDRA_FIRMWARE_IMAGE})
-  set(spindra_update_image_is_placeholder 0)
-else()
-  add_executable(make_placeholder_image tools/make_placeholder_image.cpp)
-  set(spindra_update_image ${CMAKE_BINARY_DIR}/firmware_image.bin)
-  add_custom_command(OUTPUT ${spindra_update_image}
-    COMMAND make_placeholder_image ${spindra_update_image}
-    DEPENDS make_placeholder_image
-    COMMENT "Generating the placeholder firmware image"
-    VERBATIM)
-  set(spindra_update_image_is_placeholder 1)
-endif()
+include(cmake/firmware_image.cmake)
 
 # The udev rule ships as a file and is quoted by the permission hint: one text for both.
 set(UDEV_RULE_FILE src/platform/linux/70-spindra-update.rules)
@@ -64,8 +45,8 @@ add_executable(spindra-update
   ${spindra_update_system})
 target_include_directories(spindra-update PRIVATE ${spindra_generated_dir})
 target_compile_definitions(spindra-update PRIVATE
-  SPINDRA_IMAGE_FILE="${spindra_update_image}" SPINDRA_IMAGE_IS_PLACEHOLDER=${spindra_update_image_is_placeholder})
-set_source_files_properties(${spindra_update_system} PROPERTIES OBJECT_DEPENDS ${spindra_update_image})
+  SPINDRA_IMAGE_FILE="${SPINDRA_EMBEDDED_IMAGE}" SPINDRA_IMAGE_IS_PLACEHOLDER=${SPINDRA_IMAGE_IS_PLACEHOLDER})
+set_source_files_properties(${spindra_update_system} PROPERTIES OBJECT_DEPENDS ${SPINDRA_EMBEDDED_IMAGE})
 target_link_libraries(spindra-update PRIVATE
   "$<LINK_GROUP:RESCAN,spindra_core,spindra_hidraw,spindra_linux,spindra_sim_model>")
 
@@ -76,4 +57,4 @@ install(FILES ${UDEV_RULE_FILE} DESTINATION lib/udev/rules.d)
 add_dependencies(native_tests spindra-update)
 target_include_directories(native_tests PRIVATE ${spindra_generated_dir})
 target_compile_definitions(native_tests PRIVATE
-  SPINDRA_UPDATE_PROGRAM="$<TARGET_FILE:spindra-update>" SPINDRA_UPDATE_IMAGE="${spindra_update_image}")
+  SPINDRA_UPDATE_PROGRAM="$<TARGET_FILE:spindra-update>" SPINDRA_UPDATE_IMAGE="${SPINDRA_EMBEDDED_IMAGE}")
