@@ -10,8 +10,10 @@ add_library(spindra_win32 STATIC
   src/platform/win32/dialog.cpp
   src/platform/win32/hid_library.cpp
   src/platform/win32/program_handles.cpp
-  src/platform/win32/system.cpp)
+  src/platform/win32/system.cpp
+  src/platform/win32/system_library.cpp)
 target_include_directories(spindra_win32 PUBLIC src)
+target_link_libraries(spindra_win32 PUBLIC spindra_core)  # the deadline pause
 
 # The HID transport over SetupAPI and hid.dll: the real USB bus.
 add_library(spindra_win32_hid STATIC src/platform/win32/hid_transport.cpp)
@@ -36,6 +38,12 @@ endfunction()
 add_updater_program(spindra-updater TRANSPORT spindra_win32_hid)
 add_updater_program(spindra-updater-sim TRANSPORT spindra_sim SOURCES src/platform/win32/simulated_bus.cpp)
 target_compile_definitions(spindra-updater-sim PRIVATE SPINDRA_SIMULATED_UNIT)
+
+# Wall time of a whole update against the sum of its pauses (scripts/benchmark.sh); not a test.
+add_executable(update_pacing_benchmark benchmarks/update_pacing.cpp tests/wine/program_driver.cpp)
+target_include_directories(update_pacing_benchmark PRIVATE src tests/wine)
+target_link_options(update_pacing_benchmark PRIVATE -municode)
+add_dependencies(update_pacing_benchmark spindra-updater-sim)
 
 if(COMMAND add_wine_test)
   add_wine_test(NAME wine_hid_transport_test
