@@ -54,4 +54,22 @@ if(COMMAND add_wine_test)
   add_wine_test(NAME wine_platform_adapters_test
     SOURCES tests/wine/platform_adapters_test.cpp ${CMAKE_BINARY_DIR}/platform_adapters_test.rc
     LIBS spindra_win32)
+
+  # What the shipped programs import and how they load DLLs at run time. Wine sees the build
+  # machine's root directory as drive Z:.
+  set(shipped_programs
+    SPINDRA_PRODUCT_EXE="Z:$<TARGET_FILE:spindra-updater>"
+    SPINDRA_SIMULATED_EXE="Z:$<TARGET_FILE:spindra-updater-sim>")
+  add_wine_test(NAME wine_program_image_test SOURCES tests/wine/program_image_test.cpp)
+  target_compile_definitions(wine_program_image_test PRIVATE ${shipped_programs})
+  add_dependencies(wine_program_image_test spindra-updater spindra-updater-sim)
+
+  add_library(planted_dll SHARED tests/wine/planted_dll.cpp)
+  add_executable(careless_loader tests/wine/careless_loader.cpp)
+  target_link_options(careless_loader PRIVATE -municode)
+  add_wine_test(NAME wine_dll_planting_test SOURCES tests/wine/dll_planting_test.cpp tests/wine/program_driver.cpp
+    ENV WINEDLLOVERRIDES=hid,comctl32=n,b)
+  target_compile_definitions(wine_dll_planting_test PRIVATE ${shipped_programs}
+    SPINDRA_PLANTED_DLL="Z:$<TARGET_FILE:planted_dll>" SPINDRA_CARELESS_LOADER="Z:$<TARGET_FILE:careless_loader>")
+  add_dependencies(wine_dll_planting_test spindra-updater spindra-updater-sim planted_dll careless_loader)
 endif()
