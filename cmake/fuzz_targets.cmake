@@ -11,3 +11,5 @@ function(add_fuzz_target name)
 endfunction()
 
 add_fuzz_target(identity_fuzz)
+add_fuzz_target(update_fuzz)
+add_fuzz_target(broadcast_fuzz)

@@ -81,7 +81,9 @@ class PeReader {
   bool readImports(ProgramImage& image) {
     if (image.directories.size() <= kImportDirectory) return false;
     std::uint32_t descriptor = offsetOf(image.directories[kImportDirectory].rva);
-    for (; ok_ && u32(descriptor + 12) != 0; descriptor += 20) image.imports.push_back(text(offsetOf(u32(descriptor + 12))));
+    for (; ok_ && u32(descriptor + 12) != 0; descriptor += 20) {
+      image.imports.push_back(text(offsetOf(u32(descriptor + 12))));
+    }
     return ok_;
   }
 
@@ -144,7 +146,8 @@ TEST_P(ProgramImageTest, ImportsOnlyDllsTheSystemTakesFromItsOwnDirectory) {
   EXPECT_EQ(image.directories[kDelayImportDirectory].size, 0u) << "no delay-loaded imports escape the check";
 }
 
-INSTANTIATE_TEST_SUITE_P(ShippedPrograms, ProgramImageTest, ::testing::Values(SPINDRA_PRODUCT_EXE, SPINDRA_SIMULATED_EXE),
+INSTANTIATE_TEST_SUITE_P(ShippedPrograms, ProgramImageTest,
+                         ::testing::Values(SPINDRA_PRODUCT_EXE, SPINDRA_SIMULATED_EXE),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.index == 0 ? "Product" : "SimulatedUnitBuild");
                          });
