@@ -28,6 +28,8 @@ function(add_updater_program name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "TRANSPORT" "SOURCES")
   add_executable(${name} WIN32 src/platform/win32/entry.cpp ${arg_SOURCES})
   target_link_options(${name} PRIVATE -municode)  # the entry is wWinMain
+  # ASLR and DEP, whatever the linker's defaults (newer ld has them on already).
+  target_link_options(${name} PRIVATE -Wl,--dynamicbase,--nxcompat)
   target_link_libraries(${name} PRIVATE
     "$<LINK_GROUP:RESCAN,spindra_core,spindra_main_dialog,spindra_win32,${arg_TRANSPORT}>")
   if(TARGET spindra_resources)
