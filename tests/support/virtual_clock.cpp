@@ -28,6 +28,7 @@ State& state() {
 
 void reset() { state() = State{}; }
 std::uint64_t now() { return state().now; }
+void advance(std::uint32_t milliseconds) { state().now += milliseconds; }
 const std::vector<std::uint32_t>& pauses() { return state().pauses; }
 bool precisePacing() { return state().precisePacing; }
 unsigned precisePacingSpans() { return state().precisePacingSpans; }

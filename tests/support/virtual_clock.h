@@ -9,6 +9,8 @@ namespace vclock {
 
 void reset();
 std::uint64_t now();
+// Time that passes in work rather than in a pause, such as an exchange with the unit.
+void advance(std::uint32_t milliseconds);
 const std::vector<std::uint32_t>& pauses();
 
 // Whether precise pacing is held now; how many spans of it began; how many pauses were

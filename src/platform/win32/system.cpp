@@ -59,21 +59,20 @@ void sleepMicroseconds(std::uint64_t microseconds) {
   Sleep(static_cast<DWORD>(asleep / 1000));
 }
 
-// Loaded at run time, from the system directory only, and only where no high-resolution
-// timer exists; false when the period cannot be had.
-bool requestFinestTimerPeriod() {
+// winmm is loaded at run time, from the system directory only, and only where no
+// high-resolution timer exists. Without it pauses still end at their deadlines, only later.
+void requestFinestTimerPeriod() {
   HMODULE winmm = win32::loadSystemLibrary(L"winmm.dll");
-  if (winmm == nullptr) return false;
+  if (winmm == nullptr) return;
   TimerPeriodFunction beginTimerPeriod = nullptr;
   TimerPeriodFunction endTimerPeriod = nullptr;
   if (!win32::resolve(winmm, "timeBeginPeriod", beginTimerPeriod) ||
       !win32::resolve(winmm, "timeEndPeriod", endTimerPeriod) || beginTimerPeriod(kFinestTimerPeriodMs) != 0) {
     FreeLibrary(winmm);
-    return false;
+    return;
   }
   precisePacing.winmm = winmm;
   precisePacing.endTimerPeriod = endTimerPeriod;
-  return true;
 }
 
 }  // namespace
