@@ -17,6 +17,8 @@ function(add_fuzz_target name)
 endfunction()
 
 add_fuzz_target(identity_fuzz)
+add_fuzz_target(update_fuzz)
+add_fuzz_target(broadcast_fuzz)
 
 # The Linux transport's own parsers: report descriptors from sysfs and exchange files.
 add_library(spindra_linux_fuzz STATIC

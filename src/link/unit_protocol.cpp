@@ -22,7 +22,9 @@ std::uint32_t Report::u32(std::size_t offset) const {
 }
 
 void Report::put8(std::size_t offset, std::uint8_t value) {
-  if (offset < bytes_.size()) bytes_[offset] = value;
+  if (offset >= bytes_.size()) return;
+  bytes_[offset] = value;
+  contentSize_ = std::max(contentSize_, offset + 1);
 }
 
 void Report::put32(std::size_t offset, std::uint32_t value) {
@@ -105,6 +107,8 @@ Report readEscLoaderInfoRequest() {
 
 ExchangeResult exchange(const Report& request, Report& reply, std::uint32_t readDelayMs) {
   if (!unitDevice.isOpen()) return kNoUnitOpen;
+  // Cut short, a block would reach the flash with whatever the unit pads it with.
+  if (request.contentSize() > unitDevice.outputReportLength) return kNoUnitOpen;
 
   // The transport sees exactly the reported lengths; the buffers are at least that long.
   Report output(unitDevice.outputReportLength);

@@ -51,9 +51,12 @@ class Report {
   std::uint8_t* data() { return bytes_.data(); }
   const std::uint8_t* data() const { return bytes_.data(); }
   std::size_t size() const { return bytes_.size(); }
+  // Bytes up to the last one set through put8, put32 or copyIn: what a request needs sent.
+  std::size_t contentSize() const { return contentSize_; }
 
  private:
   std::vector<std::uint8_t> bytes_;
+  std::size_t contentSize_ = 0;
 };
 
 // Requests of the command table. Bytes the table leaves unset are zero.
@@ -68,7 +71,8 @@ Report setWriteProtectionRequest(bool protect);
 Report readEscLoaderInfoRequest();
 
 // Writes the request as one output report and reads one input report into reply,
-// pausing readDelayMs in between.
+// pausing readDelayMs in between. A request longer than the unit's output report is not
+// sent cut short: -1.
 ExchangeResult exchange(const Report& request, Report& reply, std::uint32_t readDelayMs = 0);
 
 // Error report (status 0xFF): its 32-bit code; any other reply: success.

@@ -9,4 +9,6 @@ struct PacingClock {
   void (*sleepMicroseconds)(std::uint64_t microseconds);
 };
 
-void pauseUntilElapsed(std::uint32_t milliseconds, const PacingClock& clock);
+// Returns once the given time has passed since the clock read startMicroseconds; at once for
+// no time, or when it has passed already.
+void pauseUntilElapsed(std::uint64_t startMicroseconds, std::uint32_t milliseconds, const PacingClock& clock);

@@ -7,6 +7,19 @@ namespace sys {
 // Waits at least the given time before returning.
 void pause(std::uint32_t milliseconds);
 
+// A moment a pause can be measured from.
+struct Instant {
+  std::uint64_t microseconds = 0;
+};
+Instant now();
+// Returns once at least the given time has passed since the moment; at once if it has.
+void pauseSince(Instant start, std::uint32_t milliseconds);
+
+// Between these two calls pauses end as close to their length as the platform allows. What
+// that costs (a finer system timer) is held only for that span, not for the program's life.
+void beginPrecisePacing();
+void endPrecisePacing();
+
 struct FirmwareImage {
   const std::uint8_t* bytes = nullptr;
   std::uint32_t size = 0;

@@ -84,9 +84,11 @@ TransferResult transferImage(const sys::FirmwareImage& image) {
       outcome.systemError = hid::lastError();
       break;
     }
+    // The unit's pause runs from its reply: the windows are updated while it runs, not before.
+    const sys::Instant replied = sys::now();
     dlg::setProgressPosition(windows.progress, progressPercent(image.size, cursor.remaining));
     if (!raised) raised = raiseWhenInFront(windows);
-    sys::pause(kCommandPauseMs);
+    sys::pauseSince(replied, kCommandPauseMs);
   }
   dlg::destroyWindow(windows.progress);
   return outcome;

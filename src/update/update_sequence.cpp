@@ -75,17 +75,24 @@ constexpr PreparationStep kPreparation[] = {
     {kCommandPauseMs, setWriteAddress, msg::kAddressNotSet},
 };
 
-// Lock, unprotect, erase and address; false once a step failed and has been reported.
-bool prepareUnit() {
+// The step that failed, with its text; text 0 when every step succeeded.
+struct StepFailure {
+  std::uint16_t text = 0;
+  ExchangeResult code = 0;
+  std::uint32_t systemError = 0;
+};
+
+// Lock, unprotect, erase, address and transfer: every paced part of the update.
+StepFailure writeImage(const sys::FirmwareImage& image) {
   for (const PreparationStep& step : kPreparation) {
     if (step.pauseBeforeMs != 0) sys::pause(step.pauseBeforeMs);
     const ExchangeResult result = step.run();
-    if (result != 0) {
-      reportStepFailure(step.failureText, result, hid::lastError());
-      return false;
-    }
+    if (result != 0) return {step.failureText, result, hid::lastError()};
   }
-  return true;
+  sys::pause(kCommandPauseMs);
+  const TransferResult transfer = transferImage(image);
+  if (transfer.result != 0) return {msg::kBlockNotWritten, transfer.result, transfer.systemError};
+  return {};
 }
 
 // The image is already in flash: a unit that does not confirm these changes nothing.
@@ -118,12 +125,12 @@ void runUpdate() {
     reportStepFailure(msg::kImageMissing, kNoUnitOpen, hid::lastError());
     return;
   }
-  if (!prepareUnit()) return;
-
-  sys::pause(kCommandPauseMs);
-  const TransferResult transfer = transferImage(image);
-  if (transfer.result != 0) {
-    reportStepFailure(msg::kBlockNotWritten, transfer.result, transfer.systemError);
+  // Precise pacing is given back before a failure box can keep the user for a while.
+  sys::beginPrecisePacing();
+  const StepFailure failure = writeImage(image);
+  sys::endPrecisePacing();
+  if (failure.text != 0) {
+    reportStepFailure(failure.text, failure.code, failure.systemError);
     return;
   }
   restoreProtectionAndLock();

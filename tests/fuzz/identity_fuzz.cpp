@@ -1,15 +1,19 @@
-// Discovery and identity query against a unit whose report lengths, faults and reply
-// bytes are all chosen by the fuzzer.
+// Discovery, identity query and readiness against a unit whose report lengths, faults and
+// reply bytes are all chosen by the fuzzer; the version panel shows whatever it reported.
 #include <cstdint>
 
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
 #include "platform/sim/simulated_unit.h"
+#include "res/controls.h"
+#include "support/recording_dialog.h"
+#include "update/readiness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   resetDevice();
   sim::resetBus();
+  rec::reset();
   sim::UnitModel model;
   model.mode = input.byte() % 3;
   model.esc.state = input.byte() % 5;
@@ -21,7 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        input.below(0xFFFF)));
   }
   sim::setReplyFilter([&input](std::vector<std::uint8_t>& reply) { input.rewriteReply(reply); });
-  discoverUnit();
+  assessReadiness(discoverUnit());
+  require(unitDevice.isOpen() == rec::enabled(ctl::kUpdateButton),
+          "Update is enabled exactly while a ready unit is open");
+  requireNoTestFailure();
   resetDevice();
   return 0;
 }

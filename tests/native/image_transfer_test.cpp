@@ -97,6 +97,17 @@ TEST_F(ImageTransferTest, NinetySixBytesGoAsTwoFullBlocksStraightFromTheImage) {
   expectFlashHolds(image);
 }
 
+// The unit needs its 20 ms after answering; time the exchange itself takes does not count.
+TEST_F(ImageTransferTest, ThePauseAfterABlockRunsFromTheUnitsReply) {
+  constexpr std::uint32_t kExchangeMs = 3;
+  sim::setReplyFilter([](std::vector<std::uint8_t>&) { vclock::advance(kExchangeMs); });
+  send(vclock::sampleImage(3 * 48));
+  const std::vector<sim::LoggedRequest> sent = sim::requests();
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[1].time - sent[0].time, kExchangeMs + 20);
+  EXPECT_EQ(sent[2].time - sent[1].time, kExchangeMs + 20);
+}
+
 TEST_F(ImageTransferTest, TheFinalPartialBlockIsPaddedWithFFAndLosesNoByte) {
   struct Case {
     std::size_t size;

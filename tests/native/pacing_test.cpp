@@ -36,7 +36,7 @@ TEST(PacingTest, NoPauseEndsBeforeItsLengthWhateverTheSleepsDo) {
   };
   for (const Case& c : cases) {
     fake = FakeClock{1'000'000, c.factors};
-    pauseUntilElapsed(c.milliseconds, {fakeNow, fakeSleep});
+    pauseUntilElapsed(fake.now, c.milliseconds, {fakeNow, fakeSleep});
     EXPECT_GE(fake.now - 1'000'000, std::uint64_t{c.milliseconds} * 1000) << c.name;
     EXPECT_LT(fake.now - 1'000'000, std::uint64_t{c.milliseconds} * 1000 + 1000) << c.name;
   }
@@ -44,15 +44,44 @@ TEST(PacingTest, NoPauseEndsBeforeItsLengthWhateverTheSleepsDo) {
 
 TEST(PacingTest, ALateSleepIsNotFollowedByAnother) {
   fake = FakeClock{0, {1.5}};
-  pauseUntilElapsed(20, {fakeNow, fakeSleep});
+  pauseUntilElapsed(fake.now, 20, {fakeNow, fakeSleep});
   EXPECT_EQ(fake.sleeps, 1u);
-  EXPECT_EQ(fake.now, 30'000u);
 }
 
-TEST(PacingTest, AZeroPauseDoesNotSleep) {
-  fake = FakeClock{0, {1.0}};
-  pauseUntilElapsed(0, {fakeNow, fakeSleep});
-  EXPECT_EQ(fake.sleeps, 0u);
+// True time in nanoseconds behind a clock that reads whole microseconds, and sleeps that end
+// just before the microsecond they were asked for, as a timer tick may.
+std::uint64_t trueNanoseconds = 0;
+std::uint64_t wholeMicroseconds() { return trueNanoseconds / 1000; }
+void sleepJustShort(std::uint64_t microseconds) { trueNanoseconds += microseconds * 1000 - 999; }
+
+TEST(PacingTest, AClockOfWholeMicrosecondsCannotEndAPauseEarly) {
+  for (const std::uint64_t start : {1'000'000u, 1'000'999u}) {
+    trueNanoseconds = start;
+    pauseUntilElapsed(wholeMicroseconds(), 20, {wholeMicroseconds, sleepJustShort});
+    EXPECT_GE(trueNanoseconds - start, 20'000'000u) << start;
+  }
+}
+
+TEST(PacingTest, TimeSpentSinceTheStartCountsTowardsThePause) {
+  const struct {
+    const char* name;
+    std::uint64_t spentMicroseconds;
+    std::uint32_t milliseconds;
+    std::size_t sleeps;
+  } cases[] = {
+      {"15 of 20 ms spent", 15'000, 20, 1},
+      {"25 of 20 ms spent", 25'000, 20, 0},
+      {"no pause", 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    fake = FakeClock{1'000'000 + c.spentMicroseconds, {1.0}};
+    pauseUntilElapsed(1'000'000, c.milliseconds, {fakeNow, fakeSleep});
+    EXPECT_EQ(fake.sleeps, c.sleeps) << c.name;
+    EXPECT_GE(fake.now - 1'000'000, std::uint64_t{c.milliseconds} * 1000) << c.name;
+    if (c.sleeps != 0) {
+      EXPECT_LT(fake.now - 1'000'000, std::uint64_t{c.milliseconds} * 1000 + 1000) << c.name;
+    }
+  }
 }
 
 }  // namespace

@@ -144,6 +144,19 @@ TEST_F(UnitProtocolTest, ShortOrEmptyReportLengthsNeverReachPastTheBuffers) {
   }
 }
 
+TEST_F(UnitProtocolTest, ARequestLongerThanTheUnitsOutputReportIsNotSent) {
+  sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.unit.outputReportLength = 20; });
+  unitDevice.outputReportLength = 20;
+  Bytes block(48, 0x5A);
+  Report reply;
+  EXPECT_EQ(exchange(setWriteAddressRequest(), reply), 0) << "12 bytes fit";
+  EXPECT_EQ(exchange(writeBlockRequest(block.data(), 4), reply), 0) << "20 bytes fit";
+  EXPECT_EQ(lastRequest().size(), 20u);
+  const std::size_t before = sim::requests().size();
+  EXPECT_EQ(writeBlock(block.data(), 12), -1) << "52 bytes do not";
+  EXPECT_EQ(sim::requests().size(), before);
+}
+
 TEST_F(UnitProtocolTest, LongerReportsGetBuffersOfTheirOwnLength) {
   sim::updateDevice(sim::unitPath(), [](sim::Device& d) {
     d.unit.outputReportLength = 65;

@@ -172,6 +172,9 @@ TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
   std::vector<std::uint32_t> pauses{20, 20, 1000, 4000, 20, 20};
   pauses.insert(pauses.end(), 2038, 20);
   EXPECT_EQ(vclock::pauses(), pauses);
+  EXPECT_EQ(vclock::precisePacingSpans(), 1u);
+  EXPECT_EQ(vclock::imprecisePauses(), 0u) << "every pause is precisely paced";
+  EXPECT_FALSE(vclock::precisePacing()) << "and the precision is given back at the end";
 
   const std::vector<sim::LoggedRequest> sent = sim::requests();
   EXPECT_EQ(sent[3].time - sent[1].time, 5040u) << "from lifting protection to setting the address";
@@ -256,6 +259,32 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
   }
 }
 
+TEST_F(UpdateSequenceTest, PrecisePacingIsGivenBackBeforeTheFailureBoxOpens) {
+  const struct {
+    const char* name;
+    sim::Fault fault;
+    std::size_t pauses;
+  } cases[] = {
+      {"lock refused", sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock), 0},
+      {"erase refused", sim::faultAtCommand(sim::FaultKind::ErrorReport, C::EraseFirmware, 1, 0x0E01), 4},
+      {"second block refused", sim::faultAtCommand(sim::FaultKind::ErrorReport, C::WriteBlock, 2, 0x0E01), 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    sim::setFault(c.fault);
+    bool heldWhileBoxOpen = true;
+    rec::scriptBox(dlg::kAnswerOk);
+    rec::scriptBox(dlg::kAnswerOk, [&] { heldWhileBoxOpen = vclock::precisePacing(); });
+    runUpdate();
+    ASSERT_EQ(rec::boxes().size(), 2u);
+    EXPECT_FALSE(heldWhileBoxOpen);
+    EXPECT_EQ(vclock::precisePacingSpans(), 1u);
+    EXPECT_EQ(vclock::pauses().size(), c.pauses);
+    EXPECT_EQ(vclock::imprecisePauses(), 0u);
+  }
+}
+
 TEST_F(UpdateSequenceTest, AFailedEraseStillWaitsTheSettleTime) {
   const struct {
     sim::FaultKind kind;
@@ -333,6 +362,7 @@ TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
     runUpdate();
     EXPECT_EQ(rec::boxes().size(), c.answers.size());
     expectNothingChanged();
+    EXPECT_EQ(vclock::precisePacingSpans(), 0u) << "no finer timer for an update that does not run";
   }
 }
 

@@ -1,5 +1,9 @@
 #include "support/virtual_clock.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 #include "platform/system.h"
 
 namespace vclock {
@@ -8,6 +12,9 @@ namespace {
 struct State {
   std::uint64_t now = 0;
   std::vector<std::uint32_t> pauses;
+  bool precisePacing = false;
+  unsigned precisePacingSpans = 0;
+  std::size_t imprecisePauses = 0;
   std::vector<std::uint8_t> image;
   bool hasImage = true;
 };
@@ -21,7 +28,11 @@ State& state() {
 
 void reset() { state() = State{}; }
 std::uint64_t now() { return state().now; }
+void advance(std::uint32_t milliseconds) { state().now += milliseconds; }
 const std::vector<std::uint32_t>& pauses() { return state().pauses; }
+bool precisePacing() { return state().precisePacing; }
+unsigned precisePacingSpans() { return state().precisePacingSpans; }
+std::size_t imprecisePauses() { return state().imprecisePauses; }
 
 void setImage(std::vector<std::uint8_t> image) {
   state().image = std::move(image);
@@ -44,9 +55,26 @@ std::vector<std::uint8_t> sampleImage(std::size_t size) {
 
 namespace sys {
 
-void pause(std::uint32_t milliseconds) {
-  vclock::state().pauses.push_back(milliseconds);
-  vclock::state().now += milliseconds;
+void pause(std::uint32_t milliseconds) { pauseSince(now(), milliseconds); }
+
+Instant now() { return Instant{vclock::state().now * 1000}; }
+
+void pauseSince(Instant start, std::uint32_t milliseconds) {
+  vclock::State& s = vclock::state();
+  s.pauses.push_back(milliseconds);
+  s.now = std::max(s.now, start.microseconds / 1000 + milliseconds);
+  if (!s.precisePacing) ++s.imprecisePauses;
+}
+
+void beginPrecisePacing() {
+  EXPECT_FALSE(vclock::state().precisePacing) << "precise pacing begun twice";
+  vclock::state().precisePacing = true;
+  ++vclock::state().precisePacingSpans;
+}
+
+void endPrecisePacing() {
+  EXPECT_TRUE(vclock::state().precisePacing) << "precise pacing ended without a beginning";
+  vclock::state().precisePacing = false;
 }
 
 bool locateFirmwareImage(FirmwareImage& image) {

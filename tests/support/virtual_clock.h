@@ -1,6 +1,7 @@
 #pragma once
-// A clock that never waits: pauses are recorded and advance virtual time. Also holds
-// the firmware image the program would carry.
+// A clock that never waits: pauses are recorded and advance virtual time, and so is the
+// span of precise pacing. Also holds the firmware image the program would carry.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -8,7 +9,15 @@ namespace vclock {
 
 void reset();
 std::uint64_t now();
+// Time that passes in work rather than in a pause, such as an exchange with the unit.
+void advance(std::uint32_t milliseconds);
 const std::vector<std::uint32_t>& pauses();
+
+// Whether precise pacing is held now; how many spans of it began; how many pauses were
+// taken outside one. Beginning twice or ending without a beginning fails the test.
+bool precisePacing();
+unsigned precisePacingSpans();
+std::size_t imprecisePauses();
 
 void setImage(std::vector<std::uint8_t> image);
 void removeImage();

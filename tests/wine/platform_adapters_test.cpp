@@ -139,6 +139,28 @@ TEST(SystemAdapter, FindsTheImageInTheProgramsResources) {
             (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
+// Ending early is a fault whatever the platform's timers do; how late pauses end is the
+// benchmark's business.
+TEST(SystemAdapter, NoPauseEndsBeforeItsLengthAndTheStepsErrorCodeSurvivesIt) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  for (const bool precise : {false, true}) {
+    SCOPED_TRACE(precise ? "precise pacing" : "plain pacing");
+    if (precise) sys::beginPrecisePacing();
+    for (const std::uint32_t milliseconds : {0u, 1u, 3u, 20u, 20u, 20u, 45u}) {
+      LARGE_INTEGER start, end;
+      SetLastError(ERROR_GEN_FAILURE);
+      QueryPerformanceCounter(&start);
+      sys::pause(milliseconds);
+      QueryPerformanceCounter(&end);
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_GEN_FAILURE));
+      const double elapsedMs = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+      EXPECT_GE(elapsedMs, milliseconds) << milliseconds << " ms";
+    }
+    if (precise) sys::endPrecisePacing();
+  }
+}
+
 TEST(SystemAdapter, ReportsAModuleWithoutImage) {
   moduleInstance = GetModuleHandleW(L"kernel32.dll");
   sys::FirmwareImage image;

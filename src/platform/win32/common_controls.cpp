@@ -1,16 +1,14 @@
 #include "platform/win32/common_controls.h"
 
-#include <windows.h>
+#include "platform/win32/system_library.h"
 
 namespace win32 {
 
 void initCommonControls() {
-  HMODULE comctl32 = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE comctl32 = loadSystemLibrary(L"comctl32.dll");
   if (comctl32 == nullptr) return;
-  using InitCommonControlsFunction = void(WINAPI*)();
-  auto init = reinterpret_cast<InitCommonControlsFunction>(
-      reinterpret_cast<void*>(GetProcAddress(comctl32, "InitCommonControls")));
-  if (init != nullptr) init();
+  void(WINAPI * init)() = nullptr;
+  if (resolve(comctl32, "InitCommonControls", init)) init();
 }
 
 }  // namespace win32

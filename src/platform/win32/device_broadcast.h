@@ -4,6 +4,5 @@
 
 #include "ui/device_change.h"
 
-// Reads the record within the size it declares. No record, or one too short for its
-// header or, for a device interface, for the interface fields, reads as device type 0.
+// The record behind a WM_DEVICECHANGE lParam, read as readBroadcastRecord does.
 DeviceBroadcast readDeviceBroadcast(LPARAM record);

@@ -2,19 +2,14 @@
 
 #include <optional>
 
+#include "platform/win32/system_library.h"
+
 namespace win32 {
 
 namespace {
 
-template <typename Function>
-bool resolve(HMODULE module, const char* name, Function& function) {
-  FARPROC address = GetProcAddress(module, name);
-  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
-  return address != nullptr;
-}
-
 std::optional<HidLibrary> loadHidLibrary() {
-  HMODULE module = LoadLibraryExW(L"hid.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = loadSystemLibrary(L"hid.dll");
   if (module == nullptr) return std::nullopt;
   HidLibrary library{};
   bool complete = resolve(module, "HidD_GetHidGuid", library.getHidGuid) &&

@@ -1,0 +1,23 @@
+#pragma once
+// DLLs the program loads come from the system directory only: a DLL of the same name planted
+// beside a downloaded program, or in the current directory, is never taken.
+#include <windows.h>
+
+namespace win32 {
+
+// Limits every later DLL search of the process, the system's own loads included, to the
+// system directory. The entry calls it before anything else.
+void restrictDllSearchToSystem();
+
+// The named DLL from the system directory, or null.
+HMODULE loadSystemLibrary(const wchar_t* name);
+
+// Looks up an export as a typed function pointer; false, with function null, when missing.
+template <typename Function>
+bool resolve(HMODULE module, const char* name, Function& function) {
+  FARPROC address = GetProcAddress(module, name);
+  function = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+  return address != nullptr;
+}
+
+}  // namespace win32

@@ -1,0 +1,99 @@
+// A whole update, the user answering OK and Yes, against a unit whose report lengths, reply
+// bytes and failure point are chosen by the fuzzer, with a small image of its choosing.
+#include <cstdint>
+#include <vector>
+
+#include "fuzz/fuzz_input.h"
+#include "link/unit_device.h"
+#include "platform/sim/simulated_unit.h"
+#include "res/controls.h"
+#include "res/message_ids.h"
+#include "support/recording_dialog.h"
+#include "support/virtual_clock.h"
+#include "update/image_transfer.h"
+#include "update/readiness.h"
+#include "update/update_sequence.h"
+
+namespace {
+
+constexpr std::uint32_t kLargestImage = 6 * kBlockBytes;
+constexpr unsigned kExchangesOfALargestUpdate = 4 + 6 + 2;
+
+std::vector<std::uint8_t> imageFrom(FuzzInput& input) {
+  std::vector<std::uint8_t> image(input.below(kLargestImage + 1));
+  for (std::uint8_t& b : image) b = input.byte();
+  return image;
+}
+
+std::size_t countOf(UnitCommand command) {
+  std::size_t count = 0;
+  for (UnitCommand sent : sim::commands()) count += sent == command ? 1 : 0;
+  return count;
+}
+
+// How the unit behaved: whether it said anything untrue (a reply rewritten, a fault struck),
+// and whether it could take the image at all (ready, reports long enough, an image to send).
+struct Conduct {
+  bool lied = false;
+  bool updatable = false;
+};
+
+// What must hold however the unit behaved: one outcome, reported in full, pacing given back;
+// and a unit that told the truth has the image in flash exactly when success is shown.
+void requireACompleteOutcome(const std::vector<std::uint8_t>& image, const Conduct& unit) {
+  requireNoTestFailure();
+  require(!vclock::precisePacing() && vclock::imprecisePauses() == 0, "every pause precise, precision given back");
+  require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after an update");
+  require(rec::callsStartingWith("create").size() == rec::callsStartingWith("destroy").size(),
+          "the progress window is destroyed");
+  const bool succeeded = rec::text(ctl::kHintBox) == rec::catalogueText(msg::kUpdateSucceeded);
+  if (!succeeded) {
+    require(rec::text(ctl::kHintBox) == rec::catalogueText(msg::kUpdateFailedHint), "failure hint");
+    require(!unitDevice.isOpen(), "a failed update gives the unit up");
+    require(!rec::boxes().empty() && rec::boxes().back().flags == (dlg::kIconError | dlg::kBoxOk), "failure box");
+    require(unit.lied || !unit.updatable, "a truthful unit that can take the image takes it");
+    return;
+  }
+  require(unitDevice.isOpen() && rec::text(ctl::kEscVersionText) == L"3.5", "success shows version 3.5");
+  require(countOf(UnitCommand::WriteBlock) == (image.size() + kBlockBytes - 1) / kBlockBytes, "every block sent");
+  if (unit.lied) return;
+  std::vector<std::uint8_t> expected(sim::kFlashSize, 0xFF);
+  std::copy(image.begin(), image.end(), expected.begin());
+  require(sim::device(sim::unitPath()).unit.flash == expected, "success means the flash holds the image");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input(data, size);
+  resetDevice();
+  sim::resetBus();
+  sim::setClock(vclock::now);
+  rec::reset();
+  vclock::reset();
+
+  sim::UnitModel model;
+  model.esc.firmwareVersion = input.word();
+  model.outputReportLength = input.below(130);
+  model.inputReportLength = input.below(130);
+  sim::addUnit(model);
+  const std::vector<std::uint8_t> image = imageFrom(input);
+  vclock::setImage(image);
+  assessReadiness(discoverUnit());
+
+  Conduct unit;
+  unit.updatable = unitDevice.isOpen() && model.outputReportLength >= 4 + kBlockBytes &&
+                   model.inputReportLength >= 4 && !image.empty();
+  if (input.byte() % 2) {
+    unit.lied = true;
+    sim::setFault(sim::faultAtExchange(static_cast<sim::FaultKind>(input.byte() % 5),
+                                       1 + input.below(kExchangesOfALargestUpdate), input.dword()));
+  }
+  sim::setReplyFilter([&](std::vector<std::uint8_t>& reply) { unit.lied |= input.rewriteReply(reply); });
+  rec::scriptBox(dlg::kAnswerOk);
+  rec::scriptBox(dlg::kAnswerYes);
+  runUpdate();
+  requireACompleteOutcome(image, unit);
+  resetDevice();
+  return 0;
+}

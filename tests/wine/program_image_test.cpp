@@ -1,0 +1,155 @@
+// The shipped programs as the loader sees them: headers and import table, read from the
+// built files with a reader of just the PE fields that matter here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint16_t kMachineI386 = 0x014C;
+constexpr std::uint16_t kRelocationsStripped = 0x0001;
+constexpr std::uint16_t kPe32Magic = 0x010B;
+constexpr std::uint16_t kSubsystemWindowsGui = 2;
+constexpr std::uint16_t kDynamicBase = 0x0040;
+constexpr std::uint16_t kNxCompatible = 0x0100;
+constexpr unsigned kImportDirectory = 1;
+constexpr unsigned kRelocationDirectory = 5;
+constexpr unsigned kDelayImportDirectory = 13;
+
+// DLLs the system always takes from its own directory. Anything else is loaded at run time
+// from the system directory, or not at all.
+const std::set<std::string> kAllowedImports = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                               "msvcrt.dll",   "advapi32.dll", "setupapi.dll"};
+
+struct DataDirectory {
+  std::uint32_t rva = 0;
+  std::uint32_t size = 0;
+};
+
+struct ProgramImage {
+  std::uint16_t machine = 0;
+  std::uint16_t characteristics = 0;
+  std::uint16_t magic = 0;
+  std::uint16_t subsystem = 0;
+  std::uint16_t dllCharacteristics = 0;
+  std::vector<DataDirectory> directories;
+  std::vector<std::string> imports;  // lower case
+};
+
+class PeReader {
+ public:
+  explicit PeReader(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    bytes_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
+
+  bool read(ProgramImage& image) {
+    if (u16(0) != 0x5A4D) return false;  // "MZ"
+    const std::uint32_t pe = u32(0x3C);
+    if (u32(pe) != 0x00004550) return false;  // "PE\0\0"
+    image.machine = u16(pe + 4);
+    const std::uint16_t sectionCount = u16(pe + 6);
+    const std::uint16_t optionalSize = u16(pe + 20);
+    image.characteristics = u16(pe + 22);
+    const std::uint32_t optional = pe + 24;
+    image.magic = u16(optional);
+    image.subsystem = u16(optional + 68);
+    image.dllCharacteristics = u16(optional + 70);
+    const std::uint32_t directoryCount = std::min<std::uint32_t>(u32(optional + 92), 16);
+    for (std::uint32_t i = 0; i < directoryCount; ++i) {
+      image.directories.push_back({u32(optional + 96 + 8 * i), u32(optional + 100 + 8 * i)});
+    }
+    for (std::uint32_t i = 0, section = optional + optionalSize; i < sectionCount; ++i, section += 40) {
+      sections_.push_back({u32(section + 12), std::max(u32(section + 8), u32(section + 16)), u32(section + 20)});
+    }
+    return ok_ && readImports(image);
+  }
+
+ private:
+  struct Section {
+    std::uint32_t rva, size, fileOffset;
+  };
+
+  // Import descriptors of 20 bytes, the name's address at 12, ended by an empty one.
+  bool readImports(ProgramImage& image) {
+    if (image.directories.size() <= kImportDirectory) return false;
+    std::uint32_t descriptor = offsetOf(image.directories[kImportDirectory].rva);
+    for (; ok_ && u32(descriptor + 12) != 0; descriptor += 20) {
+      image.imports.push_back(text(offsetOf(u32(descriptor + 12))));
+    }
+    return ok_;
+  }
+
+  std::uint32_t offsetOf(std::uint32_t rva) {
+    for (const Section& s : sections_) {
+      if (rva >= s.rva && rva - s.rva < s.size) return s.fileOffset + (rva - s.rva);
+    }
+    ok_ = false;
+    return 0;
+  }
+
+  std::uint8_t u8(std::uint32_t offset) {
+    if (offset >= bytes_.size()) ok_ = false;
+    return ok_ ? static_cast<std::uint8_t>(bytes_[offset]) : 0;
+  }
+  std::uint16_t u16(std::uint32_t offset) { return static_cast<std::uint16_t>(u8(offset) | u8(offset + 1) << 8); }
+  std::uint32_t u32(std::uint32_t offset) { return u16(offset) | static_cast<std::uint32_t>(u16(offset + 2)) << 16; }
+
+  std::string text(std::uint32_t offset) {
+    std::string name;
+    for (char c = static_cast<char>(u8(offset)); ok_ && c != '\0'; c = static_cast<char>(u8(++offset))) {
+      name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return name;
+  }
+
+  std::vector<char> bytes_;
+  std::vector<Section> sections_;
+  bool ok_ = true;
+};
+
+class ProgramImageTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ProgramImageTest, IsA32BitGuiProgramWithAslrAndDep) {
+  ProgramImage image;
+  ASSERT_TRUE(PeReader(GetParam()).read(image));
+  EXPECT_EQ(image.machine, kMachineI386);
+  EXPECT_EQ(image.magic, kPe32Magic);
+  EXPECT_EQ(image.subsystem, kSubsystemWindowsGui);
+  EXPECT_TRUE(image.dllCharacteristics & kDynamicBase) << "ASLR";
+  EXPECT_TRUE(image.dllCharacteristics & kNxCompatible) << "DEP";
+  // Without relocations the loader cannot move the image, whatever the flag says.
+  EXPECT_FALSE(image.characteristics & kRelocationsStripped);
+  ASSERT_GT(image.directories.size(), kRelocationDirectory);
+  EXPECT_NE(image.directories[kRelocationDirectory].size, 0u);
+}
+
+TEST_P(ProgramImageTest, ImportsOnlyDllsTheSystemTakesFromItsOwnDirectory) {
+  ProgramImage image;
+  ASSERT_TRUE(PeReader(GetParam()).read(image));
+  for (const std::string& dll : image.imports) {
+    EXPECT_TRUE(kAllowedImports.count(dll)) << dll << " is imported";
+    EXPECT_TRUE(dll.rfind("libstdc++", 0) && dll.rfind("libgcc", 0) && dll.rfind("libwinpthread", 0))
+        << "the C and C++ runtimes are linked in, not imported: " << dll;
+  }
+  for (const char* dll : {"kernel32.dll", "user32.dll", "gdi32.dll"}) {
+    EXPECT_TRUE(std::count(image.imports.begin(), image.imports.end(), dll)) << "the reader found " << dll;
+  }
+  ASSERT_GT(image.directories.size(), kDelayImportDirectory);
+  EXPECT_EQ(image.directories[kDelayImportDirectory].size, 0u) << "no delay-loaded imports escape the check";
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedPrograms, ProgramImageTest,
+                         ::testing::Values(SPINDRA_PRODUCT_EXE, SPINDRA_SIMULATED_EXE),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.index == 0 ? "Product" : "SimulatedUnitBuild");
+                         });
+
+}  // namespace
