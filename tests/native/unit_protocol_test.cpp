@@ -150,10 +150,10 @@ TEST_F(UnitProtocolTest, ARequestLongerThanTheUnitsOutputReportIsNotSent) {
   Bytes block(48, 0x5A);
   Report reply;
   EXPECT_EQ(exchange(setWriteAddressRequest(), reply), 0) << "12 bytes fit";
-  EXPECT_EQ(exchange(writeBlockRequest(block.data(), 4), reply), 0) << "20 bytes fit";
+  EXPECT_EQ(exchange(writeBlockRequest(block.data(), 16, 4), reply), 0) << "20 bytes fit";
   EXPECT_EQ(lastRequest().size(), 20u);
   const std::size_t before = sim::requests().size();
-  EXPECT_EQ(writeBlock(block.data(), 12), -1) << "52 bytes do not";
+  EXPECT_EQ(writeBlock(block.data(), block.size(), 12), -1) << "52 bytes do not";
   EXPECT_EQ(sim::requests().size(), before);
 }
 

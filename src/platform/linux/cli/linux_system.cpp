@@ -44,9 +44,18 @@ void useSimulatedUnit() { simulatedUnit = true; }
 
 namespace sys {
 
-void pause(std::uint32_t milliseconds) {
-  if (!linuxsys::simulatedUnit) pauseUntilElapsed(milliseconds, linuxsys::kSteadyClock);
+void pause(std::uint32_t milliseconds) { pauseSince(now(), milliseconds); }
+
+Instant now() { return Instant{linuxsys::nowMicroseconds()}; }
+
+// The simulated unit and replays need no pacing: they answer at once and keep no time.
+void pauseSince(Instant start, std::uint32_t milliseconds) {
+  if (!linuxsys::simulatedUnit) pauseUntilElapsed(start.microseconds, milliseconds, linuxsys::kSteadyClock);
 }
+
+// Linux sleeps to the microsecond already; there is no coarser timer to refine.
+void beginPrecisePacing() {}
+void endPrecisePacing() {}
 
 bool locateFirmwareImage(FirmwareImage& image) {
   if (SPINDRA_IMAGE_IS_PLACEHOLDER && !linuxsys::simulatedUnit) return false;
