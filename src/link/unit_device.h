@@ -10,6 +10,8 @@ constexpr std::uint16_t kUnitVendorId = 0x21B8;
 constexpr std::uint16_t kRoundelProductId = 1;
 constexpr std::uint16_t kDockBoxProductId = 2;
 constexpr std::int32_t kNoMatchingDevice = -4;
+// The ESC firmware version of an ESC that reports none.
+constexpr std::uint16_t kEscReportsNoFirmware = 0xFFFF;
 
 struct UnitDevice {
   hid::Handle handle = hid::kInvalidHandle;
@@ -31,7 +33,7 @@ struct UnitDevice {
   std::uint16_t productId = 0;
 
   bool isOpen() const { return handle != hid::kInvalidHandle; }
-  std::uint16_t escFirmwareVersion() const;  // 0xFFFF: the ESC reports none
+  std::uint16_t escFirmwareVersion() const;
   void setEscFirmwareVersion(std::uint16_t version);
   std::uint32_t escTypeCode() const;
   std::uint32_t escLoaderVersion() const;

@@ -26,7 +26,7 @@ std::uint32_t shownUnitVersion(std::uint32_t version) {
 }
 
 std::wstring escFirmwareText(std::uint16_t version) {
-  if (version == 0xFFFF) return lit::kNoEscFirmware;
+  if (version == kEscReportsNoFirmware) return lit::kNoEscFirmware;
   return formatText(lit::kVersionFormat, {byteOf(version, 1), byteOf(version, 0)}, kVersionTextCapacity);
 }
 

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr std::uint16_t kEscReportsNoFirmware = 0xFFFF;
-
 void reportStepFailure(std::uint16_t textId, ExchangeResult code, std::uint32_t systemError) {
   reportFailure(dlg::loadText(textId), dlg::loadText(msg::kUpdateFailedCaption), code, systemError);
 }
