@@ -35,7 +35,9 @@ add_library(spindra_sim_model STATIC ${sim_model_sources})
 target_include_directories(spindra_sim_model PUBLIC src)
 
 set(spindra_update_system src/platform/linux/cli/linux_system.cpp)
+write_image_record(${SPINDRA_EMBEDDED_IMAGE} ${spindra_generated_dir}/image_record.cpp)
 add_executable(spindra-update
+  ${spindra_generated_dir}/image_record.cpp
   src/platform/linux/cli/cli_texts.cpp
   src/platform/linux/cli/command_line.cpp
   src/platform/linux/cli/main.cpp

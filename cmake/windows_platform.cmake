@@ -46,6 +46,8 @@ if(TARGET spindra_firmware_image)
   target_link_libraries(spindra-updater-sim PRIVATE spindra_firmware_image)
   if(SPINDRA_FIRMWARE_IMAGE)
     target_link_libraries(spindra-updater PRIVATE spindra_firmware_image)
+  else()
+    target_sources(spindra-updater PRIVATE src/platform/win32/no_firmware_image.cpp)
   endif()
 endif()
 

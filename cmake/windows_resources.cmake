@@ -24,10 +24,20 @@ set_source_files_properties(${resource_script} PROPERTIES
 ${PROJECT_SOURCE_DIR}/src/res/updater.manifest;${SPINDRA_RESOURCE_DIR}/updater.ico;\
 ${SPINDRA_RESOURCE_DIR}/setup_picture.bmp")
 
-set(image_script ${PROJECT_SOURCE_DIR}/src/res/firmware_image.rc)
-add_library(spindra_firmware_image OBJECT ${image_script})
-target_include_directories(spindra_firmware_image PRIVATE ${SPINDRA_RESOURCE_DIR})
-set_source_files_properties(${image_script} PROPERTIES OBJECT_DEPENDS ${SPINDRA_EMBEDDED_IMAGE})
+# add_firmware_image(<target> <image>): an object library that gives a program the image
+# as raw-data resource 140 together with the record of its size and SHA-256 that the
+# updater checks it against. Every program that carries an image links one of these.
+function(add_firmware_image target image)
+  set(dir ${CMAKE_BINARY_DIR}/res/${target})
+  write_image_record(${image} ${dir}/image_record.cpp)
+  set(IMAGE_FILE ${image})
+  configure_file(${PROJECT_SOURCE_DIR}/src/res/firmware_image.rc.in ${dir}/firmware_image.rc @ONLY)
+  add_library(${target} OBJECT ${dir}/firmware_image.rc ${dir}/image_record.cpp)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  set_source_files_properties(${dir}/firmware_image.rc PROPERTIES OBJECT_DEPENDS ${image})
+endfunction()
+
+add_firmware_image(spindra_firmware_image ${SPINDRA_EMBEDDED_IMAGE})
 
 # The resources as Windows serves them, once per interface language. Wine takes the language
 # from LANG only where that locale is installed; LC_ALL is its fallback when it is not.

@@ -69,7 +69,7 @@ Report setSystemLockRequest(bool lock) { return optionRequest(UnitCommand::SetSy
 
 Report writeBlockRequest(const std::uint8_t* block, std::size_t blockSize, unsigned words) {
   Report request = commandRequest(UnitCommand::WriteBlock, static_cast<std::uint8_t>(4 * words));
-  request.copyIn(4, block, std::min<std::size_t>(blockSize, 4 * kMaxBlockWords));
+  request.copyIn(kBlockDataOffset, block, std::min<std::size_t>(blockSize, 4 * kMaxBlockWords));
   return request;
 }
 

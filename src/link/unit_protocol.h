@@ -32,7 +32,8 @@ constexpr std::uint32_t kUnitMemoryAddress = 0x0801FC00;
 constexpr std::uint8_t kUnitMemoryReadLength = 12;
 constexpr std::uint32_t kEscInfoLength = 32;
 constexpr std::uint32_t kEraseWaitMs = 1000;
-constexpr unsigned kMaxBlockWords = 14;  // 56 data bytes, bytes 4 to 59
+constexpr std::size_t kBlockDataOffset = 4;  // report id, command, length and option byte come first
+constexpr unsigned kMaxBlockWords = 14;      // 56 data bytes, bytes 4 to 59
 
 // One report buffer, never smaller than kReportBufferSize. Bytes nobody set are zero,
 // and reads past the end give zero, so a short report can never expose other memory.

@@ -2,6 +2,8 @@
 // The system seam: pacing and the embedded firmware image.
 #include <cstdint>
 
+#include "digest/sha256.h"
+
 namespace sys {
 
 // Waits at least the given time before returning.
@@ -30,5 +32,13 @@ constexpr std::uint16_t kImageResourceId = 140;
 
 // False when the program carries no image.
 bool locateFirmwareImage(FirmwareImage& image);
+
+// Size and SHA-256 of the image as the build embedded it, to tell a damaged program file
+// from a sound one; all zero in a program that carries no image.
+struct ImageRecord {
+  std::uint32_t size = 0;
+  Sha256Digest sha256{};
+};
+ImageRecord recordedImage();
 
 }  // namespace sys

@@ -33,4 +33,6 @@ constexpr std::uint16_t kUnitLabel = 40039;
 constexpr std::uint16_t kEscLoaderLabel = 40040;
 constexpr std::uint16_t kEscLabel = 40041;
 constexpr std::uint16_t kImageMissing = 40042;
+constexpr std::uint16_t kUnitReportsTooShort = 40043;
+constexpr std::uint16_t kImageDamaged = 40044;
 }  // namespace msg

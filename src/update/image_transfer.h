@@ -5,6 +5,8 @@
 #include "platform/system.h"
 
 constexpr std::uint32_t kBlockBytes = 48;
+// The output report a unit needs to take a full block.
+constexpr std::uint32_t kBlockRequestBytes = kBlockDataOffset + kBlockBytes;
 constexpr std::uint32_t kCommandPauseMs = 20;
 
 struct TransferResult {

@@ -1,5 +1,6 @@
 #include "update/update_sequence.h"
 
+#include "digest/sha256.h"
 #include "link/unit_device.h"
 #include "link/unit_protocol.h"
 #include "platform/dialog.h"
@@ -11,11 +12,44 @@
 #include "text/format_text.h"
 #include "ui/version_panel.h"
 #include "update/image_transfer.h"
+#include "update/readiness.h"
 
 namespace {
 
 void reportStepFailure(std::uint16_t textId, ExchangeResult code, std::uint32_t systemError) {
   reportFailure(dlg::loadText(textId), dlg::loadText(msg::kUpdateFailedCaption), code, systemError);
+}
+
+bool matchesRecord(const sys::FirmwareImage& image) {
+  const sys::ImageRecord record = sys::recordedImage();
+  return image.size == record.size && sha256(image.bytes, image.size) == record.sha256;
+}
+
+// What rules an update out before anything reaches the unit.
+struct Refusal {
+  std::uint16_t text = 0;         // 0: nothing does
+  bool needsAnotherUnit = false;  // the connection instructions then follow in the hint
+};
+
+Refusal refusalOf(sys::FirmwareImage& image) {
+  if (!sys::locateFirmwareImage(image) || image.size == 0) return {msg::kImageMissing, false};
+  if (!matchesRecord(image)) return {msg::kImageDamaged, false};
+  if (unitDevice.outputReportLength < kBlockRequestBytes) return {msg::kUnitReportsTooShort, true};
+  return {};
+}
+
+// Pressing Update again could never work, so it is disabled; the unit is not at fault and
+// stays open. The hint is written before the box opens, so that a removal handled while
+// it is open has the last word.
+void refuse(const Refusal& refusal) {
+  dlg::enableControl(ctl::kUpdateButton, false);
+  if (refusal.needsAnotherUnit) {
+    appendHint(refusal.text);
+  } else {
+    dlg::setControlText(ctl::kHintBox, dlg::loadText(refusal.text));
+  }
+  dlg::messageBox(dlg::loadText(refusal.text), dlg::loadText(msg::kUpdateFailedCaption),
+                  dlg::kIconError | dlg::kBoxOk);
 }
 
 bool userAccepts(std::uint16_t textId, std::uint16_t captionId, unsigned buttons, int acceptingAnswer) {
@@ -114,15 +148,16 @@ void runUpdate() {
     reportStepFailure(msg::kUnitNotDetected, kNoUnitOpen, hid::lastError());
     return;
   }
-  if (!userConfirms()) return;
-
-  // Refused before anything reaches the unit, so the ESC keeps its firmware rather than
-  // being erased and left empty.
+  // Refused before the user is asked and before anything reaches the unit, so the ESC
+  // keeps its firmware rather than being erased and left empty.
   sys::FirmwareImage image;
-  if (!sys::locateFirmwareImage(image) || image.size == 0) {
-    reportStepFailure(msg::kImageMissing, kNoUnitOpen, hid::lastError());
+  const Refusal refusal = refusalOf(image);
+  if (refusal.text != 0) {
+    refuse(refusal);
     return;
   }
+  if (!userConfirms()) return;
+
   // Precise pacing is given back before a failure box can keep the user for a while.
   sys::beginPrecisePacing();
   const StepFailure failure = writeImage(image);

@@ -6,7 +6,8 @@ constexpr std::uint16_t kImageVersion = 0x0305;
 constexpr std::int32_t kStepNotConfirmed = 1627;
 constexpr std::uint32_t kEraseSettleMs = 4000;
 
-// What the Update button does: confirm, write the image, report the outcome.
+// What the Update button does: refuse what cannot be written, confirm, write the image,
+// report the outcome.
 void runUpdate();
 
 // Gives the unit up and tells the user: text, and the code line unless code is -1.

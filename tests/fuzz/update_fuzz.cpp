@@ -62,6 +62,17 @@ void requireACompleteOutcome(const std::vector<std::uint8_t>& image, const Condu
   require(sim::device(sim::unitPath()).unit.flash == expected, "success means the flash holds the image");
 }
 
+// Refused before it starts, for a unit that cannot take a block or an empty image: the
+// reason alone is shown, nothing is sent and the unit is kept.
+void requireARefusal(std::size_t requestsBefore) {
+  requireNoTestFailure();
+  require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after a refusal");
+  require(unitDevice.isOpen(), "a refused update keeps the unit");
+  require(sim::requests().size() == requestsBefore, "a refused update sends nothing");
+  require(rec::boxes().size() == 1 && rec::boxes()[0].flags == (dlg::kIconError | dlg::kBoxOk),
+          "the refusal's box alone");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -82,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   assessReadiness(discoverUnit());
 
   Conduct unit;
-  unit.updatable = unitDevice.isOpen() && model.outputReportLength >= 4 + kBlockBytes &&
-                   model.inputReportLength >= 4 && !image.empty();
+  const bool refused = unitDevice.isOpen() && (model.outputReportLength < kBlockRequestBytes || image.empty());
+  unit.updatable = unitDevice.isOpen() && !refused && model.inputReportLength >= 4;
   if (input.byte() % 2) {
     unit.lied = true;
     sim::setFault(sim::faultAtExchange(static_cast<sim::FaultKind>(input.byte() % 5),
@@ -92,8 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sim::setReplyFilter([&](std::vector<std::uint8_t>& reply) { unit.lied |= input.rewriteReply(reply); });
   rec::scriptBox(dlg::kAnswerOk);
   rec::scriptBox(dlg::kAnswerYes);
+  const std::size_t requestsBefore = sim::requests().size();
   runUpdate();
-  requireACompleteOutcome(image, unit);
+  if (refused) {
+    requireARefusal(requestsBefore);
+  } else {
+    requireACompleteOutcome(image, unit);
+  }
   resetDevice();
   return 0;
 }

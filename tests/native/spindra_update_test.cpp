@@ -162,6 +162,7 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     const char* update;
     std::string failure;
     const char* escVersion;
+    std::string hint = "";  // empty: the one that goes with the outcome
   } cases[] = {
       {{"ready", "--yes"}, 0, "succeeded", "", "3.5"},
       {{"ready", "--esc-version", "0xFFFF", "--yes"}, 0, "succeeded", "", "3.5"},
@@ -173,6 +174,8 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
       {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0"},
       {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0"},
       {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0"},
+      {{"short-reports", "--yes"}, 38, "failed", shown(msg::kUnitReportsTooShort), "3.4",
+       notReadyHint(msg::kUnitReportsTooShort)},
       {{"wrong-mode", "--yes"}, 11, "not run", "", "0.0.0"},
   };
   for (const auto& c : cases) {
@@ -185,7 +188,9 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     EXPECT_EQ(facts["update"].text, c.update);
     EXPECT_EQ(facts["escVersion"].text, c.escVersion);
     EXPECT_EQ(facts["failure"].text, c.failure);
-    if (c.exitCode == 0) {
+    if (!c.hint.empty()) {
+      EXPECT_EQ(facts["hint"].text, c.hint);
+    } else if (c.exitCode == 0) {
       EXPECT_EQ(facts["hint"].text, shown(msg::kUpdateSucceeded));
     } else if (std::string(c.update) == "failed") {
       EXPECT_EQ(facts["hint"].text, shown(msg::kUpdateFailedHint));

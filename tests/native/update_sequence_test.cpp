@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 
 #include "platform/hid_transport.h"
@@ -75,6 +76,62 @@ class UpdateSequenceTest : public UpdaterTest {
       EXPECT_EQ(rec::text(id), L"0.0.0") << id;
       EXPECT_FALSE(rec::enabled(id)) << id;
     }
+  }
+
+  struct RefusalCase {
+    const char* name;
+    std::function<void()> arrange;
+    std::uint16_t textId;
+    bool instructionsFollow;
+  };
+
+  // The box says why; Update is disabled, as pressing it again could never work; the unit,
+  // not at fault, stays open with its panel; no question is asked and nothing is sent.
+  static void expectRefused(const RefusalCase& c) {
+    ASSERT_EQ(rec::boxes().size(), 1u);
+    EXPECT_EQ(rec::boxes()[0].text, text(c.textId));
+    EXPECT_EQ(rec::boxes()[0].caption, text(msg::kUpdateFailedCaption));
+    EXPECT_EQ(rec::boxes()[0].flags, dlg::kIconError | dlg::kBoxOk);
+    EXPECT_TRUE(sim::requests().empty());
+    EXPECT_EQ(sim::device(sim::unitPath()).unit.flash[0], sim::kOldFirmwareByte);
+    EXPECT_TRUE(unitDevice.isOpen());
+    EXPECT_EQ(rec::text(ctl::kEscVersionText), L"3.4");
+    EXPECT_TRUE(rec::enabled(ctl::kEscVersionText));
+    EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
+    EXPECT_EQ(rec::text(ctl::kHintBox), c.instructionsFollow ? rec::hintText(c.textId) : text(c.textId));
+    EXPECT_EQ(vclock::precisePacingSpans(), 0u);
+  }
+
+  // What the program carries or the unit can take, each of them unfit for an update.
+  std::vector<RefusalCase> refusalCases() {
+    const Bytes image = image_;
+    auto carry = [image](Bytes carried) {
+      return [image, carried] {
+        vclock::setImage(carried);
+        vclock::setRecordedImage(image);
+      };
+    };
+    Bytes changed = image;
+    changed[50] ^= 0x01;
+    Bytes longer = image;
+    longer.push_back(0);
+    return {
+        {"no image", [] { vclock::removeImage(); }, msg::kImageMissing, false},
+        {"empty image", [] { vclock::setImage({}); }, msg::kImageMissing, false},
+        {"one bit of the image changed", carry(changed), msg::kImageDamaged, false},
+        {"another image of the same size", carry(Bytes(image.rbegin(), image.rend())), msg::kImageDamaged, false},
+        {"image one byte short", carry(Bytes(image.begin(), image.end() - 1)), msg::kImageDamaged, false},
+        {"image one byte long", carry(longer), msg::kImageDamaged, false},
+        {"reports of 51 bytes", [this] { connectWithOutputReports(51); }, msg::kUnitReportsTooShort, true},
+        {"reports of 20 bytes", [this] { connectWithOutputReports(20); }, msg::kUnitReportsTooShort, true},
+    };
+  }
+
+  void connectWithOutputReports(std::uint32_t length) {
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.outputReportLength = length;
+    connectReadyUnit(model);
   }
 
   // The last box reports the step's text, with the code line unless codeLine is empty.
@@ -319,26 +376,41 @@ TEST_F(UpdateSequenceTest, CodeLineFollowsTheUserLanguage) {
 }
 
 TEST_F(UpdateSequenceTest, WithoutAnOpenUnitNothingIsAskedAndTheLossIsReported) {
-  resetDevice();
-  runUpdate();
-  ASSERT_EQ(rec::boxes().size(), 1u);
-  expectFailureReport(msg::kUnitNotDetected, L"");
-  EXPECT_TRUE(sim::requests().empty());
+  for (const bool withImage : {true, false}) {
+    SCOPED_TRACE(withImage ? "with an image" : "without one too: the loss comes first");
+    SetUp();
+    if (!withImage) vclock::removeImage();
+    resetDevice();
+    runUpdate();
+    ASSERT_EQ(rec::boxes().size(), 1u);
+    expectFailureReport(msg::kUnitNotDetected, L"");
+    EXPECT_TRUE(sim::requests().empty());
+  }
 }
 
-TEST_F(UpdateSequenceTest, WithoutAnImageTheUpdateIsRefusedBeforeAnythingIsSent) {
-  for (const bool empty : {false, true}) {
-    SCOPED_TRACE(empty ? "empty image" : "no image");
+TEST_F(UpdateSequenceTest, WhatCannotBeWrittenIsRefusedBeforeAnyQuestionAndTheUnitStaysOpen) {
+  for (const RefusalCase& c : refusalCases()) {
+    SCOPED_TRACE(c.name);
     SetUp();
-    if (empty) {
-      vclock::setImage({});
-    } else {
-      vclock::removeImage();
-    }
+    c.arrange();
+    rec::scriptBox(dlg::kAnswerOk);
+    runUpdate();
+    expectRefused(c);
+  }
+}
+
+TEST_F(UpdateSequenceTest, AUnitWhoseReportsJustHoldABlockTakesTheWholeImage) {
+  for (const std::uint32_t length : {52u, 59u}) {
+    SCOPED_TRACE(length);
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.outputReportLength = length;
+    connectReadyUnit(model, kBuiltInImageSize);
     runConfirmed();
-    expectFailureReport(msg::kImageMissing, L"");
-    EXPECT_TRUE(sim::requests().empty());
-    EXPECT_EQ(sim::device(sim::unitPath()).unit.flash[0], sim::kOldFirmwareByte);
+    EXPECT_EQ(sim::commands(), updateCommands(2038));
+    for (const sim::LoggedRequest& sent : sim::requests()) ASSERT_EQ(sent.bytes.size(), length);
+    expectSuccess();
+    expectFlashHoldsTheImage();
   }
 }
 
@@ -417,6 +489,18 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
     expectFailureReport(msg::kSystemLockFailed, L"");
     EXPECT_TRUE(sim::requests().empty());
   }
+}
+
+TEST_F(UpdateSequenceTest, AUnitPulledOutWhileARefusalIsShownLeavesTheConnectionLostHint) {
+  connectWithOutputReports(51);
+  rec::scriptBox(dlg::kAnswerOk, pullOutTheUnit);
+  runUpdate();
+  ASSERT_EQ(rec::boxes().size(), 1u);
+  EXPECT_EQ(rec::boxes()[0].text, text(msg::kUnitReportsTooShort));
+  EXPECT_FALSE(unitDevice.isOpen());
+  EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
+  EXPECT_EQ(rec::text(ctl::kHintBox), rec::hintText(msg::kConnectionLost));
+  expectPanelZeroed();
 }
 
 TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureHintIsStillShown) {

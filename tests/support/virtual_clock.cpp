@@ -17,6 +17,7 @@ struct State {
   std::size_t imprecisePauses = 0;
   std::vector<std::uint8_t> image;
   bool hasImage = true;
+  sys::ImageRecord record;
 };
 
 State& state() {
@@ -35,8 +36,13 @@ unsigned precisePacingSpans() { return state().precisePacingSpans; }
 std::size_t imprecisePauses() { return state().imprecisePauses; }
 
 void setImage(std::vector<std::uint8_t> image) {
+  setRecordedImage(image);
   state().image = std::move(image);
   state().hasImage = true;
+}
+
+void setRecordedImage(const std::vector<std::uint8_t>& image) {
+  state().record = {static_cast<std::uint32_t>(image.size()), sha256(image.data(), image.size())};
 }
 
 void removeImage() { state().hasImage = false; }
@@ -83,5 +89,7 @@ bool locateFirmwareImage(FirmwareImage& image) {
   image.size = static_cast<std::uint32_t>(vclock::state().image.size());
   return true;
 }
+
+ImageRecord recordedImage() { return vclock::state().record; }
 
 }  // namespace sys

@@ -19,7 +19,10 @@ bool precisePacing();
 unsigned precisePacingSpans();
 std::size_t imprecisePauses();
 
+// The image the program carries, recorded by the build as it is.
 void setImage(std::vector<std::uint8_t> image);
+// What the build recorded instead: after setImage, a damaged program file.
+void setRecordedImage(const std::vector<std::uint8_t>& image);
 void removeImage();
 // A deterministic image of the given size, different in every byte position.
 std::vector<std::uint8_t> sampleImage(std::size_t size);

@@ -15,6 +15,8 @@
 #include <tuple>
 #include <vector>
 
+#include "digest/sha256.h"
+#include "platform/system.h"
 #include "res/catalogue.h"
 #include "res/controls.h"
 #include "text/format_text.h"
@@ -436,6 +438,14 @@ TEST_F(Resources, FirmwareImageIsTheBuildsImageByteForByte) {
   std::vector<BYTE> embedded = resourceBytes(module_, RT_RCDATA, 140);
   EXPECT_EQ(embedded.size(), expected.size());
   EXPECT_TRUE(embedded == expected);
+}
+
+// The updater refuses an image its record does not describe: the two must come together.
+TEST_F(Resources, RecordBuiltInDescribesTheEmbeddedImage) {
+  const std::vector<BYTE> embedded = resourceBytes(module_, RT_RCDATA, 140);
+  const sys::ImageRecord record = sys::recordedImage();
+  EXPECT_EQ(record.size, embedded.size());
+  EXPECT_TRUE(record.sha256 == sha256(embedded.data(), embedded.size()));
 }
 
 }  // namespace

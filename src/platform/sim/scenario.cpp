@@ -75,6 +75,8 @@ bool loadScenario(const std::string& scenario, const std::string& escVersion) {
     unit.esc.typeCode = kForeignTypeCode;
   } else if (scenario == "no-unit") {
     unitPresent = false;
+  } else if (scenario == "short-reports") {
+    unit.outputReportLength = 51;  // one byte short of a block's request
   } else if (scenario.compare(0, failPrefix.size(), failPrefix) == 0) {
     fault = parseFailure(scenario.substr(failPrefix.size()));
     if (!fault) return false;

@@ -10,6 +10,7 @@ namespace sim {
 //   "no-esc"                       no updatable ESC behind the unit
 //   "incompatible"                 an ESC of another type
 //   "no-unit"                      the keyboard alone
+//   "short-reports"                ready, but with output reports too short for a block
 //   "fail-at:<Command>[:<n>]"      ready, but the reply to the n-th (default first)
 //                                  request of that command, e.g. EraseFirmware, cannot be read
 // escVersion, unless empty, is the ESC's firmware version, e.g. "0x0304".

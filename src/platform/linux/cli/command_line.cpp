@@ -54,6 +54,8 @@ const struct {
     {msg::kAddressNotSet, exitcode::kAddressFailed},
     {msg::kBlockNotWritten, exitcode::kTransferFailed},
     {msg::kImageMissing, exitcode::kNoImage},
+    {msg::kImageDamaged, exitcode::kImageDamaged},
+    {msg::kUnitReportsTooShort, exitcode::kUnitReportsTooShort},
 };
 
 const char* readinessName(Readiness readiness) {

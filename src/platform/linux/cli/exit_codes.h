@@ -18,6 +18,8 @@ constexpr int kEraseFailed = 33;
 constexpr int kAddressFailed = 34;
 constexpr int kTransferFailed = 35;
 constexpr int kNoImage = 36;
+constexpr int kImageDamaged = 37;
+constexpr int kUnitReportsTooShort = 38;
 constexpr int kExchangeFileUnusable = 40;
 constexpr int kReplayDiffers = 41;
 
