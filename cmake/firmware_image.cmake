@@ -22,6 +22,9 @@ function(add_host_tool name)
     VERBATIM)
 endfunction()
 
+# Also the generator of the tests' own images.
+add_host_tool(make_placeholder_image)
+
 set(SPINDRA_EMBEDDED_IMAGE ${CMAKE_BINARY_DIR}/res/firmware_image.bin)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/res)
 if(SPINDRA_FIRMWARE_IMAGE)
@@ -38,7 +41,6 @@ if(SPINDRA_FIRMWARE_IMAGE)
 else()
   message(STATUS "No SPINDRA_FIRMWARE_IMAGE given: a placeholder image for the simulated unit only")
   set(SPINDRA_IMAGE_IS_PLACEHOLDER 1)
-  add_host_tool(make_placeholder_image)
   add_custom_command(OUTPUT ${SPINDRA_EMBEDDED_IMAGE}
     COMMAND ${host_tool_dir}/make_placeholder_image ${SPINDRA_EMBEDDED_IMAGE}
     DEPENDS ${host_tool_dir}/make_placeholder_image
