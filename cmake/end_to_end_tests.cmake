@@ -11,6 +11,8 @@ endif()
 add_library(spindra_end_to_end_objects OBJECT
   tests/wine/end_to_end_test.cpp
   tests/wine/dialog_driver.cpp
+  tests/wine/simulated_program.cpp
+  tests/wine/updater_views.cpp
   src/platform/win32/entry.cpp
   src/platform/win32/simulated_bus.cpp)
 target_include_directories(spindra_end_to_end_objects PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)

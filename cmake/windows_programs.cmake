@@ -7,3 +7,4 @@ include(cmake/wine_tests.cmake OPTIONAL)         # GoogleTest for Windows, runni
 include(cmake/windows_resources.cmake OPTIONAL)  # catalogue, dialogs, artwork, image
 include(cmake/windows_platform.cmake OPTIONAL)   # platform adapters and the programs
 include(cmake/end_to_end_tests.cmake OPTIONAL)   # the programs driven under Wine
+include(cmake/stand_in_bus_tests.cmake OPTIONAL) # the product on its own HID path under Wine

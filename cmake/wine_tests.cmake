@@ -9,18 +9,22 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE
 set(WINE_TEST_RUNNER ${PROJECT_SOURCE_DIR}/tests/wine/run-under-wine.sh)
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
-# add_wine_test(NAME <name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>])
+# add_wine_test(NAME <name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>] [PREFIX <dir>])
+# PREFIX gives the test a Wine prefix of its own in place of the shared one.
 function(add_wine_test)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME" "SOURCES;LIBS;ENV")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;PREFIX" "SOURCES;LIBS;ENV")
   if(NOT arg_NAME OR NOT arg_SOURCES)
     message(FATAL_ERROR "add_wine_test needs NAME and SOURCES")
+  endif()
+  if(NOT arg_PREFIX)
+    set(arg_PREFIX ${WINE_TEST_PREFIX})
   endif()
   add_executable(${arg_NAME} ${arg_SOURCES})
   target_include_directories(${arg_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS} GTest::gtest_main)
   add_test(NAME ${arg_NAME} COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:${arg_NAME}>)
   set_tests_properties(${arg_NAME} PROPERTIES
-    ENVIRONMENT "WINEPREFIX=${WINE_TEST_PREFIX};${arg_ENV}"
+    ENVIRONMENT "WINEPREFIX=${arg_PREFIX};${arg_ENV}"
     TIMEOUT 900)
 endfunction()
 

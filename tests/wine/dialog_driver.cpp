@@ -1,7 +1,6 @@
 #include "wine/dialog_driver.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -83,36 +82,6 @@ BOOL CALLBACK collectButton(HWND child, LPARAM idsAddress) {
     reinterpret_cast<std::vector<int>*>(idsAddress)->push_back(GetDlgCtrlID(child));
   }
   return TRUE;
-}
-
-// The answer that starts nothing: Cancel or No where the box offers one.
-int decliningButton(const std::vector<int>& buttons) {
-  for (int declining : {IDCANCEL, IDNO}) {
-    if (std::find(buttons.begin(), buttons.end(), declining) != buttons.end()) return declining;
-  }
-  return buttons.empty() ? IDOK : buttons.front();
-}
-
-// Closes whatever the program still shows until its entry has returned: an open box first
-// (the dialog takes no commands while one is open), then the dialog itself.
-void closeWhatIsLeft(const std::atomic<bool>& programEnded) {
-  constexpr std::chrono::milliseconds kBetweenAttempts{500};
-  auto lastAttempt = std::chrono::steady_clock::now() - kBetweenAttempts;
-  waitUntil(
-      [&] {
-        if (programEnded) return true;
-        if (std::chrono::steady_clock::now() - lastAttempt < kBetweenAttempts) return false;
-        lastAttempt = std::chrono::steady_clock::now();
-        HWND dialog = findMainDialog(GetCurrentProcessId());
-        if (dialog == nullptr) return false;
-        if (HWND box = findOwnedWindow(dialog, kDialogClass)) {
-          click(box, decliningButton(readMessageBox(box).buttons));
-        } else {
-          PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-        return false;
-      },
-      std::chrono::minutes(3));
 }
 
 // UTF-8 with CR and LF spelled out, so a wrong line break shows in a failure message.
@@ -281,19 +250,6 @@ DialogView awaitView(HWND dialog, const DialogView& expected, std::chrono::milli
       },
       patience);
   return seen;
-}
-
-int runSimulatedProgram(const std::string& scenario, const std::function<void()>& driver) {
-  _putenv(("SPINDRA_SIM_SCENARIO=" + scenario).c_str());
-  std::atomic<bool> programEnded{false};
-  std::thread driving([&] {
-    driver();
-    closeWhatIsLeft(programEnded);
-  });
-  const int exitCode = wWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<wchar_t*>(L""), SW_SHOWNORMAL);
-  programEnded = true;
-  driving.join();
-  return exitCode;
 }
 
 }  // namespace drive

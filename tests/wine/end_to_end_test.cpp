@@ -16,57 +16,21 @@
 #include "platform/sim/simulated_unit.h"
 #include "text/format_text.h"
 #include "wine/dialog_driver.h"
+#include "wine/updater_views.h"
 
 namespace {
 
 using drive::catalogueText;
+using drive::confirmUpdate;
 using drive::DialogView;
 using drive::hintWithInstructions;
 using drive::MessageBoxView;
+using drive::withoutUnit;
+using drive::withReadyUnit;
 using namespace std::chrono_literals;
 
 constexpr int kCloseButton = 2;
-constexpr int kUpdateButton = 1002;
-const std::wstring kCaption = L"TELMARIX SPINDRA 60 LV FW Updater 3.5 ";
 const std::wstring kUnitPath = sim::unitPath();
-
-// The texts of the dialog template, which the catalogue does not hold.
-DialogView templateTexts() {
-  DialogView view;
-  view.closeButton = drive::germanInterface() ? L"Beenden" : L"Close";
-  view.updateButton = L"Update";
-  view.versionGroup = drive::germanInterface() ? L"Installierte Firmware Versionen" : L"Installed firmware version";
-  return view;
-}
-
-// No unit open: three "0.0.0", the panel greyed, Update off. The row-1 label keeps the name
-// of the last unit shown.
-DialogView withoutUnit(const std::wstring& hint, const std::wstring& unitLabel = catalogueText(40039)) {
-  DialogView view = templateTexts();
-  view.caption = kCaption;
-  view.closeEnabled = true;
-  view.updateEnabled = false;
-  view.hint = hint;
-  view.unitLabel = unitLabel;
-  view.escLoaderLabel = catalogueText(40040);
-  view.escLabel = catalogueText(40041);
-  view.unitVersion = view.escLoaderVersion = view.escVersion = L"0.0.0";
-  view.panel = "disabled";
-  return view;
-}
-
-// The scenario's ROUNDEL, ready: its firmware 0x00010203 shows as 2.3, the ESC's loader
-// 0x00000102 as 1.2 and the ESC's firmware 0x0304 as 3.4.
-DialogView withReadyUnit() {
-  DialogView view = withoutUnit(catalogueText(40000), L"ROUNDEL");
-  view.updateEnabled = true;
-  view.unitVersion = L"2.3";
-  view.escLoaderVersion = L"1.2";
-  view.escVersion = L"3.4";
-  view.panel = "enabled";
-  return view;
-}
-
 HWND shownMainDialog() {
   HWND dialog = drive::waitForMainDialog();
   EXPECT_NE(dialog, nullptr) << "the dialog never showed";
@@ -84,17 +48,6 @@ HWND mainDialogInTheMaking() {
 void closeAndWaitUntilGone(HWND dialog) {
   drive::click(dialog, kCloseButton);
   EXPECT_TRUE(drive::waitUntilGone(dialog)) << "the dialog is still there after Close";
-}
-
-// Presses Update and confirms the warning, which must be the only question for this ESC.
-void startUpdate(HWND dialog) {
-  drive::click(dialog, kUpdateButton);
-  HWND confirmation = drive::waitForMessageBox(dialog);
-  ASSERT_NE(confirmation, nullptr) << "no confirmation box";
-  EXPECT_EQ(drive::readMessageBox(confirmation), (MessageBoxView{catalogueText(40037), catalogueText(40038),
-                                                                 {IDOK, IDCANCEL}}));
-  drive::click(confirmation, IDOK);
-  EXPECT_TRUE(drive::waitUntilGone(confirmation));
 }
 
 std::vector<std::uint8_t> embeddedImage() {
@@ -217,18 +170,14 @@ TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
     ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
-    startUpdate(dialog);
+    confirmUpdate(dialog);
 
     HWND progress = drive::waitForOwnedWindow(dialog, L"msctls_progress32", 30s);
     ASSERT_NE(progress, nullptr) << "no progress window";
     EXPECT_EQ(drive::storedTitle(progress), catalogueText(40029));
     EXPECT_TRUE(drive::waitUntilGone(progress, 3min)) << "the progress window stayed";
 
-    DialogView done = withReadyUnit();
-    done.hint = catalogueText(40032);
-    done.escVersion = L"3.5";
-    done.updateEnabled = false;
-    EXPECT_EQ(drive::awaitView(dialog, done), done);
+    EXPECT_EQ(drive::awaitView(dialog, drive::afterSuccessfulUpdate()), drive::afterSuccessfulUpdate());
     EXPECT_EQ(drive::findOwnedWindow(dialog, L"#32770"), nullptr) << "a box is open after the update";
     closeAndWaitUntilGone(dialog);
   });
@@ -261,7 +210,7 @@ TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
     ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
-    startUpdate(dialog);
+    confirmUpdate(dialog);
 
     HWND failure = drive::waitForMessageBox(dialog);
     ASSERT_NE(failure, nullptr) << "no failure box";

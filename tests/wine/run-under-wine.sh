@@ -6,6 +6,7 @@ set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
 source "$(dirname "$0")/wine-prefix.sh"
 prepare_wine_prefix
+furnish_wine_prefix
 
 # The X server lives until every Wine process of the prefix has ended (wineserver -w):
 # Wine processes started by one test may serve another test running at the same time.

@@ -1,0 +1,56 @@
+# The product exe on its own Win32 HID path under Wine. Stand-in setupapi.dll and hid.dll
+# (test helpers, never shipped) describe the devices of a stand-in bus whose server serves
+# the simulated unit model as message-mode named pipes; the product opens, writes and reads
+# those through kernel32 as it would a HID device. The product is built again for this with
+# a generated test image of its own, and runs in a Wine prefix of its own, where per-program
+# overrides give it the stand-ins.
+if(NOT COMMAND add_wine_test OR NOT TARGET spindra_resources OR NOT COMMAND add_updater_program)
+  return()
+endif()
+
+set(stand_in_dir ${CMAKE_BINARY_DIR}/stand-in-bus)
+set(stand_in_sources ${PROJECT_SOURCE_DIR}/tests/wine/stand_in_bus)
+
+# The test image: same kind and size as the placeholder, other bytes.
+set(test_image ${stand_in_dir}/image/firmware_image.bin)
+make_generated_image_now(${test_image} 0x54455354)
+add_firmware_image(stand_in_test_image ${test_image})
+
+# The product with the test image, under the product's own name: the overrides go by name.
+add_updater_program(spindra-updater-test-image TRANSPORT spindra_win32_hid)
+target_link_libraries(spindra-updater-test-image PRIVATE stand_in_test_image)
+set_target_properties(spindra-updater-test-image PROPERTIES
+  OUTPUT_NAME spindra-updater RUNTIME_OUTPUT_DIRECTORY ${stand_in_dir})
+
+# The stand-in DLLs, exporting the undecorated names of the system's.
+add_library(stand_in_control STATIC ${stand_in_sources}/control_client.cpp ${stand_in_sources}/device_list.cpp)
+foreach(dll setupapi hid)
+  add_library(stand_in_${dll} SHARED ${stand_in_sources}/${dll}.cpp)
+  target_link_libraries(stand_in_${dll} PRIVATE stand_in_control)
+  target_link_options(stand_in_${dll} PRIVATE -Wl,--kill-at)
+  set_target_properties(stand_in_${dll} PROPERTIES OUTPUT_NAME ${dll} PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${stand_in_dir}
+    RUNTIME_OUTPUT_DIRECTORY ${stand_in_dir}/dlls)
+endforeach()
+
+add_executable(stand_in_bus_server ${stand_in_sources}/server.cpp)
+target_link_options(stand_in_bus_server PRIVATE -municode)
+target_link_libraries(stand_in_bus_server PRIVATE spindra_sim spindra_core)
+
+set(test_name wine_product_hid_path_test)
+set(PRODUCT_EXE spindra-updater.exe)
+set(TEST_EXE ${test_name}.exe)
+configure_file(${stand_in_sources}/stand_in_bus.reg.in ${stand_in_dir}/stand_in_bus.reg @ONLY)
+add_wine_test(NAME ${test_name}
+  SOURCES tests/wine/product_hid_path_test.cpp tests/wine/program_driver.cpp tests/wine/dialog_driver.cpp
+          tests/wine/updater_views.cpp ${stand_in_sources}/control_client.cpp
+  LIBS spindra_core
+  PREFIX ${stand_in_dir}/wineprefix
+  ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+      "WINE_PREFIX_SYSTEM_DLLS=$<TARGET_FILE:stand_in_setupapi>:$<TARGET_FILE:stand_in_hid>"
+      WINE_PREFIX_REGISTRY=${stand_in_dir}/stand_in_bus.reg)
+# Wine sees the build machine's root directory as drive Z:.
+target_compile_definitions(${test_name} PRIVATE
+  STAND_IN_PRODUCT="Z:$<TARGET_FILE:spindra-updater-test-image>"
+  STAND_IN_SERVER="Z:$<TARGET_FILE:stand_in_bus_server>")
+target_include_directories(${test_name} PRIVATE ${stand_in_sources})
+add_dependencies(${test_name} spindra-updater-test-image stand_in_setupapi stand_in_hid stand_in_bus_server)

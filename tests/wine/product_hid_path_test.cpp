@@ -1,0 +1,165 @@
+// The product exe on its own Win32 HID path: SetupAPI and hid.dll are stand-ins that describe
+// a stand-in bus, whose server answers from the simulated unit model of a scenario over named
+// pipes the product opens, writes and reads as HID devices. The test drives the product's
+// windows from outside and, at the end, checks the model's flash and request log.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "link/unit_protocol.h"
+#include "program_driver.h"
+#include "protocol.h"
+#include "res/controls.h"
+#include "wine/dialog_driver.h"
+#include "wine/updater_views.h"
+
+namespace {
+
+using drive::catalogueText;
+using drive::DialogView;
+using drive::MessageBoxView;
+using namespace std::chrono_literals;
+
+constexpr std::size_t kFlashSize = 128 * 1024;
+constexpr std::size_t kImageSize = 97808;
+constexpr std::size_t kImageBlocks = 2038;
+constexpr std::size_t kFinalReportBytes = 1 << 20;
+constexpr DWORD kProgramEndMs = 20000;
+
+std::wstring widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+
+struct FinalReport {
+  std::vector<std::uint8_t> flash;
+  std::vector<UnitCommand> commands;
+};
+
+// The server of the stand-in bus, started with a scenario; ended by asking for its report.
+class StandInBus {
+ public:
+  explicit StandInBus(const std::wstring& scenario) : server_(widen(STAND_IN_SERVER), scenario) {
+    drive::waitUntil([this] {
+      return WaitNamedPipeW(stand_in::kControlPipe, NMPWAIT_USE_DEFAULT_WAIT) || server_.waitForExit(0) != STILL_ACTIVE;
+    });
+  }
+
+  FinalReport finish() {
+    std::vector<std::uint8_t> answer(kFinalReportBytes);
+    const int length = stand_in::askServer(stand_in::kFinalReport, answer.data(), kFinalReportBytes);
+    EXPECT_EQ(server_.waitForExit(kProgramEndMs), 0u) << "the server did not end after its report";
+    FinalReport report;
+    if (length < static_cast<int>(kFlashSize)) {
+      ADD_FAILURE() << "no final report from the server";
+      return report;
+    }
+    report.flash.assign(answer.begin(), answer.begin() + kFlashSize);
+    for (std::size_t at = kFlashSize; at + 2 <= static_cast<std::size_t>(length);) {
+      const std::size_t requestLength = answer[at] | answer[at + 1] << 8;
+      report.commands.push_back(static_cast<UnitCommand>(requestLength > 1 ? answer[at + 3] : 0));
+      at += 2 + requestLength;
+    }
+    return report;
+  }
+
+ private:
+  driver::Program server_;
+};
+
+std::vector<std::uint8_t> productImage() {
+  HMODULE product = LoadLibraryExW(widen(STAND_IN_PRODUCT).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC found = product ? FindResourceW(product, MAKEINTRESOURCEW(140), MAKEINTRESOURCEW(10)) : nullptr;  // RT_RCDATA
+  std::vector<std::uint8_t> image;
+  if (found != nullptr) {
+    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(product, found)));
+    image.assign(bytes, bytes + SizeofResource(product, found));
+  }
+  if (product != nullptr) FreeLibrary(product);
+  return image;
+}
+
+std::vector<UnitCommand> identityCommands() {
+  return {UnitCommand::QueryState, UnitCommand::ReadEscInfo, UnitCommand::ReadEscLoaderInfo};
+}
+
+// Identity, then lock, unprotect, erase, address, blocks; on success protect and unlock.
+std::vector<UnitCommand> updateCommands(std::size_t blocks, bool succeeded) {
+  using C = UnitCommand;
+  std::vector<UnitCommand> commands = identityCommands();
+  commands.insert(commands.end(), {C::SetSystemLock, C::SetWriteProtection, C::EraseFirmware, C::SetWriteAddress});
+  commands.insert(commands.end(), blocks, C::WriteBlock);
+  if (succeeded) commands.insert(commands.end(), {C::SetWriteProtection, C::SetSystemLock});
+  return commands;
+}
+
+// Runs the product on the bus until driver returns, then closes it and checks it ends well.
+void runProduct(const std::function<void(HWND dialog)>& driver) {
+  driver::Program product(widen(STAND_IN_PRODUCT));
+  ASSERT_TRUE(product.started()) << "cannot start " << STAND_IN_PRODUCT;
+  HWND dialog = product.waitForMainDialog(60000);
+  ASSERT_NE(dialog, nullptr) << "the product's dialog never showed";
+  driver(dialog);
+  drive::click(dialog, ctl::kCloseButton);
+  EXPECT_EQ(product.waitForExit(kProgramEndMs), 0u);
+}
+
+TEST(ProductHidPath, FindsTheUnitAndShowsItsVersions) {
+  StandInBus bus(L"ready");
+  runProduct([](HWND dialog) { EXPECT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit()); });
+  EXPECT_EQ(bus.finish().commands, identityCommands());
+}
+
+// The whole test image at the unit's own pace (about 46 s of pauses).
+TEST(ProductHidPath, FullUpdateWritesTheImageIntoTheEsc) {
+  const std::vector<std::uint8_t> image = productImage();
+  ASSERT_EQ(image.size(), kImageSize);
+  StandInBus bus(L"ready");
+  const auto started = std::chrono::steady_clock::now();
+  runProduct([](HWND dialog) {
+    ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
+    drive::confirmUpdate(dialog);
+    HWND progress = drive::waitForOwnedWindow(dialog, L"msctls_progress32", 30s);
+    ASSERT_NE(progress, nullptr) << "no progress window";
+    EXPECT_TRUE(drive::waitUntilGone(progress, 3min)) << "the progress window stayed";
+    EXPECT_EQ(drive::awaitView(dialog, drive::afterSuccessfulUpdate()), drive::afterSuccessfulUpdate());
+    EXPECT_EQ(drive::findOwnedWindow(dialog, L"#32770"), nullptr) << "a box is open after the update";
+  });
+  std::cout << "update run took "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
+            << " ms\n";
+
+  const FinalReport report = bus.finish();
+  EXPECT_EQ(report.commands, updateCommands(kImageBlocks, true));
+  std::vector<std::uint8_t> expectedFlash(kFlashSize, 0xFF);
+  std::copy(image.begin(), image.end(), expectedFlash.begin());
+  ASSERT_EQ(report.flash.size(), kFlashSize);
+  const std::size_t sameBytes =
+      std::mismatch(report.flash.begin(), report.flash.end(), expectedFlash.begin()).first - report.flash.begin();
+  EXPECT_EQ(sameBytes, kFlashSize) << "the flash differs from the image (0xFF after it) from this byte on";
+}
+
+// The reply to the third block never arrives: the server breaks the pipe, so the product's
+// read fails with the broken pipe's error.
+TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
+  StandInBus bus(L"fail-at:WriteBlock:3");
+  runProduct([](HWND dialog) {
+    ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
+    drive::confirmUpdate(dialog);
+    HWND failure = drive::waitForMessageBox(dialog, 60s);
+    ASSERT_NE(failure, nullptr) << "no failure box";
+    const std::wstring codeLine = drive::formattedCatalogueText(40036, -3, ERROR_BROKEN_PIPE);
+    EXPECT_EQ(drive::readMessageBox(failure),
+              (MessageBoxView{catalogueText(40002), catalogueText(40009) + L"\r\n" + codeLine, {IDOK}}));
+    drive::click(failure, IDOK);
+    const DialogView failed = drive::withoutUnit(catalogueText(40030), L"ROUNDEL");
+    EXPECT_EQ(drive::awaitView(dialog, failed), failed);
+  });
+  EXPECT_EQ(bus.finish().commands, updateCommands(3, false));
+}
+
+}  // namespace
