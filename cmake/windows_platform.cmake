@@ -10,6 +10,7 @@ add_library(spindra_win32 STATIC
   src/platform/win32/dialog.cpp
   src/platform/win32/hid_library.cpp
   src/platform/win32/program_handles.cpp
+  src/platform/win32/single_instance.cpp
   src/platform/win32/system.cpp
   src/platform/win32/system_library.cpp)
 target_include_directories(spindra_win32 PUBLIC src)

@@ -146,7 +146,7 @@ TEST(SystemAdapter, NoPauseEndsBeforeItsLengthAndTheStepsErrorCodeSurvivesIt) {
   QueryPerformanceFrequency(&frequency);
   for (const bool precise : {false, true}) {
     SCOPED_TRACE(precise ? "precise pacing" : "plain pacing");
-    if (precise) sys::beginPrecisePacing();
+    if (precise) sys::beginUpdateWriting();
     for (const std::uint32_t milliseconds : {0u, 1u, 3u, 20u, 20u, 20u, 45u}) {
       LARGE_INTEGER start, end;
       SetLastError(ERROR_GEN_FAILURE);
@@ -157,7 +157,7 @@ TEST(SystemAdapter, NoPauseEndsBeforeItsLengthAndTheStepsErrorCodeSurvivesIt) {
       const double elapsedMs = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
       EXPECT_GE(elapsedMs, milliseconds) << milliseconds << " ms";
     }
-    if (precise) sys::endPrecisePacing();
+    if (precise) sys::endUpdateWriting();
   }
 }
 
