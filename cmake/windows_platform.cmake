@@ -75,6 +75,10 @@ if(COMMAND add_wine_test)
   target_compile_definitions(wine_program_image_test PRIVATE ${shipped_programs})
   add_dependencies(wine_program_image_test spindra-updater spindra-updater-sim)
 
+  add_wine_test(NAME wine_single_instance_test SOURCES tests/wine/single_instance_test.cpp tests/wine/program_driver.cpp)
+  target_compile_definitions(wine_single_instance_test PRIVATE ${shipped_programs})
+  add_dependencies(wine_single_instance_test spindra-updater)
+
   add_library(planted_dll SHARED tests/wine/planted_dll.cpp)
   add_executable(careless_loader tests/wine/careless_loader.cpp)
   target_link_options(careless_loader PRIVATE -municode)
