@@ -10,6 +10,7 @@ add_library(spindra_win32 STATIC
   src/platform/win32/dialog.cpp
   src/platform/win32/hid_library.cpp
   src/platform/win32/program_handles.cpp
+  src/platform/win32/single_instance.cpp
   src/platform/win32/system.cpp
   src/platform/win32/system_library.cpp)
 target_include_directories(spindra_win32 PUBLIC src)
@@ -75,6 +76,10 @@ if(COMMAND add_wine_test)
   add_wine_test(NAME wine_program_image_test SOURCES tests/wine/program_image_test.cpp)
   target_compile_definitions(wine_program_image_test PRIVATE ${shipped_programs})
   add_dependencies(wine_program_image_test spindra-updater spindra-updater-sim)
+
+  add_wine_test(NAME wine_single_instance_test SOURCES tests/wine/single_instance_test.cpp tests/wine/program_driver.cpp)
+  target_compile_definitions(wine_single_instance_test PRIVATE ${shipped_programs})
+  add_dependencies(wine_single_instance_test spindra-updater)
 
   add_library(planted_dll SHARED tests/wine/planted_dll.cpp)
   add_executable(careless_loader tests/wine/careless_loader.cpp)

@@ -1,5 +1,6 @@
 #pragma once
-// The system seam: pacing and the embedded firmware image.
+// The system seam: pacing, the span in which an update writes the unit, and the embedded
+// firmware image.
 #include <cstdint>
 
 #include "digest/sha256.h"
@@ -17,10 +18,12 @@ Instant now();
 // Returns once at least the given time has passed since the moment; at once if it has.
 void pauseSince(Instant start, std::uint32_t milliseconds);
 
-// Between these two calls pauses end as close to their length as the platform allows. What
-// that costs (a finer system timer) is held only for that span, not for the program's life.
-void beginPrecisePacing();
-void endPrecisePacing();
+// Between these two calls the update writes the unit: pauses end as close to their length as
+// the platform allows, and the system does not go to sleep, which would leave the ESC
+// half-written. What that costs (a finer system timer, a machine kept awake) is held only
+// for that span, not for the program's life.
+void beginUpdateWriting();
+void endUpdateWriting();
 
 struct FirmwareImage {
   const std::uint8_t* bytes = nullptr;

@@ -17,6 +17,11 @@ struct DeviceBroadcast {
 bool registerDeviceNotifications();
 void unregisterDeviceNotifications();
 
+// Whether the event comes with a broadcast record to read: arrival and removal only. Any
+// program can send the event with any other code and anything as its data, which is
+// therefore never read.
+bool carriesBroadcastRecord(std::uint32_t event);
+
 // 1 for arrival and removal events, whatever was done with them; 0 for any other.
 std::int32_t handleDeviceChange(std::uint32_t event, const DeviceBroadcast* record);
 

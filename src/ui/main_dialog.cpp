@@ -5,6 +5,7 @@
 #include "platform/dialog.h"
 #include "platform/win32/device_broadcast.h"
 #include "platform/win32/program_handles.h"
+#include "platform/win32/single_instance.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
@@ -35,10 +36,14 @@ void setLabelsFromCatalogue() {
   dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
 }
 
-void setTitle(HWND window) {
+std::wstring mainDialogTitle() {
   const std::uint32_t major = kImageVersion >> 8;
   const std::uint32_t minor = kImageVersion & 0xFF;
-  const std::wstring title = formatText(lit::kTitleFormat, {lit::kTargetModel, major, minor, L""}, kTitleCapacity);
+  return formatText(lit::kTitleFormat, {lit::kTargetModel, major, minor, L""}, kTitleCapacity);
+}
+
+void setTitle(HWND window) {
+  const std::wstring title = mainDialogTitle();
   SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }
 
@@ -71,14 +76,22 @@ INT_PTR colourStatic(HDC context, HWND control) {
   return reinterpret_cast<INT_PTR>(escRowBackground);
 }
 
-INT_PTR onDeviceChange(WPARAM event, LPARAM record) {
-  const DeviceBroadcast broadcast = readDeviceBroadcast(record);
-  return handleDeviceChange(static_cast<std::uint32_t>(event), &broadcast) != 0 ? TRUE : FALSE;
+INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
+  const auto event = static_cast<std::uint32_t>(wParam);
+  DeviceBroadcast broadcast;
+  if (carriesBroadcastRecord(event)) broadcast = readDeviceBroadcast(record);
+  return handleDeviceChange(event, &broadcast) != 0 ? TRUE : FALSE;
 }
 
 dlg::Rect screenRect(HWND window) { return dlg::windowRect(reinterpret_cast<dlg::WindowRef>(window)); }
 
 }  // namespace
+
+void bringRunningMainDialogForward() {
+  // Found by class and caption, which the window manager holds: nothing is sent to it.
+  HWND running = FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), mainDialogTitle().c_str());
+  if (running != nullptr) win32::bringToFront(running);
+}
 
 void runMainDialog() {
   DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);

@@ -114,7 +114,14 @@ struct StepFailure {
   std::uint32_t systemError = 0;
 };
 
-// Lock, unprotect, erase, address and transfer: every paced part of the update.
+// The image is already in flash: a unit that does not confirm these changes nothing.
+void restoreProtectionAndLock() {
+  Report reply;
+  exchange(setWriteProtectionRequest(true), reply);
+  exchange(setSystemLockRequest(false), reply);
+}
+
+// Lock, unprotect, erase, address, transfer and restore: every request of the update.
 StepFailure writeImage(const sys::FirmwareImage& image) {
   for (const PreparationStep& step : kPreparation) {
     if (step.pauseBeforeMs != 0) sys::pause(step.pauseBeforeMs);
@@ -124,14 +131,8 @@ StepFailure writeImage(const sys::FirmwareImage& image) {
   sys::pause(kCommandPauseMs);
   const TransferResult transfer = transferImage(image);
   if (transfer.result != 0) return {msg::kBlockNotWritten, transfer.result, transfer.systemError};
+  restoreProtectionAndLock();
   return {};
-}
-
-// The image is already in flash: a unit that does not confirm these changes nothing.
-void restoreProtectionAndLock() {
-  Report reply;
-  exchange(setWriteProtectionRequest(true), reply);
-  exchange(setSystemLockRequest(false), reply);
 }
 
 void showSuccess() {
@@ -158,15 +159,14 @@ void runUpdate() {
   }
   if (!userConfirms()) return;
 
-  // Precise pacing is given back before a failure box can keep the user for a while.
-  sys::beginPrecisePacing();
+  // The writing span ends before a failure box can keep the user for a while.
+  sys::beginUpdateWriting();
   const StepFailure failure = writeImage(image);
-  sys::endPrecisePacing();
+  sys::endUpdateWriting();
   if (failure.text != 0) {
     reportStepFailure(failure.text, failure.code, failure.systemError);
     return;
   }
-  restoreProtectionAndLock();
   showSuccess();
 }
 

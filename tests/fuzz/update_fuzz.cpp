@@ -38,11 +38,11 @@ struct Conduct {
   bool updatable = false;
 };
 
-// What must hold however the unit behaved: one outcome, reported in full, pacing given back;
+// What must hold however the unit behaved: one outcome, reported in full, writing span ended;
 // and a unit that told the truth has the image in flash exactly when success is shown.
 void requireACompleteOutcome(const std::vector<std::uint8_t>& image, const Conduct& unit) {
   requireNoTestFailure();
-  require(!vclock::precisePacing() && vclock::imprecisePauses() == 0, "every pause precise, precision given back");
+  require(!vclock::updateWriting() && vclock::pausesOutsideWriting() == 0, "every pause inside the writing span, the span ended");
   require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after an update");
   require(rec::callsStartingWith("create").size() == rec::callsStartingWith("destroy").size(),
           "the progress window is destroyed");

@@ -60,6 +60,8 @@ class UpdateSequenceTest : public UpdaterTest {
     hid::openInterface(L"no such device");
     ASSERT_EQ(hid::lastError(), kStaleLastError);
     callsBefore_ = rec::calls().size();
+    requestsOutsideWriting_ = 0;
+    sim::setReplyFilter([this](Bytes&) { requestsOutsideWriting_ += vclock::updateWriting() ? 0 : 1; });
   }
 
   void runConfirmed() {
@@ -99,7 +101,7 @@ class UpdateSequenceTest : public UpdaterTest {
     EXPECT_TRUE(rec::enabled(ctl::kEscVersionText));
     EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
     EXPECT_EQ(rec::text(ctl::kHintBox), c.instructionsFollow ? rec::hintText(c.textId) : text(c.textId));
-    EXPECT_EQ(vclock::precisePacingSpans(), 0u);
+    EXPECT_EQ(vclock::writingSpans(), 0u);
   }
 
   // What the program carries or the unit can take, each of them unfit for an update.
@@ -174,6 +176,8 @@ class UpdateSequenceTest : public UpdaterTest {
 
   Bytes image_;
   std::size_t callsBefore_ = 0;
+  // Requests the unit received while the machine was free to sleep.
+  std::size_t requestsOutsideWriting_ = 0;
 };
 
 class FullUpdateTest : public UpdateSequenceTest {
@@ -229,9 +233,10 @@ TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
   std::vector<std::uint32_t> pauses{20, 20, 1000, 4000, 20, 20};
   pauses.insert(pauses.end(), 2038, 20);
   EXPECT_EQ(vclock::pauses(), pauses);
-  EXPECT_EQ(vclock::precisePacingSpans(), 1u);
-  EXPECT_EQ(vclock::imprecisePauses(), 0u) << "every pause is precisely paced";
-  EXPECT_FALSE(vclock::precisePacing()) << "and the precision is given back at the end";
+  EXPECT_EQ(vclock::writingSpans(), 1u);
+  EXPECT_EQ(vclock::pausesOutsideWriting(), 0u) << "every pause is precisely paced";
+  EXPECT_EQ(requestsOutsideWriting_, 0u) << "the machine stays awake up to the last restore command";
+  EXPECT_FALSE(vclock::updateWriting()) << "and both are given back at the end";
 
   const std::vector<sim::LoggedRequest> sent = sim::requests();
   EXPECT_EQ(sent[3].time - sent[1].time, 5040u) << "from lifting protection to setting the address";
@@ -316,7 +321,7 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
   }
 }
 
-TEST_F(UpdateSequenceTest, PrecisePacingIsGivenBackBeforeTheFailureBoxOpens) {
+TEST_F(UpdateSequenceTest, TheWritingSpanHoldsEveryRequestAndEndsBeforeTheFailureBoxOpens) {
   const struct {
     const char* name;
     sim::Fault fault;
@@ -332,13 +337,15 @@ TEST_F(UpdateSequenceTest, PrecisePacingIsGivenBackBeforeTheFailureBoxOpens) {
     sim::setFault(c.fault);
     bool heldWhileBoxOpen = true;
     rec::scriptBox(dlg::kAnswerOk);
-    rec::scriptBox(dlg::kAnswerOk, [&] { heldWhileBoxOpen = vclock::precisePacing(); });
+    rec::scriptBox(dlg::kAnswerOk, [&] { heldWhileBoxOpen = vclock::updateWriting(); });
     runUpdate();
     ASSERT_EQ(rec::boxes().size(), 2u);
     EXPECT_FALSE(heldWhileBoxOpen);
-    EXPECT_EQ(vclock::precisePacingSpans(), 1u);
+    EXPECT_EQ(vclock::writingSpans(), 1u);
     EXPECT_EQ(vclock::pauses().size(), c.pauses);
-    EXPECT_EQ(vclock::imprecisePauses(), 0u);
+    EXPECT_EQ(vclock::pausesOutsideWriting(), 0u);
+    EXPECT_EQ(requestsOutsideWriting_, 0u);
+    EXPECT_FALSE(sim::requests().empty());
   }
 }
 
@@ -434,7 +441,7 @@ TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
     runUpdate();
     EXPECT_EQ(rec::boxes().size(), c.answers.size());
     expectNothingChanged();
-    EXPECT_EQ(vclock::precisePacingSpans(), 0u) << "no finer timer for an update that does not run";
+    EXPECT_EQ(vclock::writingSpans(), 0u) << "no finer timer nor wakefulness for an update that does not run";
   }
 }
 

@@ -12,9 +12,9 @@ namespace {
 struct State {
   std::uint64_t now = 0;
   std::vector<std::uint32_t> pauses;
-  bool precisePacing = false;
-  unsigned precisePacingSpans = 0;
-  std::size_t imprecisePauses = 0;
+  bool updateWriting = false;
+  unsigned writingSpans = 0;
+  std::size_t pausesOutsideWriting = 0;
   std::vector<std::uint8_t> image;
   bool hasImage = true;
   sys::ImageRecord record;
@@ -31,9 +31,9 @@ void reset() { state() = State{}; }
 std::uint64_t now() { return state().now; }
 void advance(std::uint32_t milliseconds) { state().now += milliseconds; }
 const std::vector<std::uint32_t>& pauses() { return state().pauses; }
-bool precisePacing() { return state().precisePacing; }
-unsigned precisePacingSpans() { return state().precisePacingSpans; }
-std::size_t imprecisePauses() { return state().imprecisePauses; }
+bool updateWriting() { return state().updateWriting; }
+unsigned writingSpans() { return state().writingSpans; }
+std::size_t pausesOutsideWriting() { return state().pausesOutsideWriting; }
 
 void setImage(std::vector<std::uint8_t> image) {
   setRecordedImage(image);
@@ -69,18 +69,18 @@ void pauseSince(Instant start, std::uint32_t milliseconds) {
   vclock::State& s = vclock::state();
   s.pauses.push_back(milliseconds);
   s.now = std::max(s.now, start.microseconds / 1000 + milliseconds);
-  if (!s.precisePacing) ++s.imprecisePauses;
+  if (!s.updateWriting) ++s.pausesOutsideWriting;
 }
 
-void beginPrecisePacing() {
-  EXPECT_FALSE(vclock::state().precisePacing) << "precise pacing begun twice";
-  vclock::state().precisePacing = true;
-  ++vclock::state().precisePacingSpans;
+void beginUpdateWriting() {
+  EXPECT_FALSE(vclock::state().updateWriting) << "writing span begun twice";
+  vclock::state().updateWriting = true;
+  ++vclock::state().writingSpans;
 }
 
-void endPrecisePacing() {
-  EXPECT_TRUE(vclock::state().precisePacing) << "precise pacing ended without a beginning";
-  vclock::state().precisePacing = false;
+void endUpdateWriting() {
+  EXPECT_TRUE(vclock::state().updateWriting) << "writing span ended without a beginning";
+  vclock::state().updateWriting = false;
 }
 
 bool locateFirmwareImage(FirmwareImage& image) {

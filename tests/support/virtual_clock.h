@@ -1,6 +1,6 @@
 #pragma once
 // A clock that never waits: pauses are recorded and advance virtual time, and so is the
-// span of precise pacing. Also holds the firmware image the program would carry.
+// span in which the update writes. Also holds the firmware image the program would carry.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,11 +13,12 @@ std::uint64_t now();
 void advance(std::uint32_t milliseconds);
 const std::vector<std::uint32_t>& pauses();
 
-// Whether precise pacing is held now; how many spans of it began; how many pauses were
-// taken outside one. Beginning twice or ending without a beginning fails the test.
-bool precisePacing();
-unsigned precisePacingSpans();
-std::size_t imprecisePauses();
+// Whether the update's writing span (precise pauses, no sleep) is held now; how many spans
+// began; how many pauses were taken outside one. Beginning twice or ending without a
+// beginning fails the test.
+bool updateWriting();
+unsigned writingSpans();
+std::size_t pausesOutsideWriting();
 
 // The image the program carries, recorded by the build as it is.
 void setImage(std::vector<std::uint8_t> image);

@@ -163,6 +163,44 @@ TEST(EndToEnd, CommandsOtherThanCloseAndUpdateChangeNothing) {
   EXPECT_EQ(exitCode, 0);
 }
 
+// Any program can send the dialog a device change with any code and any data. Only arrival
+// and removal come with a record to read; every other code is answered as it is without
+// data (not handled, 0) and changes nothing. The data is never touched: a guard page as the
+// data would lose its guard at the first read, even where the platform swallows the fault.
+TEST(EndToEnd, ForeignDeviceChangesAreAnsweredWithoutReadingTheirData) {
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  void* guarded = VirtualAlloc(nullptr, system.dwPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE | PAGE_GUARD);
+  ASSERT_NE(guarded, nullptr);
+  // Whether the guard is gone; it is set again for the next message.
+  const auto touched = [guarded, &system] {
+    MEMORY_BASIC_INFORMATION page{};
+    const bool read = VirtualQuery(guarded, &page, sizeof(page)) == 0 || (page.Protect & PAGE_GUARD) == 0;
+    DWORD previous = 0;
+    VirtualProtect(guarded, system.dwPageSize, PAGE_READWRITE | PAGE_GUARD, &previous);
+    return read;
+  };
+  const int exitCode = drive::runSimulatedProgram("ready", [&] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    // Configuration changed, device nodes changed, remove pending, custom event.
+    for (WPARAM event : {0x0018, 0x0007, 0x8003, 0x8006}) {
+      for (LPARAM data : {static_cast<LPARAM>(0x10), static_cast<LPARAM>(0xDEADBEEF), reinterpret_cast<LPARAM>(guarded)}) {
+        DWORD_PTR answer = 1;
+        EXPECT_NE(SendMessageTimeoutW(dialog, WM_DEVICECHANGE, event, data, SMTO_BLOCK, 5000, &answer), 0);
+        EXPECT_EQ(answer, 0u) << std::hex << event << " with data " << data;
+        EXPECT_FALSE(touched()) << std::hex << event << " with data " << data << ": the data was read";
+      }
+    }
+    EXPECT_EQ(drive::readDialog(dialog), withReadyUnit());
+    EXPECT_EQ(sim::device(kUnitPath).closes, 0);
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+  VirtualFree(guarded, 0, MEM_RELEASE);
+}
+
 // Runs the whole 97,808-byte image at the unit's own pace (about 46 s).
 TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
   const auto started = std::chrono::steady_clock::now();

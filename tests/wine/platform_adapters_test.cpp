@@ -15,6 +15,7 @@
 #include "platform/win32/common_controls.h"
 #include "platform/win32/device_broadcast.h"
 #include "platform/win32/program_handles.h"
+#include "platform/win32/system_library.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ TEST(SystemAdapter, NoPauseEndsBeforeItsLengthAndTheStepsErrorCodeSurvivesIt) {
   QueryPerformanceFrequency(&frequency);
   for (const bool precise : {false, true}) {
     SCOPED_TRACE(precise ? "precise pacing" : "plain pacing");
-    if (precise) sys::beginPrecisePacing();
+    if (precise) sys::beginUpdateWriting();
     for (const std::uint32_t milliseconds : {0u, 1u, 3u, 20u, 20u, 20u, 45u}) {
       LARGE_INTEGER start, end;
       SetLastError(ERROR_GEN_FAILURE);
@@ -157,8 +158,37 @@ TEST(SystemAdapter, NoPauseEndsBeforeItsLengthAndTheStepsErrorCodeSurvivesIt) {
       const double elapsedMs = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
       EXPECT_GE(elapsedMs, milliseconds) << milliseconds << " ms";
     }
-    if (precise) sys::endPrecisePacing();
+    if (precise) sys::endUpdateWriting();
   }
+}
+
+// The system answers each change of the execution state with the one it replaces.
+TEST(SystemAdapter, KeepsTheSystemAwakeOnlyWhileTheUpdateWrites) {
+  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+  SetThreadExecutionState(ES_CONTINUOUS);
+  sys::beginUpdateWriting();
+  EXPECT_EQ(SetThreadExecutionState(kAwake), kAwake) << "held while writing";
+  sys::endUpdateWriting();
+  EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS), static_cast<EXECUTION_STATE>(ES_CONTINUOUS)) << "released after";
+}
+
+// Where the system lacks the search flags (a Windows 7 without the search-path update) DLLs
+// are loaded by full path; what that loads is the system directory's copy.
+TEST(SystemLibrary, LoadsByFullPathFromTheSystemDirectory) {
+  wchar_t directory[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  for (const wchar_t* name : {L"hid.dll", L"comctl32.dll", L"winmm.dll"}) {
+    const std::wstring path = win32::systemLibraryPath(name);
+    EXPECT_EQ(path, std::wstring(directory, length) + L"\\" + name);
+    HMODULE module = win32::loadSystemLibraryByPath(name);
+    ASSERT_NE(module, nullptr) << path.c_str();
+    wchar_t loaded[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(module, loaded, MAX_PATH), 0u);
+    EXPECT_EQ(lstrcmpiW(loaded, path.c_str()), 0) << "loaded " << loaded << " for " << path.c_str();
+    FreeLibrary(module);
+  }
+  EXPECT_EQ(win32::loadSystemLibraryByPath(L"no-such-library.dll"), nullptr);
 }
 
 TEST(SystemAdapter, ReportsAModuleWithoutImage) {

@@ -40,7 +40,11 @@ struct ProgramImage {
   std::uint16_t subsystem = 0;
   std::uint16_t dllCharacteristics = 0;
   std::vector<DataDirectory> directories;
-  std::vector<std::string> imports;  // lower case
+  std::vector<std::string> imports;    // lower case
+  std::vector<std::string> functions;  // imported by name, from any DLL, as spelt
+  bool importsFunction(const std::string& name) const {
+    return std::count(functions.begin(), functions.end(), name) != 0;
+  }
 };
 
 class PeReader {
@@ -82,9 +86,20 @@ class PeReader {
     if (image.directories.size() <= kImportDirectory) return false;
     std::uint32_t descriptor = offsetOf(image.directories[kImportDirectory].rva);
     for (; ok_ && u32(descriptor + 12) != 0; descriptor += 20) {
-      image.imports.push_back(text(offsetOf(u32(descriptor + 12))));
+      image.imports.push_back(lowerCase(text(offsetOf(u32(descriptor + 12)))));
+      const std::uint32_t lookupTable = u32(descriptor) != 0 ? u32(descriptor) : u32(descriptor + 16);
+      readFunctionNames(offsetOf(lookupTable), image.functions);
     }
     return ok_;
+  }
+
+  // 32-bit entries ended by 0; with the top bit an ordinal, otherwise the address of a
+  // two-byte hint and the name.
+  void readFunctionNames(std::uint32_t entry, std::vector<std::string>& functions) {
+    for (; ok_ && u32(entry) != 0; entry += 4) {
+      if (u32(entry) & 0x80000000u) continue;
+      functions.push_back(text(offsetOf(u32(entry)) + 2));
+    }
   }
 
   std::uint32_t offsetOf(std::uint32_t rva) {
@@ -104,9 +119,12 @@ class PeReader {
 
   std::string text(std::uint32_t offset) {
     std::string name;
-    for (char c = static_cast<char>(u8(offset)); ok_ && c != '\0'; c = static_cast<char>(u8(++offset))) {
-      name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    for (char c = static_cast<char>(u8(offset)); ok_ && c != '\0'; c = static_cast<char>(u8(++offset))) name += c;
+    return name;
+  }
+
+  static std::string lowerCase(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return name;
   }
 
@@ -144,6 +162,26 @@ TEST_P(ProgramImageTest, ImportsOnlyDllsTheSystemTakesFromItsOwnDirectory) {
   }
   ASSERT_GT(image.directories.size(), kDelayImportDirectory);
   EXPECT_EQ(image.directories[kDelayImportDirectory].size, 0u) << "no delay-loaded imports escape the check";
+}
+
+// Windows 7 SP1 as shipped lacks the DLL search-path functions (they came with a later
+// update): a program importing any of them does not start there.
+TEST_P(ProgramImageTest, StartsOnWindows7WithoutTheSearchPathUpdate) {
+  ProgramImage image;
+  ASSERT_TRUE(PeReader(GetParam()).read(image));
+  ASSERT_TRUE(image.importsFunction("LoadLibraryExW")) << "the reader found the imported functions";
+  for (const char* function : {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}) {
+    EXPECT_FALSE(image.importsFunction(function)) << function;
+  }
+}
+
+// An update keeps the dialog from its messages for most of a minute: Windows must neither
+// offer to end the program meanwhile nor go to sleep.
+TEST_P(ProgramImageTest, CallsWhatKeepsWindowsFromEndingOrSuspendingAnUpdate) {
+  ProgramImage image;
+  ASSERT_TRUE(PeReader(GetParam()).read(image));
+  EXPECT_TRUE(image.importsFunction("DisableProcessWindowsGhosting"));
+  EXPECT_TRUE(image.importsFunction("SetThreadExecutionState"));
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedPrograms, ProgramImageTest,

@@ -1,5 +1,7 @@
-// The program's entry. The product takes no arguments and reads no environment; the
-// simulated-unit build first sets up its bus from the scenario it is given.
+// The program's entry. The product takes no arguments and reads no environment; it runs once
+// per session, a second start bringing the first one forward. The simulated-unit build talks
+// to no real unit, so any number of copies may run; it first sets up its bus from the
+// scenario it is given.
 #include <windows.h>
 
 #include "link/unit_device.h"
@@ -9,10 +11,21 @@
 #include "ui/main_dialog.h"
 #ifdef SPINDRA_SIMULATED_UNIT
 #include "platform/win32/simulated_bus.h"
+#else
+#include "platform/win32/single_instance.h"
 #endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::restrictDllSearchToSystem();
+  // An update keeps the dialog from its messages for most of a minute; Windows must not
+  // offer to end the program then and leave the ESC half-written.
+  DisableProcessWindowsGhosting();
+#ifndef SPINDRA_SIMULATED_UNIT
+  if (!win32::claimOnlyInstance()) {
+    bringRunningMainDialogForward();
+    return 0;
+  }
+#endif
   win32::initCommonControls();
   moduleInstance = instance;
 #ifdef SPINDRA_SIMULATED_UNIT

@@ -1,5 +1,5 @@
-// System adapter: pauses against a deadline on the performance counter, the image from the
-// program's resources.
+// System adapter: pauses against a deadline on the performance counter, the machine kept awake
+// while an update writes, the image from the program's resources.
 #include "platform/system.h"
 
 #include <windows.h>
@@ -75,6 +75,18 @@ void requestFinestTimerPeriod() {
   precisePacing.endTimerPeriod = endTimerPeriod;
 }
 
+void beginPrecisePacing() {
+  precisePacing.timer = CreateWaitableTimerExW(nullptr, nullptr, kCreateWaitableTimerHighResolution, TIMER_ALL_ACCESS);
+  if (precisePacing.timer == nullptr) requestFinestTimerPeriod();
+}
+
+void endPrecisePacing() {
+  if (precisePacing.timer != nullptr) CloseHandle(precisePacing.timer);
+  if (precisePacing.endTimerPeriod != nullptr) precisePacing.endTimerPeriod(kFinestTimerPeriodMs);
+  if (precisePacing.winmm != nullptr) FreeLibrary(precisePacing.winmm);
+  precisePacing = PrecisePacing{};
+}
+
 }  // namespace
 
 void pause(std::uint32_t milliseconds) { pauseSince(now(), milliseconds); }
@@ -88,16 +100,14 @@ void pauseSince(Instant start, std::uint32_t milliseconds) {
   SetLastError(lastError);
 }
 
-void beginPrecisePacing() {
-  precisePacing.timer = CreateWaitableTimerExW(nullptr, nullptr, kCreateWaitableTimerHighResolution, TIMER_ALL_ACCESS);
-  if (precisePacing.timer == nullptr) requestFinestTimerPeriod();
+void beginUpdateWriting() {
+  SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  beginPrecisePacing();
 }
 
-void endPrecisePacing() {
-  if (precisePacing.timer != nullptr) CloseHandle(precisePacing.timer);
-  if (precisePacing.endTimerPeriod != nullptr) precisePacing.endTimerPeriod(kFinestTimerPeriodMs);
-  if (precisePacing.winmm != nullptr) FreeLibrary(precisePacing.winmm);
-  precisePacing = PrecisePacing{};
+void endUpdateWriting() {
+  endPrecisePacing();
+  SetThreadExecutionState(ES_CONTINUOUS);
 }
 
 bool locateFirmwareImage(FirmwareImage& image) {

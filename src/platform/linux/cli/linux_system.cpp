@@ -53,9 +53,10 @@ void pauseSince(Instant start, std::uint32_t milliseconds) {
   if (!linuxsys::simulatedUnit) pauseUntilElapsed(start.microseconds, milliseconds, linuxsys::kSteadyClock);
 }
 
-// Linux sleeps to the microsecond already; there is no coarser timer to refine.
-void beginPrecisePacing() {}
-void endPrecisePacing() {}
+// Linux sleeps to the microsecond already; there is no coarser timer to refine. Keeping the
+// machine awake is left to the user's session, as for any command-line program.
+void beginUpdateWriting() {}
+void endUpdateWriting() {}
 
 bool locateFirmwareImage(FirmwareImage& image) {
   if (SPINDRA_IMAGE_IS_PLACEHOLDER && !linuxsys::simulatedUnit) return false;

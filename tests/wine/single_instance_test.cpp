@@ -1,0 +1,88 @@
+// One updater per session: a second start of the product brings the first one's dialog to the
+// front and ends at once, showing nothing of its own.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "program_driver.h"
+#include "res/controls.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+const std::wstring kCaption = L"TELMARIX SPINDRA 60 LV FW Updater 3.5 ";
+
+std::wstring widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
+
+BOOL CALLBACK countUpdaterDialog(HWND window, LPARAM count) {
+  wchar_t className[16] = L"";
+  wchar_t title[64] = L"";
+  GetClassNameW(window, className, 16);
+  GetWindowTextW(window, title, 64);
+  if (IsWindowVisible(window) && std::wstring(className) == L"#32770" && title == kCaption) {
+    ++*reinterpret_cast<int*>(count);
+  }
+  return TRUE;
+}
+
+int shownUpdaterDialogs() {
+  int count = 0;
+  EnumWindows(countUpdaterDialog, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A window of the test in front, so that bringing the dialog forward shows.
+HWND putAWindowInFront() {
+  HWND window = CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  SetForegroundWindow(window);
+  return window;
+}
+
+bool becomesForeground(HWND window) {
+  for (ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end; Sleep(10)) {
+    if (GetForegroundWindow() == window) return true;
+  }
+  return false;
+}
+
+TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithExitCodeZero) {
+  const std::wstring product = widen(SPINDRA_PRODUCT_EXE);
+  driver::Program first(product);
+  ASSERT_TRUE(first.started());
+  const HWND dialog = first.waitForMainDialog(kTimeoutMs);
+  ASSERT_NE(dialog, nullptr) << "no main dialog; exit code " << first.waitForExit(0);
+
+  for (const bool minimised : {false, true}) {
+    SCOPED_TRACE(minimised ? "first one minimised" : "first one behind another window");
+    HWND inFront = putAWindowInFront();
+    ASSERT_EQ(GetForegroundWindow(), inFront);
+    if (minimised) ShowWindow(dialog, SW_MINIMIZE);
+
+    driver::Program second(product);
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.waitForExit(kTimeoutMs), 0u);
+    EXPECT_EQ(shownUpdaterDialogs(), 1) << "the first one's dialog stays the only one";
+    EXPECT_TRUE(becomesForeground(dialog));
+    EXPECT_FALSE(IsIconic(dialog));
+    DestroyWindow(inFront);
+  }
+
+  driver::press(dialog, ctl::kCloseButton);
+  EXPECT_EQ(first.waitForExit(kTimeoutMs), 0u);
+}
+
+TEST(SingleInstance, TheNextStartRunsOnceTheFirstHasEnded) {
+  const std::wstring product = widen(SPINDRA_PRODUCT_EXE);
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    driver::Program updater(product);
+    const HWND dialog = updater.waitForMainDialog(kTimeoutMs);
+    ASSERT_NE(dialog, nullptr) << "no main dialog; exit code " << updater.waitForExit(0);
+    driver::press(dialog, ctl::kCloseButton);
+    EXPECT_EQ(updater.waitForExit(kTimeoutMs), 0u);
+  }
+}
+
+}  // namespace
