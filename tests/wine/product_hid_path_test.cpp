@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "link/unit_protocol.h"
+#include "platform/sim/simulated_unit.h"
 #include "program_driver.h"
 #include "protocol.h"
 #include "res/controls.h"
@@ -27,7 +28,7 @@ using drive::DialogView;
 using drive::MessageBoxView;
 using namespace std::chrono_literals;
 
-constexpr std::size_t kFlashSize = 128 * 1024;
+using sim::kFlashSize;
 constexpr std::size_t kImageSize = 97808;
 constexpr std::size_t kImageBlocks = 2038;
 constexpr std::size_t kFinalReportBytes = 1 << 20;
@@ -160,6 +161,29 @@ TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
     EXPECT_EQ(drive::awaitView(dialog, failed), failed);
   });
   EXPECT_EQ(bus.finish().commands, updateCommands(3, false));
+}
+
+// A unit whose output report cannot hold a block is refused before the user is asked and
+// before anything reaches it: the ESC keeps its firmware and the unit stays open.
+TEST(ProductHidPath, UnitWithShortOutputReportIsRefusedBeforeAnythingIsSent) {
+  StandInBus bus(L"short-reports");
+  runProduct([](HWND dialog) {
+    ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
+    drive::click(dialog, ctl::kUpdateButton);
+    HWND refusal = drive::waitForMessageBox(dialog);
+    ASSERT_NE(refusal, nullptr) << "no refusal box";
+    EXPECT_EQ(drive::readMessageBox(refusal), (MessageBoxView{catalogueText(40002), catalogueText(40043), {IDOK}}));
+    drive::click(refusal, IDOK);
+    DialogView refused = drive::withReadyUnit();
+    refused.updateEnabled = false;
+    refused.hint = drive::hintWithInstructions(40043);
+    EXPECT_EQ(drive::awaitView(dialog, refused), refused);
+  });
+  const FinalReport report = bus.finish();
+  EXPECT_EQ(report.commands, identityCommands());
+  ASSERT_FALSE(report.flash.empty());
+  EXPECT_TRUE(std::all_of(report.flash.begin(), report.flash.end(), [](std::uint8_t b) { return b == sim::kOldFirmwareByte; }))
+      << "the ESC's old firmware was touched";
 }
 
 }  // namespace
