@@ -34,7 +34,7 @@ endforeach()
 
 add_executable(stand_in_bus_server ${stand_in_sources}/server.cpp)
 target_link_options(stand_in_bus_server PRIVATE -municode)
-target_link_libraries(stand_in_bus_server PRIVATE spindra_sim spindra_core)
+target_link_libraries(stand_in_bus_server PRIVATE "$<LINK_GROUP:RESCAN,spindra_sim,spindra_core,spindra_win32>")
 
 set(test_name wine_product_hid_path_test)
 set(PRODUCT_EXE spindra-updater.exe)

@@ -17,7 +17,7 @@ target_include_directories(spindra_win32 PUBLIC src)
 target_link_libraries(spindra_win32 PUBLIC spindra_core)  # the deadline pause
 
 # The HID transport over SetupAPI and hid.dll: the real USB bus.
-add_library(spindra_win32_hid STATIC src/platform/win32/hid_transport.cpp)
+add_library(spindra_win32_hid STATIC src/platform/win32/bounded_io.cpp src/platform/win32/hid_transport.cpp)
 target_link_libraries(spindra_win32_hid PUBLIC spindra_win32 setupapi)
 
 # The main dialog: its procedure, the picture and the red row.

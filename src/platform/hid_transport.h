@@ -10,11 +10,17 @@ namespace hid {
 using Handle = std::intptr_t;
 constexpr Handle kInvalidHandle = -1;  // all bits set, as the platform's invalid handle
 
+// How long one report's write or read may take before it fails with the platform's timeout
+// error. Far above any legitimate reply, so no working unit is ever cut off: the slowest one
+// known, to the erase, is read after its own 1,000 ms pause, and the ESC then gets 4,000 ms
+// more. A unit that stops answering thus ends in the failure report, not a frozen program.
+constexpr std::uint32_t kReportTimeoutMs = 30000;
+
 // Paths of the present HID interfaces in the platform's stable enumeration order.
 // False when the set of interfaces cannot be obtained at all.
 bool listInterfaces(std::vector<std::wstring>& paths);
 
-// Opens an interface for synchronous reading and writing, shared; kInvalidHandle on failure.
+// Opens an interface for reading and writing, shared; kInvalidHandle on failure.
 Handle openInterface(const std::wstring& path);
 
 bool readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& productId);
@@ -22,7 +28,8 @@ bool readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& produ
 // The capabilities' output and input report byte lengths, report id included.
 bool readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength);
 
-// Writes one whole output report / reads the next whole input report, both blocking.
+// Writes one whole output report / reads the next whole input report, each waiting at most
+// kReportTimeoutMs.
 bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length);
 bool readReport(Handle handle, std::uint8_t* bytes, std::size_t length);
 

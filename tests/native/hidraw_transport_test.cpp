@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -232,6 +233,35 @@ TEST_F(HidrawTest, UnnumberedReportsGetAZeroInFrontAndShortOnesArePadded) {
   received.assign(9, 0xEE);
   ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, (Bytes{0, 0xA1, 0xA2, 0, 0, 0, 0, 0, 0}));
+}
+
+// The node is a FIFO the test holds: empty, nothing arrives to read; full, nothing more can
+// be written. Each waits the short bound the test gives at open, then fails with ETIMEDOUT.
+TEST_F(HidrawTest, AReportTheNodeNeitherDeliversNorTakesTimesOut) {
+  constexpr std::uint32_t kBoundMs = 50;
+  addNode(0, kRoundelId, kUnitDescriptor);
+  const hid::Handle handle = hidraw::openInterface(roots, node(0), kBoundMs);
+  ASSERT_NE(handle, hid::kInvalidHandle);
+  handles.push_back(handle);
+
+  Bytes received(60, 0xEE);
+  const auto readStart = std::chrono::steady_clock::now();
+  EXPECT_FALSE(hidraw::readReport(handle, received.data(), received.size()));
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_GE(std::chrono::steady_clock::now() - readStart, std::chrono::milliseconds(kBoundMs));
+
+  const int fd = static_cast<int>(handle);
+  ASSERT_EQ(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK), 0);
+  const Bytes filler(4096, 0);
+  while (::write(fd, filler.data(), filler.size()) > 0) {
+  }
+  ASSERT_EQ(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK), 0);
+  Bytes request(60, 0);
+  request[0] = 1;
+  const auto writeStart = std::chrono::steady_clock::now();
+  EXPECT_FALSE(hidraw::writeReport(handle, request.data(), request.size()));
+  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_GE(std::chrono::steady_clock::now() - writeStart, std::chrono::milliseconds(kBoundMs));
 }
 
 TEST_F(HidrawTest, HandlesItDidNotOpenAreNeitherUsedNorClosed) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/hid_transport.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"
@@ -107,6 +108,26 @@ TEST_F(ReadinessTest, UnitNotReadyIsGivenUpWithItsHint) {
       EXPECT_FALSE(rec::enabled(ctl::kUnitLabel)) << "panel greyed";
       EXPECT_TRUE(rec::boxes().empty());
     }
+  }
+}
+
+// A unit that stops answering during the identity: each query waits the transport's bound
+// once, then the unit is given up as no unit, and nothing more is asked of it.
+TEST_F(ReadinessTest, AUnitSilentDuringIdentificationIsGivenUpAfterTheBoundedWait) {
+  for (unsigned exchange : {1u, 3u}) {
+    SCOPED_TRACE(::testing::Message() << "silent from exchange " << exchange);
+    SetUp();
+    sim::addUnit();
+    sim::setFault(sim::faultAtExchange(sim::FaultKind::Silent, exchange));
+    discoverAndAssess();
+    EXPECT_EQ(vclock::pauses(), std::vector<std::uint32_t>{hid::kReportTimeoutMs});
+    EXPECT_EQ(vclock::now(), 30000u);
+    EXPECT_EQ(sim::requests().size(), exchange) << "nothing is asked after the silent query";
+    EXPECT_EQ(rec::text(ctl::kHintBox), rec::hintText(msg::kNoUnit, rec::Language::English));
+    EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
+    EXPECT_FALSE(unitDevice.isOpen());
+    EXPECT_EQ(sim::device(sim::unitPath()).closes, 1);
+    EXPECT_TRUE(rec::boxes().empty());
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/hid_transport.h"
 #include "support/fixture.h"
 
 namespace {
@@ -55,12 +56,23 @@ TEST_F(SimScenarioTest, FailureStrikesTheNamedRequestOnly) {
   EXPECT_NE(eraseFirmware(), kReplyNotRead);
 }
 
+TEST_F(SimScenarioTest, ASilentUnitAnswersUpToItsExchangeAndThenWaitsOutEveryRead) {
+  ASSERT_TRUE(sim::loadScenario("silent-from:4", ""));
+  ASSERT_EQ(discoverUnit(), 0) << "the identity's three exchanges are answered";
+  EXPECT_TRUE(vclock::pauses().empty());
+  EXPECT_EQ(eraseFirmware(), kReplyNotRead);
+  EXPECT_EQ(hid::lastError(), sim::kErrorTimeout);
+  EXPECT_EQ(eraseFirmware(), kReplyNotRead) << "and stays silent";
+  EXPECT_EQ(vclock::pauses(), (std::vector<std::uint32_t>{1000, 30000, 1000, 30000}));
+}
+
 TEST_F(SimScenarioTest, UnknownScenarioOrVersionLeavesTheBusAsItWas) {
   ASSERT_TRUE(sim::loadScenario("no-unit", ""));
   const std::pair<const char*, const char*> refused[] = {
       {"bogus", ""},          {"READY", ""},         {"fail-at:", ""},        {"fail-at:Erase", ""},
       {"fail-at:EraseFirmware:0", ""}, {"fail-at:EraseFirmware:x", ""}, {"ready", "0x10000"},
       {"ready", "zz"},        {"ready", "-1"},       {"ready", "3.5"},
+      {"silent-from:", ""},   {"silent-from:0", ""}, {"silent-from:x", ""}, {"silent-from:-1", ""},
   };
   for (const auto& [scenario, version] : refused) {
     EXPECT_FALSE(sim::loadScenario(scenario, version)) << scenario << " / " << version;

@@ -273,6 +273,7 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
     std::uint16_t textId;
     const wchar_t* codeLine;  // empty: none
     std::size_t requestsSent;
+    std::vector<std::uint32_t> pauses = {};  // empty: not checked here
   } cases[] = {
       {"lock not written", sim::faultAtCommand(K::WriteFails, C::SetSystemLock), msg::kSystemLockFailed,
        L"The system shows following errorcode: 0xfffffffe-0x0000001f", 0},
@@ -308,6 +309,15 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
        L"The system shows following errorcode: 0x00000e01-0x00000002", 6},
       {"final block reply lost", sim::faultAtCommand(K::ReadFails, C::WriteBlock, 3), msg::kBlockNotWritten,
        L"The system shows following errorcode: 0xfffffffd-0x0000001f", 7},
+      // A unit that stops answering holds the update for the transport's 30 s bound, not for ever.
+      {"silent at the erase", sim::faultAtExchange(K::Silent, 3), msg::kEraseFailed,
+       L"The system shows following errorcode: 0xfffffffd-0x000005b4", 3, {20, 20, 1000, 30000, 4000}},
+      {"silent at the second block", sim::faultAtExchange(K::Silent, 6), msg::kBlockNotWritten,
+       L"The system shows following errorcode: 0xfffffffd-0x000005b4", 6, {20, 20, 1000, 4000, 20, 20, 20, 30000}},
+      {"stalled at the address", sim::faultAtExchange(K::Stalled, 4), msg::kAddressNotSet,
+       L"The system shows following errorcode: 0xfffffffe-0x000005b4", 3, {20, 20, 1000, 4000, 20, 30000}},
+      {"stalled at the second block", sim::faultAtExchange(K::Stalled, 6), msg::kBlockNotWritten,
+       L"The system shows following errorcode: 0xfffffffe-0x000005b4", 5, {20, 20, 1000, 4000, 20, 20, 20, 30000}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -317,6 +327,9 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
     expectFailureReport(c.textId, c.codeLine);
     EXPECT_EQ(rec::boxes().size(), 2u);
     EXPECT_EQ(sim::commands(), firstCommands(c.requestsSent)) << "nothing is sent after the failure";
+    if (!c.pauses.empty()) {
+      EXPECT_EQ(vclock::pauses(), c.pauses);
+    }
     EXPECT_EQ(rec::callsStartingWith("create").size(), rec::callsStartingWith("destroy").size());
   }
 }
@@ -523,25 +536,28 @@ TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureH
   EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateFailedHint));
 }
 
-// Every exchange of an update, struck in turn by a lost reply and by the unit being
-// pulled out: the step it belongs to fails, or, for the restore commands, nothing does.
+// Every exchange of an update, struck in turn by a lost reply, by the unit being pulled
+// out and by a unit that stops answering: the step it belongs to fails, or, for the
+// restore commands, nothing does.
 TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRestore) {
   const std::uint16_t stepText[] = {msg::kSystemLockFailed, msg::kWriteProtectionFailed, msg::kEraseFailed,
                                     msg::kAddressNotSet,    msg::kBlockNotWritten,       msg::kBlockNotWritten,
                                     msg::kBlockNotWritten};
   const std::size_t exchanges = updateCommands(3).size();
   const struct {
+    const char* name;
     sim::FaultKind kind;
     const wchar_t* codeLine;
     std::size_t sentBeforeFault;  // whether the struck request itself was written
   } kinds[] = {
-      {sim::FaultKind::ReadFails, L"The system shows following errorcode: 0xfffffffd-0x0000001f", 1},
-      {sim::FaultKind::Unplug, L"The system shows following errorcode: 0xfffffffe-0x0000048f", 0},
+      {"read fails", sim::FaultKind::ReadFails, L"The system shows following errorcode: 0xfffffffd-0x0000001f", 1},
+      {"unplug", sim::FaultKind::Unplug, L"The system shows following errorcode: 0xfffffffe-0x0000048f", 0},
+      {"silent", sim::FaultKind::Silent, L"The system shows following errorcode: 0xfffffffd-0x000005b4", 1},
+      {"stalled", sim::FaultKind::Stalled, L"The system shows following errorcode: 0xfffffffe-0x000005b4", 0},
   };
   for (const auto& kind : kinds) {
     for (unsigned k = 1; k <= exchanges; ++k) {
-      SCOPED_TRACE(::testing::Message() << (kind.kind == sim::FaultKind::Unplug ? "unplug" : "read fails")
-                                        << " at exchange " << k);
+      SCOPED_TRACE(::testing::Message() << kind.name << " at exchange " << k);
       SetUp();
       sim::setFault(sim::faultAtExchange(kind.kind, k));
       runConfirmed();
@@ -555,6 +571,19 @@ TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRest
       EXPECT_EQ(rec::callsStartingWith("create").size(), rec::callsStartingWith("destroy").size());
     }
   }
+}
+
+// Replies to the restore commands are not needed, so a unit silent there costs one bounded
+// wait for each of them and the update still succeeds.
+TEST_F(UpdateSequenceTest, AUnitSilentDuringTheRestoreStillEndsInSuccess) {
+  sim::setFault(sim::faultAtExchange(sim::FaultKind::Silent, 8));
+  runConfirmed();
+  expectSuccess();
+  expectFlashHoldsTheImage();
+  EXPECT_EQ(sim::commands(), updateCommands(3));
+  const std::vector<std::uint32_t>& pauses = vclock::pauses();
+  ASSERT_GE(pauses.size(), 2u);
+  EXPECT_EQ(std::vector<std::uint32_t>(pauses.end() - 2, pauses.end()), (std::vector<std::uint32_t>{30000, 30000}));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The real HID transport under Wine: discovery over whatever HID interfaces Wine offers.
+// The real HID transport under Wine: discovery over whatever HID interfaces Wine offers, and
+// its bounded transfers against a named pipe that plays a unit.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 
 #include "link/unit_device.h"
 #include "platform/hid_transport.h"
+#include "platform/win32/bounded_io.h"
 #include "text/format_text.h"
 
 namespace {
@@ -105,3 +107,89 @@ TEST(RealTransport, AbsentInterfaceDoesNotOpenAndSaysWhy) {
   EXPECT_EQ(handle, hid::kInvalidHandle);
   EXPECT_NE(hid::lastError(), 0u);
 }
+
+namespace {
+
+// A named pipe stands in for a unit: the test holds the server end, the transport opens the
+// other through its own openInterface. With no buffer a write waits for its reader.
+class PipeUnit : public ::testing::Test {
+ protected:
+  void connect(DWORD bufferBytes) {
+    server = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                              1, bufferBytes, bufferBytes, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    unit = hid::openInterface(path);
+    ASSERT_NE(unit, hid::kInvalidHandle);
+  }
+  void TearDown() override {
+    if (unit != hid::kInvalidHandle) hid::closeInterface(unit);
+    CloseHandle(server);
+  }
+
+  HANDLE unitHandle() const { return reinterpret_cast<HANDLE>(unit); }
+
+  static double millisecondsSince(LARGE_INTEGER start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  }
+
+  static LARGE_INTEGER started() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+  }
+
+  static constexpr DWORD kBoundMs = 200;
+  static constexpr DWORD kRoomForReports = 4096;
+  const std::wstring path = L"\\\\.\\pipe\\spindra-unit-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE server = INVALID_HANDLE_VALUE;
+  hid::Handle unit = hid::kInvalidHandle;
+};
+
+TEST_F(PipeUnit, ReportsTravelBothWaysOnTheOverlappedHandle) {
+  connect(kRoomForReports);
+  const std::vector<std::uint8_t> request(60, 0x01);
+  ASSERT_TRUE(hid::writeReport(unit, request.data(), request.size()));
+  std::vector<std::uint8_t> taken(60, 0);
+  DWORD count = 0;
+  ASSERT_TRUE(ReadFile(server, taken.data(), static_cast<DWORD>(taken.size()), &count, nullptr));
+  EXPECT_EQ(taken, request);
+
+  const std::vector<std::uint8_t> reply(60, 0x5A);
+  ASSERT_TRUE(WriteFile(server, reply.data(), static_cast<DWORD>(reply.size()), &count, nullptr));
+  std::vector<std::uint8_t> received(60, 0);
+  ASSERT_TRUE(hid::readReport(unit, received.data(), received.size()));
+  EXPECT_EQ(received, reply);
+}
+
+TEST_F(PipeUnit, AReadNobodyAnswersEndsAtTheBoundWithTimeoutAndTakesNoLaterReply) {
+  connect(kRoomForReports);
+  std::vector<std::uint8_t> buffer(60, 0xEE);
+  DWORD count = 0;
+  const LARGE_INTEGER start = started();
+  EXPECT_FALSE(win32::readWithin(unitHandle(), buffer.data(), static_cast<DWORD>(buffer.size()), kBoundMs, count));
+  EXPECT_EQ(hid::lastError(), 1460u);
+  EXPECT_GE(millisecondsSince(start), kBoundMs - 20.0);
+  EXPECT_EQ(buffer, std::vector<std::uint8_t>(60, 0xEE)) << "the cancelled read left the buffer alone";
+
+  // The cancelled read is over: a later reply goes to the next read, whole.
+  const std::vector<std::uint8_t> reply(60, 0x02);
+  ASSERT_TRUE(WriteFile(server, reply.data(), static_cast<DWORD>(reply.size()), &count, nullptr));
+  ASSERT_TRUE(win32::readWithin(unitHandle(), buffer.data(), static_cast<DWORD>(buffer.size()), kBoundMs, count));
+  EXPECT_EQ(count, 60u);
+  EXPECT_EQ(buffer, reply);
+}
+
+TEST_F(PipeUnit, AWriteNobodyTakesEndsAtTheBoundWithTimeout) {
+  connect(0);
+  const std::vector<std::uint8_t> request(60, 0x01);
+  DWORD count = 0;
+  const LARGE_INTEGER start = started();
+  EXPECT_FALSE(win32::writeWithin(unitHandle(), request.data(), static_cast<DWORD>(request.size()), kBoundMs, count));
+  EXPECT_EQ(hid::lastError(), 1460u);
+  EXPECT_GE(millisecondsSince(start), kBoundMs - 20.0);
+}
+
+}  // namespace

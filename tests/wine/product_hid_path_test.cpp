@@ -163,6 +163,29 @@ TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
   EXPECT_EQ(bus.finish().commands, updateCommands(3, false));
 }
 
+// The unit stops answering at the lock: the product's own bound ends the wait, and the
+// failure box names the timeout as the system error.
+TEST(ProductHidPath, SilentUnitEndsTheUpdateAfterTheBoundWithTheTimeout) {
+  StandInBus bus(L"silent-from:4");
+  runProduct([](HWND dialog) {
+    ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
+    drive::confirmUpdate(dialog);
+    const auto asked = std::chrono::steady_clock::now();
+    HWND failure = drive::waitForMessageBox(dialog, 90s);
+    ASSERT_NE(failure, nullptr) << "no failure box";
+    EXPECT_GE(std::chrono::steady_clock::now() - asked, 29s) << "the wait ended before its bound";
+    const std::wstring codeLine = drive::formattedCatalogueText(40036, -3, ERROR_TIMEOUT);
+    EXPECT_EQ(drive::readMessageBox(failure),
+              (MessageBoxView{catalogueText(40002), catalogueText(40026) + L"\r\n" + codeLine, {IDOK}}));
+    drive::click(failure, IDOK);
+    const DialogView failed = drive::withoutUnit(catalogueText(40030), L"ROUNDEL");
+    EXPECT_EQ(drive::awaitView(dialog, failed), failed);
+  });
+  std::vector<UnitCommand> expected = identityCommands();
+  expected.push_back(UnitCommand::SetSystemLock);
+  EXPECT_EQ(bus.finish().commands, expected);
+}
+
 // A unit whose output report cannot hold a block is refused before the user is asked and
 // before anything reaches it: the ESC keeps its firmware and the unit stays open.
 TEST(ProductHidPath, UnitWithShortOutputReportIsRefusedBeforeAnythingIsSent) {

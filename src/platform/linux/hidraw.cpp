@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -23,6 +25,7 @@ struct OpenNode {
   std::string deviceDir;  // <sysfs>/class/hidraw/hidrawN/device
   ReportLayout layout;
   std::uint32_t descriptorError = 0;  // 0 when layout holds the descriptor's lengths
+  std::uint32_t reportTimeoutMs = hid::kReportTimeoutMs;
 };
 
 std::map<hid::Handle, OpenNode>& openNodes() {
@@ -139,6 +142,22 @@ OpenNode* findNode(hid::Handle handle) {
   return nullptr;
 }
 
+// Waits until the node is ready for the given poll events, at most timeoutMs; false with
+// ETIMEDOUT once that has passed. A node that went away counts as ready: the transfer that
+// follows reports it.
+bool awaitReady(int fd, short events, std::uint32_t timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd node{fd, events, 0};
+    const int ready = ::poll(&node, 1, static_cast<int>(std::max<decltype(left)>(left, 0)));
+    if (ready > 0) return true;
+    if (ready == 0) return fail(ETIMEDOUT);
+    if (errno != EINTR) return fail(errno);
+  }
+}
+
 }  // namespace
 
 std::string nodeName(const std::string& path) {
@@ -163,7 +182,7 @@ bool listInterfaces(const Roots& roots, std::vector<std::string>& paths) {
   return true;
 }
 
-hid::Handle openInterface(const Roots& roots, const std::string& path) {
+hid::Handle openInterface(const Roots& roots, const std::string& path, std::uint32_t reportTimeoutMs) {
   const std::string name = nodeName(path);
   if (name.empty()) {
     fail(ENODEV);
@@ -176,6 +195,7 @@ hid::Handle openInterface(const Roots& roots, const std::string& path) {
   }
   OpenNode node;
   node.deviceDir = deviceDirOf(roots, name);
+  node.reportTimeoutMs = reportTimeoutMs;
   describe(node);  // a node whose descriptor cannot be read still opens; only its lengths are unknown
   openNodes()[fd] = std::move(node);
   return fd;
@@ -200,8 +220,10 @@ bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uin
 }
 
 bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length) {
-  if (!findNode(handle)) return false;
+  const OpenNode* node = findNode(handle);
+  if (!node) return false;
   if (length == 0) return fail(EINVAL);
+  if (!awaitReady(static_cast<int>(handle), POLLOUT, node->reportTimeoutMs)) return false;
   ssize_t written;
   do {
     written = ::write(static_cast<int>(handle), bytes, length);
@@ -216,6 +238,7 @@ bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length) {
   // Without a readable descriptor the reports are taken to be numbered, as the unit's are.
   const std::size_t idBytes = node->descriptorError == 0 && !node->layout.numberedReports ? 1 : 0;
   if (length <= idBytes) return fail(EINVAL);
+  if (!awaitReady(static_cast<int>(handle), POLLIN, node->reportTimeoutMs)) return false;
   ssize_t received;
   do {
     received = ::read(static_cast<int>(handle), bytes + idBytes, length - idBytes);

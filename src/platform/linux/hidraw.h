@@ -20,9 +20,12 @@ struct Roots {
 // without the hidraw class has no interfaces; false only when the class cannot be read.
 bool listInterfaces(const Roots& roots, std::vector<std::string>& paths);
 
-// Opens <dev>/hidrawN for blocking reading and writing; its sysfs entry is looked up
-// under the same roots. kInvalidHandle on failure, with errno as the last error.
-hid::Handle openInterface(const Roots& roots, const std::string& path);
+// Opens <dev>/hidrawN for reading and writing; its sysfs entry is looked up under the same
+// roots. Each report's write and read on it waits at most reportTimeoutMs, then fails with
+// ETIMEDOUT (a shorter bound is for tests). kInvalidHandle on failure, with errno as the
+// last error.
+hid::Handle openInterface(const Roots& roots, const std::string& path,
+                          std::uint32_t reportTimeoutMs = hid::kReportTimeoutMs);
 
 // Vendor and product id of a node from its uevent (HID_ID=bus:vendor:product, hex).
 bool readNodeIds(const Roots& roots, const std::string& nodeName, std::uint16_t& vendorId,
@@ -41,7 +44,8 @@ bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length);
 
 void closeInterface(hid::Handle handle);
 
-// errno of the last failed call on this thread; EBADMSG for malformed sysfs contents.
+// errno of the last failed call on this thread; EBADMSG for malformed sysfs contents,
+// ETIMEDOUT for a report the node did not take or deliver in time.
 std::uint32_t lastError();
 
 // The first node of a device with this vendor id and one of these product ids that

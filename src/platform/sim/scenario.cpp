@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "platform/sim/simulated_unit.h"
@@ -54,6 +55,27 @@ std::optional<Fault> parseFailure(const std::string& text) {
   return std::nullopt;
 }
 
+// "<n>" as a unit that falls silent at its n-th exchange, counted from discovery on.
+std::optional<Fault> parseSilence(const std::string& text) {
+  std::optional<unsigned long> exchange = parseNumber(text, 1000000);
+  if (!exchange || *exchange == 0) return std::nullopt;
+  return faultAtExchange(FaultKind::Silent, static_cast<unsigned>(*exchange));
+}
+
+// Scenarios of a ready unit with a fault: a prefix, then what the parser makes of the rest.
+struct FaultScenario {
+  const char* prefix;
+  std::optional<Fault> (*parse)(const std::string& text);
+};
+constexpr FaultScenario kFaultScenarios[] = {{"fail-at:", parseFailure}, {"silent-from:", parseSilence}};
+
+const FaultScenario* faultScenarioOf(const std::string& scenario) {
+  for (const FaultScenario& known : kFaultScenarios) {
+    if (scenario.compare(0, std::strlen(known.prefix), known.prefix) == 0) return &known;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 bool loadScenario(const std::string& scenario, const std::string& escVersion) {
@@ -64,7 +86,6 @@ bool loadScenario(const std::string& scenario, const std::string& escVersion) {
     unit.esc.firmwareVersion = static_cast<std::uint16_t>(*version);
   }
 
-  const std::string failPrefix = "fail-at:";
   std::optional<Fault> fault;
   bool unitPresent = true;
   if (scenario == "wrong-mode") {
@@ -77,8 +98,8 @@ bool loadScenario(const std::string& scenario, const std::string& escVersion) {
     unitPresent = false;
   } else if (scenario == "short-reports") {
     unit.outputReportLength = 51;  // one byte short of a block's request
-  } else if (scenario.compare(0, failPrefix.size(), failPrefix) == 0) {
-    fault = parseFailure(scenario.substr(failPrefix.size()));
+  } else if (const FaultScenario* faulty = faultScenarioOf(scenario)) {
+    fault = faulty->parse(scenario.substr(std::strlen(faulty->prefix)));
     if (!fault) return false;
   } else if (!scenario.empty() && scenario != "ready") {
     return false;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/hid_transport.h"
+#include "platform/system.h"
 
 namespace sim {
 namespace {
@@ -184,6 +185,15 @@ void applyReplyFault(const Fault& fault, std::vector<std::uint8_t>& reply) {
   } else if (fault.kind == FaultKind::WrongResultByte) {
     reply[3] ^= 1;
   }
+}
+
+// What the platform does with a transfer the unit never completes: waits the transport's
+// bound, then fails with the timeout error. The bus stays free meanwhile.
+bool timeOut(std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  sys::pause(hid::kReportTimeoutMs);
+  lastErrorValue = kErrorTimeout;
+  return false;
 }
 
 void notify(std::uint32_t event, const std::wstring& path) {
@@ -389,6 +399,9 @@ bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
     lastErrorValue = kErrorGeneralFailure;
     return false;
   }
+  if (strikes && (b.fault.kind == FaultKind::Silent || b.fault.kind == FaultKind::Stalled)) d->silent = true;
+  if (strikes && b.fault.kind == FaultKind::Stalled) d->stalled = true;
+  if (d->stalled) return timeOut(lock);
   b.log.push_back({d->path, std::vector<std::uint8_t>(bytes, bytes + length), b.clock ? b.clock() : 0});
   std::vector<std::uint8_t> reply = d->isUnit && length == d->unit.outputReportLength
                                         ? answer(d->unit, request)
@@ -401,13 +414,17 @@ bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
 }
 
 bool readReport(Handle handle, std::uint8_t* bytes, std::size_t length) {
-  std::lock_guard<std::mutex> lock(bus().mutex);
   Bus& b = bus();
+  std::unique_lock<std::mutex> lock(b.mutex);
   const Device* d = deviceOf(b, handle);
   auto pending = b.pendingReplies.find(handle);
-  if (!d || !d->present || pending == b.pendingReplies.end()) {
+  if (!d || !d->present || (pending == b.pendingReplies.end() && !d->silent)) {
     lastErrorValue = kErrorDeviceNotConnected;
     return false;
+  }
+  if (d->silent) {
+    b.pendingReplies.erase(handle);
+    return timeOut(lock);
   }
   std::vector<std::uint8_t> reply = std::move(pending->second);
   b.pendingReplies.erase(pending);

@@ -33,6 +33,7 @@ constexpr std::uint32_t kCodeUnknownCommand = 0x0E02;
 // Last-error values of failed transfers, as the platform reports them.
 constexpr std::uint32_t kErrorGeneralFailure = 31;
 constexpr std::uint32_t kErrorDeviceNotConnected = 1167;
+constexpr std::uint32_t kErrorTimeout = 1460;
 
 struct UnitModel {
   std::uint8_t mode = 0;
@@ -64,12 +65,18 @@ struct Device {
   bool openable = true;
   bool attributesReadable = true;
   bool isUnit = false;
+  // A unit that has hung: once silent it takes requests but never answers, once stalled it
+  // takes none either. Either way the transfer waits the transport's bound and times out.
+  bool silent = false;
+  bool stalled = false;
   UnitModel unit;
   int opens = 0;
   int closes = 0;
 };
 
-enum class FaultKind { WriteFails, ReadFails, ErrorReport, WrongResultByte, Unplug };
+// Silent and Stalled last: from the exchange they strike on, the unit never answers (its
+// requests are still taken) or takes no request at all.
+enum class FaultKind { WriteFails, ReadFails, ErrorReport, WrongResultByte, Unplug, Silent, Stalled };
 
 // Where a fault strikes: at the occurrence-th request of a command, or at the
 // exchange-th request of any kind (both counted from 1 after the fault is set).

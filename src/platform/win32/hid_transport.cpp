@@ -1,4 +1,4 @@
-// HID transport over SetupAPI, the HID class driver and synchronous file I/O.
+// HID transport over SetupAPI, the HID class driver and overlapped file I/O with a bound.
 #include "platform/hid_transport.h"
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/win32/bounded_io.h"
 #include "platform/win32/hid_library.h"
 
 namespace hid {
@@ -54,7 +55,7 @@ bool listInterfaces(std::vector<std::wstring>& paths) {
 
 Handle openInterface(const std::wstring& path) {
   HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   return reinterpret_cast<Handle>(handle);
 }
 
@@ -85,12 +86,13 @@ bool readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t
 
 bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
   DWORD written = 0;
-  return WriteFile(toWin32(handle), bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
+  return win32::writeWithin(toWin32(handle), bytes, static_cast<DWORD>(length), kReportTimeoutMs, written) &&
+         written == length;
 }
 
 bool readReport(Handle handle, std::uint8_t* bytes, std::size_t length) {
   DWORD read = 0;
-  return ReadFile(toWin32(handle), bytes, static_cast<DWORD>(length), &read, nullptr) != FALSE;
+  return win32::readWithin(toWin32(handle), bytes, static_cast<DWORD>(length), kReportTimeoutMs, read);
 }
 
 void closeInterface(Handle handle) { CloseHandle(toWin32(handle)); }

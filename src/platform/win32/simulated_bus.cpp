@@ -95,7 +95,8 @@ bool startSimulatedBus() {
   if (!sim::loadScenario(scenario, escVersion)) {
     std::fprintf(stderr,
                  "unknown SPINDRA_SIM_SCENARIO '%s' or SPINDRA_SIM_ESC_VERSION '%s'\n"
-                 "scenarios: ready, wrong-mode, no-esc, incompatible, no-unit, short-reports, fail-at:<Command>[:<n>]\n",
+                 "scenarios: ready, wrong-mode, no-esc, incompatible, no-unit, short-reports,\n"
+                 "fail-at:<Command>[:<n>], silent-from:<n>\n",
                  scenario.c_str(), escVersion.c_str());
     return false;
   }

@@ -45,7 +45,7 @@ void acceptClients(const std::wstring& name, DWORD bufferBytes, HANDLE listening
 }
 
 // A timed-out reply is one the unit never gives: the program's read stays pending.
-bool unitStaysSilent(std::uint32_t error) { return error == ERROR_TIMEOUT || error == WAIT_TIMEOUT; }
+bool unitStaysSilent(std::uint32_t error) { return error == sim::kErrorTimeout; }
 
 // One open of a device: each message is a report to the model, answered with its reply of
 // the device's input report length. A transfer the model fails breaks the pipe, so the
