@@ -1,5 +1,5 @@
 // The main dialog: its start, its event dispatch, the picture and the red ESC row.
-#include "ui/main_dialog.h"
+#include "platform/win32/main_dialog.h"
 
 #include "link/unit_device.h"
 #include "platform/dialog.h"
