@@ -22,11 +22,11 @@ add_fuzz_target(broadcast_fuzz)
 
 # The Linux transport's own parsers: report descriptors from sysfs and exchange files.
 add_library(spindra_linux_fuzz STATIC
-  src/platform/linux/exchange_replay.cpp
-  src/platform/linux/hex_text.cpp
+  src/exchange/exchange_replay.cpp
+  src/exchange/hex_text.cpp
   src/platform/linux/hid_adapter.cpp
   src/platform/linux/hidraw.cpp
-  src/platform/linux/json_line.cpp
+  src/exchange/json_line.cpp
   src/platform/linux/report_descriptor.cpp)
 target_include_directories(spindra_linux_fuzz PUBLIC src)
 add_fuzz_target(descriptor_fuzz TRANSPORT spindra_linux_fuzz)

@@ -2,11 +2,11 @@
 
 # Portable pieces, tested natively: no hid:: or dlg:: of their own.
 add_library(spindra_linux STATIC
-  src/platform/linux/exchange_record.cpp
-  src/platform/linux/exchange_replay.cpp
-  src/platform/linux/hex_text.cpp
+  src/exchange/exchange_record.cpp
+  src/exchange/exchange_replay.cpp
+  src/exchange/hex_text.cpp
   src/platform/linux/hidraw.cpp
-  src/platform/linux/json_line.cpp
+  src/exchange/json_line.cpp
   src/platform/linux/report_descriptor.cpp)
 target_link_libraries(spindra_linux PUBLIC spindra_core)
 
@@ -26,7 +26,7 @@ get_filename_component(UDEV_RULE_NAME ${UDEV_RULE_FILE} NAME)
 file(READ ${UDEV_RULE_FILE} UDEV_RULE_TEXT)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${UDEV_RULE_FILE})
 set(spindra_generated_dir ${CMAKE_BINARY_DIR}/generated)
-configure_file(src/platform/linux/cli/udev_rule.h.in ${spindra_generated_dir}/platform/linux/cli/udev_rule.h @ONLY)
+configure_file(src/cli/udev_rule.h.in ${spindra_generated_dir}/cli/udev_rule.h @ONLY)
 
 # The simulated unit without its hid:: side: spindra-update chooses its transport when it starts.
 file(GLOB sim_model_sources CONFIGURE_DEPENDS src/platform/sim/*.cpp)
@@ -34,16 +34,16 @@ list(FILTER sim_model_sources EXCLUDE REGEX "/simulated_hid\\.cpp$")
 add_library(spindra_sim_model STATIC ${sim_model_sources})
 target_include_directories(spindra_sim_model PUBLIC src)
 
-set(spindra_update_system src/platform/linux/cli/linux_system.cpp)
+set(spindra_update_system src/cli/linux_system.cpp)
 write_image_record(${SPINDRA_EMBEDDED_IMAGE} ${spindra_generated_dir}/image_record.cpp)
 add_executable(spindra-update
   ${spindra_generated_dir}/image_record.cpp
-  src/platform/linux/cli/cli_texts.cpp
-  src/platform/linux/cli/command_line.cpp
-  src/platform/linux/cli/main.cpp
-  src/platform/linux/cli/options.cpp
-  src/platform/linux/cli/scenarios.cpp
-  src/platform/linux/cli/terminal_dialog.cpp
+  src/cli/cli_texts.cpp
+  src/cli/command_line.cpp
+  src/cli/main.cpp
+  src/cli/options.cpp
+  src/cli/scenarios.cpp
+  src/cli/terminal_dialog.cpp
   ${spindra_update_system})
 target_include_directories(spindra-update PRIVATE ${spindra_generated_dir})
 target_compile_definitions(spindra-update PRIVATE

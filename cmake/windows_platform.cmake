@@ -21,7 +21,7 @@ add_library(spindra_win32_hid STATIC src/platform/win32/bounded_io.cpp src/platf
 target_link_libraries(spindra_win32_hid PUBLIC spindra_win32 setupapi)
 
 # The main dialog: its procedure, the picture and the red row.
-add_library(spindra_main_dialog STATIC src/ui/main_dialog.cpp)
+add_library(spindra_main_dialog STATIC src/platform/win32/main_dialog.cpp)
 target_link_libraries(spindra_main_dialog PUBLIC spindra_win32)
 
 # add_updater_program(<name> TRANSPORT <library> [SOURCES <files...>])

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/device_change.h"
+#include "platform/device_events.h"
 
 constexpr std::size_t kBroadcastHeaderSize = 12;
 constexpr std::size_t kBroadcastNameOffset = 28;

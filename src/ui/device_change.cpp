@@ -49,8 +49,6 @@ void unregisterDeviceNotifications() {
   deviceNotification = 0;
 }
 
-bool carriesBroadcastRecord(std::uint32_t event) { return event == kDeviceArrival || event == kDeviceRemoveComplete; }
-
 std::int32_t handleDeviceChange(std::uint32_t event, const DeviceBroadcast* record) {
   switch (event) {
     case kDeviceArrival: handleArrival(record); return 1;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "link/unit_device.h"
-#include "platform/linux/exchange_replay.h"
+#include "exchange/exchange_replay.h"
 #include "platform/linux/hid_adapter.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <sstream>
 
 #include "link/unit_protocol.h"
-#include "platform/linux/exchange_record.h"
-#include "platform/linux/exchange_replay.h"
-#include "platform/linux/hex_text.h"
-#include "platform/linux/json_line.h"
+#include "exchange/exchange_record.h"
+#include "exchange/exchange_replay.h"
+#include "exchange/hex_text.h"
+#include "exchange/json_line.h"
 #include "support/fixture.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/linux/hidraw.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

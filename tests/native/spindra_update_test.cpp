@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "link/unit_device.h"
-#include "platform/linux/cli/udev_rule.h"
-#include "platform/linux/hex_text.h"
-#include "platform/linux/json_line.h"
+#include "cli/udev_rule.h"
+#include "exchange/hex_text.h"
+#include "exchange/json_line.h"
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/format_text.h"
 
 // The command-line updater, run as a user runs it: arguments, environment, stdin not a

@@ -12,7 +12,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/linux/hex_text.h"
+#include "exchange/hex_text.h"
 #include "platform/linux/report_descriptor.h"
 
 namespace hidraw {

@@ -291,12 +291,12 @@ void setFault(const Fault& fault) {
 
 void plug(const std::wstring& path) {
   setPresence(path, true);
-  notify(kEventArrival, path);
+  notify(kDeviceArrival, path);
 }
 
 void unplug(const std::wstring& path) {
   setPresence(path, false);
-  notify(kEventRemoval, path);
+  notify(kDeviceRemoveComplete, path);
 }
 
 void setDeviceChangeHook(std::function<void(std::uint32_t, const std::wstring&)> hook) {
@@ -392,7 +392,7 @@ bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
     const std::wstring path = d->path;
     lastErrorValue = kErrorDeviceNotConnected;
     lock.unlock();
-    notify(kEventRemoval, path);
+    notify(kDeviceRemoveComplete, path);
     return false;
   }
   if (strikes && b.fault.kind == FaultKind::WriteFails) {

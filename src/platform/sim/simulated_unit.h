@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/unit_protocol.h"
+#include "platform/device_events.h"
 #include "platform/hid_transport.h"
 
 namespace sim {
@@ -97,8 +98,6 @@ struct LoggedRequest {
   UnitCommand command() const { return static_cast<UnitCommand>(bytes.size() > 1 ? bytes[1] : 0); }
 };
 
-constexpr std::uint32_t kEventArrival = 0x8000;
-constexpr std::uint32_t kEventRemoval = 0x8004;
 
 std::wstring unitPath(unsigned index = 0);
 

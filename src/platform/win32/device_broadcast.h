@@ -2,7 +2,7 @@
 // The WM_DEVICECHANGE record as the core reads it.
 #include <windows.h>
 
-#include "ui/device_change.h"
+#include "platform/device_events.h"
 
 // The record behind a WM_DEVICECHANGE lParam, read as readBroadcastRecord does.
 DeviceBroadcast readDeviceBroadcast(LPARAM record);

@@ -8,7 +8,7 @@
 #include "platform/win32/common_controls.h"
 #include "platform/win32/program_handles.h"
 #include "platform/win32/system_library.h"
-#include "ui/main_dialog.h"
+#include "platform/win32/main_dialog.h"
 #ifdef SPINDRA_SIMULATED_UNIT
 #include "platform/win32/simulated_bus.h"
 #else

@@ -1,5 +1,5 @@
 // The main dialog: its start, its event dispatch, the picture and the red ESC row.
-#include "ui/main_dialog.h"
+#include "platform/win32/main_dialog.h"
 
 #include "link/unit_device.h"
 #include "platform/dialog.h"
@@ -85,56 +85,6 @@ INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
 
 dlg::Rect screenRect(HWND window) { return dlg::windowRect(reinterpret_cast<dlg::WindowRef>(window)); }
 
-}  // namespace
-
-void bringRunningMainDialogForward() {
-  // Found by class and caption, which the window manager holds: nothing is sent to it.
-  HWND running = FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), mainDialogTitle().c_str());
-  if (running != nullptr) win32::bringToFront(running);
-}
-
-void runMainDialog() {
-  DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);
-  mainDialog = nullptr;
-  if (escRowBackground != nullptr) DeleteObject(escRowBackground);
-  escRowBackground = nullptr;
-}
-
-INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      initMainDialog(window);
-      return TRUE;
-    case WM_PAINT:
-      paintPicture(window);
-      return FALSE;
-    case WM_COMMAND:
-      return onCommand(window, LOWORD(wParam));
-    case WM_CTLCOLORSTATIC:
-      return colourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DEVICECHANGE:
-      return onDeviceChange(wParam, lParam);
-    default:
-      return FALSE;
-  }
-}
-
-void initMainDialog(HWND window) {
-  mainDialog = window;
-  HICON icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(kClassIcon));
-  SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
-  setTitle(window);
-  setLabelsFromCatalogue();
-  if (!registerDeviceNotifications()) {
-    // The user has been told; without hot-plug the program does not run.
-    unregisterDeviceNotifications();
-    resetDevice();
-    EndDialog(window, kEndedAtStart);
-    return;
-  }
-  assessReadiness(discoverUnit());
-}
-
 void paintPicture(HWND window) {
   PAINTSTRUCT paint;
   HDC context = BeginPaint(window, &paint);
@@ -156,4 +106,54 @@ void paintPicture(HWND window) {
   DeleteDC(memory);
   DeleteObject(picture);
   EndPaint(window, &paint);
+}
+
+void initMainDialog(HWND window) {
+  mainDialog = window;
+  HICON icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(kClassIcon));
+  SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+  setTitle(window);
+  setLabelsFromCatalogue();
+  if (!registerDeviceNotifications()) {
+    // The user has been told; without hot-plug the program does not run.
+    unregisterDeviceNotifications();
+    resetDevice();
+    EndDialog(window, kEndedAtStart);
+    return;
+  }
+  assessReadiness(discoverUnit());
+}
+
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initMainDialog(window);
+      return TRUE;
+    case WM_PAINT:
+      paintPicture(window);
+      return FALSE;
+    case WM_COMMAND:
+      return onCommand(window, LOWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+      return colourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DEVICECHANGE:
+      return onDeviceChange(wParam, lParam);
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void bringRunningMainDialogForward() {
+  // Found by class and caption, which the window manager holds: nothing is sent to it.
+  HWND running = FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), mainDialogTitle().c_str());
+  if (running != nullptr) win32::bringToFront(running);
+}
+
+void runMainDialog() {
+  DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);
+  mainDialog = nullptr;
+  if (escRowBackground != nullptr) DeleteObject(escRowBackground);
+  escRowBackground = nullptr;
 }

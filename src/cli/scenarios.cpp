@@ -1,4 +1,4 @@
-#include "platform/linux/cli/scenarios.h"
+#include "cli/scenarios.h"
 
 #include "platform/sim/scenario.h"
 #include "platform/sim/simulated_unit.h"

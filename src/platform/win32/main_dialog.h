@@ -1,13 +1,7 @@
 #pragma once
-// The main dialog, the program's one window. Windows only.
-#include <windows.h>
-
+// The main dialog, the program's one window: what the entry calls. Windows only.
 // Runs dialog 110 modally until it ends and releases what it held. moduleInstance is set.
 void runMainDialog();
 // The main dialog of another copy already running, brought to the front; nothing when it
 // shows none yet.
 void bringRunningMainDialogForward();
-
-INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void initMainDialog(HWND window);
-void paintPicture(HWND window);

@@ -1,4 +1,4 @@
-#include "platform/linux/cli/cli_texts.h"
+#include "cli/cli_texts.h"
 
 #include <cstdlib>
 
@@ -12,7 +12,7 @@ struct TextEntry {
 
 const TextEntry kTexts[] = {
 #define CLI_TEXT(name, english, german) {english, german},
-#include "platform/linux/cli/cli_texts.def"
+#include "cli/cli_texts.def"
 #undef CLI_TEXT
 };
 

@@ -1,4 +1,4 @@
-#include "platform/linux/cli/command_line.h"
+#include "cli/command_line.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,16 +7,16 @@
 
 #include "link/unit_device.h"
 #include "platform/dialog.h"
-#include "platform/linux/cli/exit_codes.h"
-#include "platform/linux/cli/linux_system.h"
-#include "platform/linux/cli/options.h"
-#include "platform/linux/cli/scenarios.h"
-#include "platform/linux/cli/udev_rule.h"
-#include "platform/linux/exchange_record.h"
-#include "platform/linux/exchange_replay.h"
+#include "cli/exit_codes.h"
+#include "cli/linux_system.h"
+#include "cli/options.h"
+#include "cli/scenarios.h"
+#include "cli/udev_rule.h"
+#include "exchange/exchange_record.h"
+#include "exchange/exchange_replay.h"
 #include "platform/linux/hid_adapter.h"
 #include "platform/linux/hidraw.h"
-#include "platform/linux/json_line.h"
+#include "exchange/json_line.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"

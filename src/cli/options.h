@@ -2,8 +2,8 @@
 // The command line of spindra-update.
 #include <string>
 
-#include "platform/linux/cli/cli_texts.h"
-#include "platform/linux/cli/terminal_dialog.h"
+#include "cli/cli_texts.h"
+#include "cli/terminal_dialog.h"
 
 namespace cli {
 

@@ -1,11 +1,11 @@
-#include "platform/linux/exchange_record.h"
+#include "exchange/exchange_record.h"
 
 #include <chrono>
 #include <cstdio>
 
-#include "platform/linux/exchange_file.h"
-#include "platform/linux/hex_text.h"
-#include "platform/linux/json_line.h"
+#include "exchange/exchange_file.h"
+#include "exchange/hex_text.h"
+#include "exchange/json_line.h"
 #include "text/format_text.h"
 
 namespace record {

@@ -1,13 +1,13 @@
-#include "platform/linux/exchange_replay.h"
+#include "exchange/exchange_replay.h"
 
 #include <cerrno>
 #include <fstream>
 #include <limits>
 #include <utility>
 
-#include "platform/linux/exchange_file.h"
-#include "platform/linux/hex_text.h"
-#include "platform/linux/json_line.h"
+#include "exchange/exchange_file.h"
+#include "exchange/hex_text.h"
+#include "exchange/json_line.h"
 #include "text/format_text.h"
 
 namespace replay {

@@ -1,4 +1,4 @@
-#include "platform/linux/cli/linux_system.h"
+#include "cli/linux_system.h"
 
 #include <chrono>
 #include <thread>

@@ -1,8 +1,8 @@
-#include "platform/linux/json_line.h"
+#include "exchange/json_line.h"
 
 #include <utility>
 
-#include "platform/linux/hex_text.h"
+#include "exchange/hex_text.h"
 
 namespace jsonl {
 namespace {

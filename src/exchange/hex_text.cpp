@@ -1,4 +1,4 @@
-#include "platform/linux/hex_text.h"
+#include "exchange/hex_text.h"
 
 namespace hextext {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/cli/terminal_dialog.h"
+#include "cli/terminal_dialog.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <map>
 
 #include "platform/dialog.h"
-#include "platform/linux/cli/cli_texts.h"
+#include "cli/cli_texts.h"
 
 namespace term {
 namespace {

@@ -1,3 +1,3 @@
-#include "platform/linux/cli/command_line.h"
+#include "cli/command_line.h"
 
 int main(int argc, char** argv) { return cli::run(argc, argv); }

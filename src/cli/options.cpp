@@ -1,4 +1,4 @@
-#include "platform/linux/cli/options.h"
+#include "cli/options.h"
 
 namespace cli {
 namespace {
