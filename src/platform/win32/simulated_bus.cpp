@@ -14,6 +14,7 @@
 
 #include "platform/sim/scenario.h"
 #include "platform/sim/simulated_unit.h"
+#include "platform/system.h"
 #include "platform/win32/hid_library.h"
 #include "platform/win32/program_handles.h"
 
@@ -100,7 +101,9 @@ bool startSimulatedBus() {
                  scenario.c_str(), escVersion.c_str());
     return false;
   }
-  sim::setClock([] { return static_cast<std::uint64_t>(GetTickCount64()); });
+  // The same clock the pauses end on: the tick count advances in steps of several
+  // milliseconds under Wine, so request times on it could show a pause shorter than it was.
+  sim::setClock([] { return sys::now().microseconds / 1000; });
   if (!createRelayWindow()) return false;
   sim::setDeviceChangeHook(announceDeviceChange);
   return true;
