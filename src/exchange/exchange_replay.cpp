@@ -56,8 +56,9 @@ class Fields {
     // Non-negative numbers arrive unsigned, negative ones signed.
     const auto* positive = v->get_ptr<const jsonl::Object::number_unsigned_t*>();
     const auto* negative = v->get_ptr<const jsonl::Object::number_integer_t*>();
-    const bool inRange = positive ? *positive <= static_cast<std::uint64_t>(max) && static_cast<std::int64_t>(*positive) >= min
-                                  : *negative >= min && *negative <= max;
+    const bool inRange =
+        positive ? *positive <= static_cast<std::uint64_t>(max) && static_cast<std::int64_t>(*positive) >= min
+                 : *negative >= min && *negative <= max;
     if (!inRange) return refuse(std::string("\"") + key + "\" is out of range");
     value = positive ? static_cast<std::int64_t>(*positive) : *negative;
     return true;

@@ -228,7 +228,8 @@ TEST(JsonLineTest, ALineIsOneObjectWithEachKeyOnce) {
       {R"("a")", "column 1: expected an object"},
       {R"({"a":"\ud800"})", "column 13: syntax error while parsing value - invalid string: surrogate U+D800..U+DBFF "
                             "must be followed by U+DC00..U+DFFF; last read: '\"\\ud800\"'"},
-      {R"({"a":1} x)", "column 9: syntax error while parsing value - invalid literal; last read: '1} x'; expected end of input"},
+      {R"({"a":1} x)",
+       "column 9: syntax error while parsing value - invalid literal; last read: '1} x'; expected end of input"},
   };
   for (const auto& c : refused) {
     EXPECT_FALSE(jsonl::parseObject(c.line, object, error)) << c.line;
@@ -240,8 +241,8 @@ TEST(JsonLineTest, WrittenLinesKeepTheirKeyOrderAndReadBackUnchanged) {
   const std::string awkward = "C:\\\"quoted\"\r\n\x01 \xC3\xA4";
   const jsonl::Object written = {{"path", awkward}, {"n", -9}, {"ok", false}, {"paths", {awkward, ""}}};
   const std::string line = jsonl::line(written);
-  EXPECT_EQ(line, R"({"path":"C:\\\"quoted\"\r\n\u0001 )" "\xC3\xA4" R"(","n":-9,"ok":false,"paths":["C:\\\"quoted\"\r\n\u0001 )"
-                  "\xC3\xA4" R"(",""]})");
+  const std::string quoted = R"("C:\\\"quoted\"\r\n\u0001 )" "\xC3\xA4\"";
+  EXPECT_EQ(line, R"({"path":)" + quoted + R"(,"n":-9,"ok":false,"paths":[)" + quoted + R"(,""]})");
   jsonl::Object object;
   std::string error;
   ASSERT_TRUE(jsonl::parseObject(line, object, error)) << error << ": " << line;
