@@ -37,7 +37,10 @@ void write(const jsonl::Object& line) {
   if (!r.file || std::fputs(text.c_str(), r.file) == EOF || std::fflush(r.file) != 0) r.lineLost = true;
 }
 
-void emit(jsonl::Object& line) {
+// One call: when and which, its arguments and results in order, then the transport's last error.
+void emit(const char* op, const jsonl::Object& fields) {
+  jsonl::Object line = entry(op);
+  line.update(fields);
   line["error"] = recorder().inner.lastError();
   write(line);
 }
@@ -48,76 +51,49 @@ bool listInterfaces(std::vector<std::wstring>& paths) {
   if (ok) {
     for (const std::wstring& path : paths) utf8.push_back(wideToUtf8(path));
   }
-  jsonl::Object line = entry(exchangefile::kList);
-  line["ok"] = ok;
-  line["paths"] = utf8;
-  emit(line);
+  emit(exchangefile::kList, {{"ok", ok}, {"paths", utf8}});
   return ok;
 }
 
 hid::Handle openInterface(const std::wstring& path) {
   const hid::Handle handle = recorder().inner.openInterface(path);
-  jsonl::Object line = entry(exchangefile::kOpen);
-  line["path"] = wideToUtf8(path);
-  line["handle"] = handle;
-  emit(line);
+  emit(exchangefile::kOpen, {{"path", wideToUtf8(path)}, {"handle", handle}});
   return handle;
-}
-
-// The start of a line about a call on an open interface.
-jsonl::Object entryOn(const char* op, hid::Handle handle) {
-  jsonl::Object line = entry(op);
-  line["handle"] = handle;
-  return line;
 }
 
 bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
   const bool ok = recorder().inner.readAttributes(handle, vendorId, productId);
-  jsonl::Object line = entryOn(exchangefile::kAttributes, handle);
-  line["ok"] = ok;
-  if (ok) {
-    line["vendor"] = vendorId;
-    line["product"] = productId;
-  }
-  emit(line);
+  jsonl::Object fields = {{"handle", handle}, {"ok", ok}};
+  if (ok) fields.update({{"vendor", vendorId}, {"product", productId}});
+  emit(exchangefile::kAttributes, fields);
   return ok;
 }
 
 bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
   const bool ok = recorder().inner.readReportLengths(handle, outputLength, inputLength);
-  jsonl::Object line = entryOn(exchangefile::kLengths, handle);
-  line["ok"] = ok;
-  if (ok) {
-    line["output"] = outputLength;
-    line["input"] = inputLength;
-  }
-  emit(line);
+  jsonl::Object fields = {{"handle", handle}, {"ok", ok}};
+  if (ok) fields.update({{"output", outputLength}, {"input", inputLength}});
+  emit(exchangefile::kLengths, fields);
   return ok;
 }
 
 bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length) {
   const bool ok = recorder().inner.writeReport(handle, bytes, length);
-  jsonl::Object line = entryOn(exchangefile::kWrite, handle);
-  line["ok"] = ok;
-  line["data"] = hextext::fromBytes(bytes, length);
-  emit(line);
+  emit(exchangefile::kWrite, {{"handle", handle}, {"ok", ok}, {"data", hextext::fromBytes(bytes, length)}});
   return ok;
 }
 
 bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length) {
   const bool ok = recorder().inner.readReport(handle, bytes, length);
-  jsonl::Object line = entryOn(exchangefile::kRead, handle);
-  line["length"] = length;
-  line["ok"] = ok;
-  if (ok) line["data"] = hextext::fromBytes(bytes, length);
-  emit(line);
+  jsonl::Object fields = {{"handle", handle}, {"length", length}, {"ok", ok}};
+  if (ok) fields["data"] = hextext::fromBytes(bytes, length);
+  emit(exchangefile::kRead, fields);
   return ok;
 }
 
 void closeInterface(hid::Handle handle) {
   recorder().inner.closeInterface(handle);
-  jsonl::Object line = entryOn(exchangefile::kClose, handle);
-  emit(line);
+  emit(exchangefile::kClose, {{"handle", handle}});
 }
 
 std::uint32_t lastError() { return recorder().inner.lastError(); }
@@ -136,8 +112,7 @@ bool start(const std::string& path, const hidio::Transport& inner) {
   r.file = std::fopen(path.c_str(), "we");
   if (!r.file) return false;
   jsonl::Object line = entry(exchangefile::kBegin);
-  line["format"] = exchangefile::kFormat;
-  line["version"] = exchangefile::kVersion;
+  line.update({{"format", exchangefile::kFormat}, {"version", exchangefile::kVersion}});
   write(line);
   return true;
 }
