@@ -21,6 +21,7 @@ add_fuzz_target(update_fuzz)
 add_fuzz_target(broadcast_fuzz)
 
 # The Linux transport's own parsers: report descriptors from sysfs and exchange files.
+find_package(nlohmann_json 3 REQUIRED)
 add_library(spindra_linux_fuzz STATIC
   src/exchange/exchange_replay.cpp
   src/exchange/hex_text.cpp
@@ -29,5 +30,6 @@ add_library(spindra_linux_fuzz STATIC
   src/exchange/json_line.cpp
   src/platform/linux/report_descriptor.cpp)
 target_include_directories(spindra_linux_fuzz PUBLIC src)
+target_link_libraries(spindra_linux_fuzz PUBLIC nlohmann_json::nlohmann_json)
 add_fuzz_target(descriptor_fuzz TRANSPORT spindra_linux_fuzz)
 add_fuzz_target(replay_fuzz TRANSPORT spindra_linux_fuzz)

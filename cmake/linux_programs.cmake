@@ -1,6 +1,7 @@
 # Linux: the hidraw transport with recording and replay of the unit's exchanges.
 
 # Portable pieces, tested natively: no hid:: or dlg:: of their own.
+find_package(nlohmann_json 3 REQUIRED)
 add_library(spindra_linux STATIC
   src/exchange/exchange_record.cpp
   src/exchange/exchange_replay.cpp
@@ -8,7 +9,7 @@ add_library(spindra_linux STATIC
   src/platform/linux/hidraw.cpp
   src/exchange/json_line.cpp
   src/platform/linux/report_descriptor.cpp)
-target_link_libraries(spindra_linux PUBLIC spindra_core)
+target_link_libraries(spindra_linux PUBLIC spindra_core nlohmann_json::nlohmann_json)
 
 # The hid:: seam over those transports, for the Linux program only (the tests have the simulated unit there).
 add_library(spindra_hidraw STATIC src/platform/linux/hid_adapter.cpp)

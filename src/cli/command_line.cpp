@@ -230,18 +230,17 @@ void printForPeople(const Facts& facts) {
 }
 
 void printJson(const Facts& facts) {
-  jsonl::LineWriter json;
-  json.text("outcome", readinessName(facts.readiness)).integer("exitCode", facts.exitCode);
-  if (!facts.device.empty()) json.text("device", facts.device);
-  if (!facts.deniedNode.empty()) json.text("permissionDenied", facts.deniedNode);
-  json.text("unit", forTerminal(dlg::controlText(ctl::kUnitLabel)))
-      .text("unitVersion", forTerminal(dlg::controlText(ctl::kUnitVersionText)))
-      .text("escLoaderVersion", forTerminal(dlg::controlText(ctl::kEscLoaderVersionText)))
-      .text("escVersion", forTerminal(dlg::controlText(ctl::kEscVersionText)))
-      .text("hint", forTerminal(dlg::controlText(ctl::kHintBox)))
-      .text("update", updateName(facts.update));
-  if (facts.update == UpdateOutcome::Failed) json.text("failure", forTerminal(facts.failure));
-  std::printf("%s\n", json.line().c_str());
+  jsonl::Object json = {{"outcome", readinessName(facts.readiness)}, {"exitCode", facts.exitCode}};
+  if (!facts.device.empty()) json["device"] = facts.device;
+  if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
+  json["unit"] = forTerminal(dlg::controlText(ctl::kUnitLabel));
+  json["unitVersion"] = forTerminal(dlg::controlText(ctl::kUnitVersionText));
+  json["escLoaderVersion"] = forTerminal(dlg::controlText(ctl::kEscLoaderVersionText));
+  json["escVersion"] = forTerminal(dlg::controlText(ctl::kEscVersionText));
+  json["hint"] = forTerminal(dlg::controlText(ctl::kHintBox));
+  json["update"] = updateName(facts.update);
+  if (facts.update == UpdateOutcome::Failed) json["failure"] = forTerminal(facts.failure);
+  std::printf("%s\n", jsonl::line(json).c_str());
   if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts).c_str(), stderr);
 }
 

@@ -11,7 +11,7 @@
 //   {"ms":1,"op":"lengths","handle":3,"ok":true,"output":60,"input":60,"error":0}
 //   {"ms":2,"op":"write","handle":3,"ok":true,"data":"010800...","error":0}
 //   {"ms":3,"op":"read","handle":3,"length":60,"ok":true,"data":"020800...","error":0}
-//   {"ms":9,"op":"close","handle":3}
+//   {"ms":9,"op":"close","handle":3,"error":0}
 //
 // A read that failed has no data.
 

@@ -25,75 +25,75 @@ Recorder& recorder() {
   return instance;
 }
 
-jsonl::LineWriter entry(const char* op) {
+jsonl::Object entry(const char* op) {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - recorder().start);
-  jsonl::LineWriter line;
-  line.integer("ms", elapsed.count()).text("op", op);
-  return line;
+  return {{"ms", elapsed.count()}, {"op", op}};
 }
 
 // Each line is flushed at once, so an interrupted run still leaves every call it made.
-void emit(jsonl::LineWriter& line) {
+void write(const jsonl::Object& line) {
   Recorder& r = recorder();
-  line.integer("error", r.inner.lastError());
-  const std::string text = line.line() + "\n";
+  const std::string text = jsonl::line(line) + "\n";
   if (!r.file || std::fputs(text.c_str(), r.file) == EOF || std::fflush(r.file) != 0) r.lineLost = true;
+}
+
+// One call: when and which, its arguments and results in order, then the transport's last error.
+void emit(const char* op, const jsonl::Object& fields) {
+  jsonl::Object line = entry(op);
+  line.update(fields);
+  line["error"] = recorder().inner.lastError();
+  write(line);
 }
 
 bool listInterfaces(std::vector<std::wstring>& paths) {
   const bool ok = recorder().inner.listInterfaces(paths);
   std::vector<std::string> utf8;
-  for (const std::wstring& path : paths) utf8.push_back(wideToUtf8(path));
-  jsonl::LineWriter line = entry(exchangefile::kList);
-  emit(line.boolean("ok", ok).texts("paths", ok ? utf8 : std::vector<std::string>{}));
+  if (ok) {
+    for (const std::wstring& path : paths) utf8.push_back(wideToUtf8(path));
+  }
+  emit(exchangefile::kList, {{"ok", ok}, {"paths", utf8}});
   return ok;
 }
 
 hid::Handle openInterface(const std::wstring& path) {
   const hid::Handle handle = recorder().inner.openInterface(path);
-  jsonl::LineWriter line = entry(exchangefile::kOpen);
-  emit(line.text("path", wideToUtf8(path)).integer("handle", handle));
+  emit(exchangefile::kOpen, {{"path", wideToUtf8(path)}, {"handle", handle}});
   return handle;
 }
 
 bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
   const bool ok = recorder().inner.readAttributes(handle, vendorId, productId);
-  jsonl::LineWriter line = entry(exchangefile::kAttributes);
-  line.integer("handle", handle).boolean("ok", ok);
-  if (ok) line.integer("vendor", vendorId).integer("product", productId);
-  emit(line);
+  jsonl::Object fields = {{"handle", handle}, {"ok", ok}};
+  if (ok) fields.update({{"vendor", vendorId}, {"product", productId}});
+  emit(exchangefile::kAttributes, fields);
   return ok;
 }
 
 bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
   const bool ok = recorder().inner.readReportLengths(handle, outputLength, inputLength);
-  jsonl::LineWriter line = entry(exchangefile::kLengths);
-  line.integer("handle", handle).boolean("ok", ok);
-  if (ok) line.integer("output", outputLength).integer("input", inputLength);
-  emit(line);
+  jsonl::Object fields = {{"handle", handle}, {"ok", ok}};
+  if (ok) fields.update({{"output", outputLength}, {"input", inputLength}});
+  emit(exchangefile::kLengths, fields);
   return ok;
 }
 
 bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length) {
   const bool ok = recorder().inner.writeReport(handle, bytes, length);
-  jsonl::LineWriter line = entry(exchangefile::kWrite);
-  emit(line.integer("handle", handle).boolean("ok", ok).text("data", hextext::fromBytes(bytes, length)));
+  emit(exchangefile::kWrite, {{"handle", handle}, {"ok", ok}, {"data", hextext::fromBytes(bytes, length)}});
   return ok;
 }
 
 bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length) {
   const bool ok = recorder().inner.readReport(handle, bytes, length);
-  jsonl::LineWriter line = entry(exchangefile::kRead);
-  line.integer("handle", handle).integer("length", static_cast<std::int64_t>(length)).boolean("ok", ok);
-  if (ok) line.text("data", hextext::fromBytes(bytes, length));
-  emit(line);
+  jsonl::Object fields = {{"handle", handle}, {"length", length}, {"ok", ok}};
+  if (ok) fields["data"] = hextext::fromBytes(bytes, length);
+  emit(exchangefile::kRead, fields);
   return ok;
 }
 
 void closeInterface(hid::Handle handle) {
   recorder().inner.closeInterface(handle);
-  jsonl::LineWriter line = entry(exchangefile::kClose);
-  emit(line.integer("handle", handle));
+  emit(exchangefile::kClose, {{"handle", handle}});
 }
 
 std::uint32_t lastError() { return recorder().inner.lastError(); }
@@ -111,10 +111,9 @@ bool start(const std::string& path, const hidio::Transport& inner) {
   r.start = Clock::now();
   r.file = std::fopen(path.c_str(), "we");
   if (!r.file) return false;
-  jsonl::LineWriter line = entry(exchangefile::kBegin);
-  line.text("format", exchangefile::kFormat).integer("version", exchangefile::kVersion);
-  const std::string text = line.line() + "\n";
-  r.lineLost = std::fputs(text.c_str(), r.file) == EOF || std::fflush(r.file) != 0;
+  jsonl::Object line = entry(exchangefile::kBegin);
+  line.update({{"format", exchangefile::kFormat}, {"version", exchangefile::kVersion}});
+  write(line);
   return true;
 }
 

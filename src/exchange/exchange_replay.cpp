@@ -1,7 +1,9 @@
 #include "exchange/exchange_replay.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -49,10 +51,16 @@ class Fields {
   Fields(const jsonl::Object& object, std::string& error) : object_(object), error_(error) {}
 
   bool integer(const char* key, std::int64_t min, std::int64_t max, std::int64_t& value) {
-    const jsonl::Value* v = find(key, jsonl::Value::Kind::Integer, "an integer");
+    const jsonl::Object* v = find(key, &jsonl::Object::is_number_integer, "an integer");
     if (!v) return false;
-    if (v->integer < min || v->integer > max) return refuse(std::string("\"") + key + "\" is out of range");
-    value = v->integer;
+    // Non-negative numbers arrive unsigned, negative ones signed.
+    const auto* positive = v->get_ptr<const jsonl::Object::number_unsigned_t*>();
+    const auto* negative = v->get_ptr<const jsonl::Object::number_integer_t*>();
+    const bool inRange =
+        positive ? *positive <= static_cast<std::uint64_t>(max) && static_cast<std::int64_t>(*positive) >= min
+                 : *negative >= min && *negative <= max;
+    if (!inRange) return refuse(std::string("\"") + key + "\" is out of range");
+    value = positive ? static_cast<std::int64_t>(*positive) : *negative;
     return true;
   }
 
@@ -66,21 +74,23 @@ class Fields {
   }
 
   bool text(const char* key, std::string& value) {
-    const jsonl::Value* v = find(key, jsonl::Value::Kind::Text, "a string");
-    if (v) value = v->text;
+    const jsonl::Object* v = find(key, &jsonl::Object::is_string, "a string");
+    if (v) value = *v->get_ptr<const std::string*>();
     return v != nullptr;
   }
 
   bool boolean(const char* key, bool& value) {
-    const jsonl::Value* v = find(key, jsonl::Value::Kind::Boolean, "true or false");
-    if (v) value = v->boolean;
+    const jsonl::Object* v = find(key, &jsonl::Object::is_boolean, "true or false");
+    if (v) value = *v->get_ptr<const bool*>();
     return v != nullptr;
   }
 
   bool texts(const char* key, std::vector<std::string>& value) {
-    const jsonl::Value* v = find(key, jsonl::Value::Kind::TextList, "an array of strings");
-    if (v) value = v->texts;
-    return v != nullptr;
+    const jsonl::Object* v = find(key, &isTextList, "an array of strings");
+    if (!v) return false;
+    value.clear();
+    for (const jsonl::Object& item : *v) value.push_back(*item.get_ptr<const std::string*>());
+    return true;
   }
 
   bool bytes(const char* key, std::vector<std::uint8_t>& value) {
@@ -95,17 +105,22 @@ class Fields {
   }
 
  private:
-  const jsonl::Value* find(const char* key, jsonl::Value::Kind kind, const char* what) {
-    auto it = object_.find(key);
+  static bool isTextList(const jsonl::Object& v) {
+    return v.is_array() && std::all_of(v.begin(), v.end(), [](const jsonl::Object& item) { return item.is_string(); });
+  }
+
+  template <typename IsKind>
+  const jsonl::Object* find(const char* key, IsKind isKind, const char* what) {
+    const auto it = object_.find(key);
     if (it == object_.end()) {
       refuse(std::string("\"") + key + "\" is missing");
       return nullptr;
     }
-    if (it->second.kind != kind) {
+    if (!std::invoke(isKind, *it)) {
       refuse(std::string("\"") + key + "\" must be " + what);
       return nullptr;
     }
-    return &it->second;
+    return &*it;
   }
 
   const jsonl::Object& object_;
