@@ -33,27 +33,27 @@ std::uint32_t UnitDevice::escTypeCode() const { return littleEndian32(&escLoader
 std::uint32_t UnitDevice::escLoaderVersion() const { return littleEndian32(&escLoaderInfo[4]); }
 
 void resetDevice() {
-  if (unitDevice.isOpen()) hid::closeInterface(unitDevice.handle);
+  if (unitDevice.isOpen()) hid::active().closeInterface(unitDevice.handle);
   unitDevice = UnitDevice{};
 }
 
 std::int32_t discoverUnit() {
   resetDevice();
   std::vector<std::wstring> paths;
-  if (!hid::listInterfaces(paths)) return -1;
+  if (!hid::active().listInterfaces(paths)) return -1;
 
   for (const std::wstring& path : paths) {
-    hid::Handle handle = hid::openInterface(path);
+    hid::Handle handle = hid::active().openInterface(path);
     if (handle == hid::kInvalidHandle) continue;
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
-    if (hid::readAttributes(handle, vendorId, productId) && isUnit(vendorId, productId)) {
+    if (hid::active().readAttributes(handle, vendorId, productId) && isUnit(vendorId, productId)) {
       unitDevice.productId = productId;
       unitDevice.handle = handle;
       unitDevice.devicePath = path;
       return identifyUnit();
     }
-    hid::closeInterface(handle);
+    hid::active().closeInterface(handle);
   }
   return kNoMatchingDevice;
 }

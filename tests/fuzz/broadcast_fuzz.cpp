@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   resetDevice();
   sim::resetBus();
+  hid::use(sim::transport());
   rec::reset();
   sim::addUnit();
   if (choices & 1) discoverUnit();

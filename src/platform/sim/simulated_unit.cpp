@@ -330,7 +330,9 @@ void clearRequests() {
   bus().log.clear();
 }
 
-// The bus as a HID transport; simulated_hid.cpp puts it behind the hid:: seam.
+// The bus as a HID transport.
+namespace {
+
 using hid::Handle;
 using hid::kInvalidHandle;
 
@@ -445,5 +447,12 @@ void closeInterface(Handle handle) {
 }
 
 std::uint32_t lastError() { return lastErrorValue; }
+
+const hid::Transport kSimulatedBus{listInterfaces, openInterface,  readAttributes, readReportLengths,
+                                   writeReport,    readReport,     closeInterface, lastError};
+
+}  // namespace
+
+const hid::Transport& transport() { return kSimulatedBus; }
 
 }  // namespace sim

@@ -123,15 +123,7 @@ std::vector<LoggedRequest> requests();
 std::vector<UnitCommand> commands();
 void clearRequests();
 
-// The bus as a HID transport, the operations of the hid:: seam. simulated_hid.cpp serves
-// the seam with them; a program that chooses its transport at run time takes them from here.
-bool listInterfaces(std::vector<std::wstring>& paths);
-hid::Handle openInterface(const std::wstring& path);
-bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId);
-bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength);
-bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length);
-bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length);
-void closeInterface(hid::Handle handle);
-std::uint32_t lastError();
+// The bus as a HID transport: a program or test puts it behind the hid:: seam.
+const hid::Transport& transport();
 
 }  // namespace sim

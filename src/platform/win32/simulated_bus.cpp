@@ -101,6 +101,7 @@ bool startSimulatedBus() {
     return false;
   }
   sim::setClock([] { return static_cast<std::uint64_t>(GetTickCount64()); });
+  hid::use(sim::transport());
   if (!createRelayWindow()) return false;
   sim::setDeviceChangeHook(announceDeviceChange);
   return true;
