@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "exchange/hex_text.h"
+#include "text/format_text.h"
 
 namespace jsonl {
 namespace {
@@ -124,19 +125,6 @@ class Reader {
     }
     if (codePoint >= 0xD800 && codePoint < 0xE000) return fail("surrogate escapes are not supported");
     return true;
-  }
-
-  static void appendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
   }
 
   bool escape(std::string& out) {

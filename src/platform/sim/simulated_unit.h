@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "link/unit_device.h"
 #include "link/unit_protocol.h"
 #include "platform/device_events.h"
 #include "platform/hid_transport.h"
+#include "update/readiness.h"
 
 namespace sim {
 
@@ -18,7 +20,7 @@ struct EscModel {
   std::uint16_t state = 3;
   std::uint16_t stateAux = 0;
   std::uint16_t firmwareVersion = 0x0304;
-  std::uint32_t typeCode = 0x111F403C;
+  std::uint32_t typeCode = kCompatibleTypeCodes[0];
   std::uint32_t loaderVersion = 0x00000102;
   bool infoErrorReport = false;  // ReadEscInfo answers with an error report...
   std::uint16_t infoErrorCode = 0;  // ...carrying this code
@@ -105,7 +107,8 @@ std::wstring unitPath(unsigned index = 0);
 void resetBus();
 // Adds a device and returns a copy of what was added; change it through updateDevice.
 void addDevice(const Device& device);
-void addUnit(const UnitModel& unit = {}, std::uint16_t productId = 1, const std::wstring& path = unitPath());
+void addUnit(const UnitModel& unit = {}, std::uint16_t productId = kRoundelProductId,
+             const std::wstring& path = unitPath());
 void updateDevice(const std::wstring& path, const std::function<void(Device&)>& change);
 Device device(const std::wstring& path);
 void setListingFails(bool fails);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "platform/sim/scenario.h"
 #include "platform/sim/simulated_unit.h"
 #include "protocol.h"
@@ -87,8 +88,8 @@ stand_in::DeviceDescription describe(std::size_t index, const std::wstring& simu
 }
 
 void appendLittleEndian16(std::vector<std::uint8_t>& out, std::size_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
+  out.resize(out.size() + 2);
+  le::write16(&out[out.size() - 2], static_cast<std::uint16_t>(value));
 }
 
 std::vector<std::uint8_t> finalReport(const std::vector<std::wstring>& simulatedPaths) {
