@@ -38,14 +38,3 @@ function(add_firmware_image target image)
 endfunction()
 
 add_firmware_image(spindra_firmware_image ${SPINDRA_EMBEDDED_IMAGE})
-
-# The resources as Windows serves them, once per interface language. Wine takes the language
-# from LANG only where that locale is installed; LC_ALL is its fallback when it is not.
-if(COMMAND add_wine_test)
-  foreach(locale en_US de_DE)
-    add_wine_test(NAME resources_test_${locale} SOURCES tests/wine/resources_test.cpp
-      LIBS spindra_resources spindra_firmware_image spindra_core ENV LANG=${locale}.UTF-8 LC_ALL=${locale}.UTF-8)
-    # Wine sees the build machine's root directory as drive Z:.
-    target_compile_definitions(resources_test_${locale} PRIVATE SPINDRA_EMBEDDED_IMAGE="Z:${SPINDRA_EMBEDDED_IMAGE}")
-  endforeach()
-endif()

@@ -14,7 +14,6 @@
 #include "cli/udev_rule.h"
 #include "exchange/exchange_record.h"
 #include "exchange/exchange_replay.h"
-#include "platform/linux/hid_adapter.h"
 #include "platform/linux/hidraw.h"
 #include "exchange/json_line.h"
 #include "res/controls.h"
@@ -96,9 +95,9 @@ void printError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_s
 
 // Puts the chosen transport behind the hid:: seam; an exit code when that fails, else 0.
 int chooseTransport(const Options& options) {
-  hidio::Transport transport = hidio::hidrawTransport();
+  const hid::Transport* transport = &hidraw::transport();
   if (!options.scenario.empty()) {
-    transport = scenario::transport();
+    transport = &scenario::transport();
     linuxsys::useSimulatedUnit();
   }
   if (!options.replayFile.empty()) {
@@ -107,17 +106,17 @@ int chooseTransport(const Options& options) {
       printError(text(Text::kReplayUnusable, {utf8ToWide(error)}));
       return exitcode::kExchangeFileUnusable;
     }
-    transport = replay::transport();
+    transport = &replay::transport();
     linuxsys::useSimulatedUnit();
   }
   if (!options.recordFile.empty()) {
-    if (!record::start(options.recordFile, transport)) {
+    if (!record::start(options.recordFile, *transport)) {
       printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
       return exitcode::kExchangeFileUnusable;
     }
-    transport = record::transport();
+    transport = &record::transport();
   }
-  hidio::use(transport);
+  hid::use(*transport);
   return 0;
 }
 
@@ -135,7 +134,7 @@ std::int32_t waitForUnit() {
   std::vector<std::wstring> known;
   for (unsigned poll = 0;; ++poll) {
     std::vector<std::wstring> present;
-    hid::listInterfaces(present);
+    hid::active().listInterfaces(present);
     if (poll % kPollsBetweenDiscoveries == 0 || present != known) {
       known = present;
       const std::int32_t result = discoverUnit();

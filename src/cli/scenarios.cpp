@@ -16,11 +16,13 @@ bool listWithArrival(std::vector<std::wstring>& paths) {
   if (listingsUntilArrival != 0 && --listingsUntilArrival == 0) {
     sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.present = true; });
   }
-  return sim::listInterfaces(paths);
+  return sim::transport().listInterfaces(paths);
 }
 
-const hidio::Transport kSimulatedBus{listWithArrival,  sim::openInterface, sim::readAttributes, sim::readReportLengths,
-                                     sim::writeReport, sim::readReport,    sim::closeInterface, sim::lastError};
+hid::Transport withArrival(hid::Transport bus) {
+  bus.listInterfaces = listWithArrival;
+  return bus;
+}
 
 }  // namespace
 
@@ -33,6 +35,9 @@ bool prepare(const std::string& name, const std::string& escVersion) {
   return true;
 }
 
-const hidio::Transport& transport() { return kSimulatedBus; }
+const hid::Transport& transport() {
+  static const hid::Transport simulatedBus = withArrival(sim::transport());
+  return simulatedBus;
+}
 
 }  // namespace scenario

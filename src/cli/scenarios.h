@@ -3,7 +3,7 @@
 // more for waiting, a unit that arrives a moment after the program starts.
 #include <string>
 
-#include "platform/linux/transport_table.h"
+#include "platform/hid_transport.h"
 
 namespace scenario {
 
@@ -12,6 +12,6 @@ namespace scenario {
 bool prepare(const std::string& name, const std::string& escVersion);
 
 // The simulated bus as a transport.
-const hidio::Transport& transport();
+const hid::Transport& transport();
 
 }  // namespace scenario

@@ -15,7 +15,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Recorder {
   std::FILE* file = nullptr;
-  hidio::Transport inner{};
+  hid::Transport inner{};
   Clock::time_point start;
   bool lineLost = false;
 };
@@ -98,12 +98,12 @@ void closeInterface(hid::Handle handle) {
 
 std::uint32_t lastError() { return recorder().inner.lastError(); }
 
-const hidio::Transport kRecordingTransport{listInterfaces, openInterface, readAttributes, readReportLengths,
+const hid::Transport kRecordingTransport{listInterfaces, openInterface, readAttributes, readReportLengths,
                                            writeReport,    readReport,    closeInterface, lastError};
 
 }  // namespace
 
-bool start(const std::string& path, const hidio::Transport& inner) {
+bool start(const std::string& path, const hid::Transport& inner) {
   finish();
   Recorder& r = recorder();
   r.inner = inner;
@@ -117,7 +117,7 @@ bool start(const std::string& path, const hidio::Transport& inner) {
   return true;
 }
 
-const hidio::Transport& transport() { return kRecordingTransport; }
+const hid::Transport& transport() { return kRecordingTransport; }
 
 bool finish() {
   Recorder& r = recorder();

@@ -3,15 +3,15 @@
 // results, to an exchange file (see exchange_file.h).
 #include <string>
 
-#include "platform/linux/transport_table.h"
+#include "platform/hid_transport.h"
 
 namespace record {
 
 // Creates the file and puts the recorder in front of inner. False when the file cannot
 // be created, with errno telling why.
-bool start(const std::string& path, const hidio::Transport& inner);
+bool start(const std::string& path, const hid::Transport& inner);
 
-const hidio::Transport& transport();
+const hid::Transport& transport();
 
 // Closes the file; false when any line could not be written.
 bool finish();

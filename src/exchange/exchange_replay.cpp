@@ -293,7 +293,7 @@ void closeInterface(hid::Handle handle) { expectOn(ef::kClose, handle); }
 
 std::uint32_t lastError() { return state().lastError; }
 
-const hidio::Transport kReplayTransport{listInterfaces, openInterface, readAttributes, readReportLengths,
+const hid::Transport kReplayTransport{listInterfaces, openInterface, readAttributes, readReportLengths,
                                         writeReport,    readReport,    closeInterface, lastError};
 
 }  // namespace
@@ -330,7 +330,7 @@ bool load(const std::string& path, std::string& error) {
   return true;
 }
 
-const hidio::Transport& transport() { return kReplayTransport; }
+const hid::Transport& transport() { return kReplayTransport; }
 
 std::string mismatch() {
   const Replay& r = state();

@@ -5,7 +5,7 @@
 // after it.
 #include <string>
 
-#include "platform/linux/transport_table.h"
+#include "platform/hid_transport.h"
 
 namespace replay {
 
@@ -13,7 +13,7 @@ namespace replay {
 // naming the line for a file that cannot be read or is not an exchange file.
 bool load(const std::string& path, std::string& error);
 
-const hidio::Transport& transport();
+const hid::Transport& transport();
 
 // Asked when the run is over: empty when it made exactly the recorded calls; otherwise
 // the first difference, or the recorded calls it never made.

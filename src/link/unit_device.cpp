@@ -2,16 +2,12 @@
 
 #include <vector>
 
+#include "base/little_endian.h"
 #include "link/unit_identity.h"
 
 UnitDevice unitDevice;
 
 namespace {
-
-std::uint32_t littleEndian32(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-         (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
 
 bool isUnit(std::uint16_t vendorId, std::uint16_t productId) {
   return vendorId == kUnitVendorId && (productId == kRoundelProductId || productId == kDockBoxProductId);
@@ -20,40 +16,39 @@ bool isUnit(std::uint16_t vendorId, std::uint16_t productId) {
 }  // namespace
 
 std::uint16_t UnitDevice::escFirmwareVersion() const {
-  return static_cast<std::uint16_t>(escInfo[4] | (escInfo[5] << 8));
+  return le::read16(&escInfo[4]);
 }
 
 void UnitDevice::setEscFirmwareVersion(std::uint16_t version) {
-  escInfo[4] = static_cast<std::uint8_t>(version);
-  escInfo[5] = static_cast<std::uint8_t>(version >> 8);
+  le::write16(&escInfo[4], version);
 }
 
-std::uint32_t UnitDevice::escTypeCode() const { return littleEndian32(&escLoaderInfo[0]); }
+std::uint32_t UnitDevice::escTypeCode() const { return le::read32(&escLoaderInfo[0]); }
 
-std::uint32_t UnitDevice::escLoaderVersion() const { return littleEndian32(&escLoaderInfo[4]); }
+std::uint32_t UnitDevice::escLoaderVersion() const { return le::read32(&escLoaderInfo[4]); }
 
 void resetDevice() {
-  if (unitDevice.isOpen()) hid::closeInterface(unitDevice.handle);
+  if (unitDevice.isOpen()) hid::active().closeInterface(unitDevice.handle);
   unitDevice = UnitDevice{};
 }
 
 std::int32_t discoverUnit() {
   resetDevice();
   std::vector<std::wstring> paths;
-  if (!hid::listInterfaces(paths)) return -1;
+  if (!hid::active().listInterfaces(paths)) return -1;
 
   for (const std::wstring& path : paths) {
-    hid::Handle handle = hid::openInterface(path);
+    hid::Handle handle = hid::active().openInterface(path);
     if (handle == hid::kInvalidHandle) continue;
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
-    if (hid::readAttributes(handle, vendorId, productId) && isUnit(vendorId, productId)) {
+    if (hid::active().readAttributes(handle, vendorId, productId) && isUnit(vendorId, productId)) {
       unitDevice.productId = productId;
       unitDevice.handle = handle;
       unitDevice.devicePath = path;
       return identifyUnit();
     }
-    hid::closeInterface(handle);
+    hid::active().closeInterface(handle);
   }
   return kNoMatchingDevice;
 }

@@ -43,7 +43,7 @@ ExchangeResult readEscIdentity() {
 
 ExchangeResult identifyUnit() {
   if (!unitDevice.isOpen() || unitDevice.devicePath.empty()) return kNoUnitOpen;
-  if (!hid::readReportLengths(unitDevice.handle, unitDevice.outputReportLength, unitDevice.inputReportLength) ||
+  if (!hid::active().readReportLengths(unitDevice.handle, unitDevice.outputReportLength, unitDevice.inputReportLength) ||
       unitDevice.outputReportLength > kMaxReportLength || unitDevice.inputReportLength > kMaxReportLength) {
     return kNoUnitOpen;
   }

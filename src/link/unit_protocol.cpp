@@ -113,14 +113,14 @@ ExchangeResult exchange(const Report& request, Report& reply, std::uint32_t read
   // The transport sees exactly the reported lengths; the buffers are at least that long.
   Report output(unitDevice.outputReportLength);
   output.copyIn(0, request.data(), std::min(request.size(), output.size()));
-  if (!hid::writeReport(unitDevice.handle, output.data(), unitDevice.outputReportLength)) {
+  if (!hid::active().writeReport(unitDevice.handle, output.data(), unitDevice.outputReportLength)) {
     return kReportNotWritten;
   }
   if (readDelayMs != 0) sys::pause(readDelayMs);
 
   reply = Report(unitDevice.inputReportLength);
   reply.put8(0, kInputReportId);
-  if (!hid::readReport(unitDevice.handle, reply.data(), unitDevice.inputReportLength)) {
+  if (!hid::active().readReport(unitDevice.handle, reply.data(), unitDevice.inputReportLength)) {
     return kReplyNotRead;
   }
   return 0;

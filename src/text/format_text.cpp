@@ -68,6 +68,24 @@ std::wstring utf8ToWide(const std::string& utf8) {
   return wide;
 }
 
+void appendUtf8(std::string& utf8, std::uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    utf8 += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    utf8 += static_cast<char>(0xC0 | (codePoint >> 6));
+    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    utf8 += static_cast<char>(0xE0 | (codePoint >> 12));
+    utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    utf8 += static_cast<char>(0xF0 | (codePoint >> 18));
+    utf8 += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
 std::string wideToUtf8(const std::wstring& wide) {
   std::string utf8;
   for (std::size_t i = 0; i < wide.size(); ++i) {
@@ -75,21 +93,7 @@ std::string wideToUtf8(const std::wstring& wide) {
     if (sizeof(wchar_t) == 2 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < wide.size()) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<std::uint32_t>(wide[++i]) - 0xDC00);
     }
-    if (cp < 0x80) {
-      utf8 += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      utf8 += static_cast<char>(0xC0 | (cp >> 6));
-      utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      utf8 += static_cast<char>(0xE0 | (cp >> 12));
-      utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      utf8 += static_cast<char>(0xF0 | (cp >> 18));
-      utf8 += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      utf8 += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    appendUtf8(utf8, cp);
   }
   return utf8;
 }

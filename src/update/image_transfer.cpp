@@ -81,7 +81,7 @@ TransferResult transferImage(const sys::FirmwareImage& image) {
   while (cursor.remaining != 0) {
     outcome.result = sendNextBlock(cursor);
     if (outcome.result != 0) {
-      outcome.systemError = hid::lastError();
+      outcome.systemError = hid::active().lastError();
       break;
     }
     // The unit's pause runs from its reply: the windows are updated while it runs, not before.

@@ -126,7 +126,7 @@ StepFailure writeImage(const sys::FirmwareImage& image) {
   for (const PreparationStep& step : kPreparation) {
     if (step.pauseBeforeMs != 0) sys::pause(step.pauseBeforeMs);
     const ExchangeResult result = step.run();
-    if (result != 0) return {step.failureText, result, hid::lastError()};
+    if (result != 0) return {step.failureText, result, hid::active().lastError()};
   }
   sys::pause(kCommandPauseMs);
   const TransferResult transfer = transferImage(image);
@@ -146,7 +146,7 @@ void showSuccess() {
 
 void runUpdate() {
   if (!unitDevice.isOpen()) {
-    reportStepFailure(msg::kUnitNotDetected, kNoUnitOpen, hid::lastError());
+    reportStepFailure(msg::kUnitNotDetected, kNoUnitOpen, hid::active().lastError());
     return;
   }
   // Refused before the user is asked and before anything reaches the unit, so the ESC

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
 #include "platform/broadcast_record.h"
@@ -16,14 +17,9 @@
 
 namespace {
 
-std::uint32_t declaredSize(const std::vector<std::uint8_t>& record) {
-  return static_cast<std::uint32_t>(record[0] | record[1] << 8 | record[2] << 16) |
-         static_cast<std::uint32_t>(record[3]) << 24;
-}
+std::uint32_t declaredSize(const std::vector<std::uint8_t>& record) { return le::read32(record.data()); }
 
-void declare(std::vector<std::uint8_t>& record, std::uint32_t size) {
-  for (std::size_t i = 0; i < 4; ++i) record[i] = static_cast<std::uint8_t>(size >> (8 * i));
-}
+void declare(std::vector<std::uint8_t>& record, std::uint32_t size) { le::write32(record.data(), size); }
 
 }  // namespace
 
@@ -39,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   resetDevice();
   sim::resetBus();
+  hid::use(sim::transport());
   rec::reset();
   sim::addUnit();
   if (choices & 1) discoverUnit();

@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzInput input(data, size);
   resetDevice();
   sim::resetBus();
+  hid::use(sim::transport());
   rec::reset();
   sim::UnitModel model;
   model.mode = input.byte() % 3;

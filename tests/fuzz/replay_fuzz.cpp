@@ -8,7 +8,7 @@
 
 #include "link/unit_device.h"
 #include "exchange/exchange_replay.h"
-#include "platform/linux/hid_adapter.h"
+#include "platform/linux/hidraw.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = writeTemporaryFile(data, size);
   std::string error;
   if (path.empty() || !replay::load(path, error)) return 0;
-  hidio::use(replay::transport());
+  hid::use(replay::transport());
   discoverUnit();
   resetDevice();
   replay::mismatch();

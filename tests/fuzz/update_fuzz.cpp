@@ -79,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzInput input(data, size);
   resetDevice();
   sim::resetBus();
+  hid::use(sim::transport());
   sim::setClock(vclock::now);
   rec::reset();
   vclock::reset();

@@ -4,27 +4,23 @@
 #include <string>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "platform/broadcast_record.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 // A record of exactly its declared size (so that a read past it is a read past the memory):
 // header, class GUID, then the name in UTF-16 with its terminator, as far as the size reaches.
 Bytes record(std::uint32_t deviceType, const std::wstring& name, std::uint32_t declaredSize) {
   Bytes bytes(kBroadcastNameOffset + 2 * (name.size() + 1), 0xEE);
-  put32(bytes, 0, declaredSize);
-  put32(bytes, 4, deviceType);
-  put32(bytes, 8, 0);
+  le::write32(&bytes[0], declaredSize);
+  le::write32(&bytes[4], deviceType);
+  le::write32(&bytes[8], 0);
   for (std::size_t i = 0; i <= name.size(); ++i) {
-    const std::uint32_t unit = i < name.size() ? static_cast<std::uint32_t>(name[i]) : 0;
-    bytes[kBroadcastNameOffset + 2 * i] = static_cast<std::uint8_t>(unit);
-    bytes[kBroadcastNameOffset + 2 * i + 1] = static_cast<std::uint8_t>(unit >> 8);
+    const std::uint16_t unit = i < name.size() ? static_cast<std::uint16_t>(name[i]) : 0;
+    le::write16(&bytes[kBroadcastNameOffset + 2 * i], unit);
   }
   bytes.resize(std::max<std::size_t>(declaredSize, 4));
   return bytes;

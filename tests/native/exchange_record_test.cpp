@@ -13,10 +13,6 @@
 
 namespace {
 
-const hidio::Transport kSimulatedUnit{sim::listInterfaces, sim::openInterface, sim::readAttributes,
-                                      sim::readReportLengths, sim::writeReport, sim::readReport,
-                                      sim::closeInterface, sim::lastError};
-
 std::vector<Report> identityRequests() {
   return {queryStateRequest(), readEscInfoRequest(), readEscLoaderInfoRequest()};
 }
@@ -25,7 +21,7 @@ std::string hex(const Report& report, std::size_t length) { return hextext::from
 
 // What the host does and is told while it identifies the first interface, one line per
 // call, failures with the transport's last error.
-std::vector<std::string> conversation(const hidio::Transport& t, const std::vector<Report>& requests) {
+std::vector<std::string> conversation(const hid::Transport& t, const std::vector<Report>& requests) {
   std::vector<std::string> seen;
   auto outcome = [&](const std::string& what, bool ok) {
     seen.push_back(what + (ok ? "" : " failed, error " + std::to_string(t.lastError())));
@@ -54,7 +50,7 @@ std::vector<std::string> conversation(const hidio::Transport& t, const std::vect
 class ExchangeRecordTest : public UpdaterTest {
  protected:
   std::vector<std::string> recordIdentity() {
-    EXPECT_TRUE(record::start(file, kSimulatedUnit));
+    EXPECT_TRUE(record::start(file, sim::transport()));
     std::vector<std::string> seen = conversation(record::transport(), identityRequests());
     EXPECT_TRUE(record::finish());
     sim::resetBus();  // from here on, nothing but the file can answer
@@ -119,7 +115,7 @@ TEST_F(ExchangeRecordTest, ADifferentRequestFailsAndNamesTheLineAndByte) {
 TEST_F(ExchangeRecordTest, CallsOfAnotherKindOrPathOrLengthAreDifferencesToo) {
   sim::addUnit();
   recordIdentity();
-  const hidio::Transport& t = replay::transport();
+  const hid::Transport& t = replay::transport();
   std::vector<std::wstring> paths;
   std::uint16_t vendor = 0, product = 0;
   std::uint8_t buffer[64] = {};
@@ -160,7 +156,7 @@ TEST_F(ExchangeRecordTest, FailuresAndTheirErrorCodesReplayToo) {
 }
 
 TEST_F(ExchangeRecordTest, ARecordingThatCannotBeCreatedIsRefused) {
-  EXPECT_FALSE(record::start(dir.path("missing/exchanges.jsonl"), kSimulatedUnit));
+  EXPECT_FALSE(record::start(dir.path("missing/exchanges.jsonl"), sim::transport()));
   EXPECT_EQ(errno, ENOENT);
 }
 

@@ -65,7 +65,7 @@ class HidrawTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (hid::Handle h : handles) hidraw::closeInterface(h);
+    for (hid::Handle h : handles) hidraw::transport().closeInterface(h);
   }
 
   TempDir tree;
@@ -92,7 +92,7 @@ TEST_F(HidrawTest, NoHidrawClassMeansNoInterfacesButAnUnreadableOneFails) {
 
   tree.write("sys/class/hidraw", "not a directory");
   EXPECT_FALSE(hidraw::listInterfaces(roots, paths));
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ENOTDIR));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ENOTDIR));
 }
 
 TEST_F(HidrawTest, IdsComeFromTheUeventAndLengthsFromTheDescriptor) {
@@ -113,8 +113,8 @@ TEST_F(HidrawTest, IdsComeFromTheUeventAndLengthsFromTheDescriptor) {
     ASSERT_NE(handle, hid::kInvalidHandle) << c.hidId;
     std::uint16_t vendor = 0, product = 0;
     std::uint32_t output = 0, input = 0;
-    ASSERT_TRUE(hidraw::readAttributes(handle, vendor, product)) << c.hidId;
-    ASSERT_TRUE(hidraw::readReportLengths(handle, output, input)) << c.hidId;
+    ASSERT_TRUE(hidraw::transport().readAttributes(handle, vendor, product)) << c.hidId;
+    ASSERT_TRUE(hidraw::transport().readReportLengths(handle, output, input)) << c.hidId;
     EXPECT_EQ(vendor, c.vendor) << c.hidId;
     EXPECT_EQ(product, c.product) << c.hidId;
     EXPECT_EQ(output, c.output) << c.hidId;
@@ -131,28 +131,28 @@ TEST_F(HidrawTest, MalformedSysfsContentsFailWithBadMessage) {
     const hid::Handle handle = open(number++);
     ASSERT_NE(handle, hid::kInvalidHandle);
     std::uint16_t vendor = 0, product = 0;
-    EXPECT_FALSE(hidraw::readAttributes(handle, vendor, product)) << hidId;
-    EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADMSG)) << hidId;
+    EXPECT_FALSE(hidraw::transport().readAttributes(handle, vendor, product)) << hidId;
+    EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADMSG)) << hidId;
   }
 
   addNode(number, kRoundelId, {0xA1, 0x01, 0x95});
   hid::Handle handle = open(number++);
   ASSERT_NE(handle, hid::kInvalidHandle) << "a bad descriptor does not stop the node from opening";
   std::uint32_t output = 0, input = 0;
-  EXPECT_FALSE(hidraw::readReportLengths(handle, output, input));
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADMSG));
+  EXPECT_FALSE(hidraw::transport().readReportLengths(handle, output, input));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADMSG));
 
   addNode(number, kRoundelId, kUnitDescriptor);
   std::filesystem::remove(tree.path("sys/class/hidraw/hidraw" + std::to_string(number) + "/device/report_descriptor"));
   handle = open(number);
   ASSERT_NE(handle, hid::kInvalidHandle);
-  EXPECT_FALSE(hidraw::readReportLengths(handle, output, input));
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_FALSE(hidraw::transport().readReportLengths(handle, output, input));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ENOENT));
 }
 
 TEST_F(HidrawTest, OpenFailuresKeepErrno) {
   EXPECT_EQ(open(7), hid::kInvalidHandle);
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ENOENT));
   EXPECT_EQ(hidraw::openInterface(roots, roots.dev + "/tty0"), hid::kInvalidHandle) << "not a hidraw node";
 }
 
@@ -177,7 +177,7 @@ TEST_F(HidrawTest, PermissionDeniedIsReportedAsEacces) {
   ASSERT_EQ(chmod(node(0).c_str(), 0000), 0);
   EXPECT_EQ(exitCodeUnprivileged([&] {
               const hid::Handle handle = hidraw::openInterface(roots, node(0));
-              return handle == hid::kInvalidHandle ? static_cast<int>(hidraw::lastError() & 0xFF) : 0;
+              return handle == hid::kInvalidHandle ? static_cast<int>(hidraw::transport().lastError() & 0xFF) : 0;
             }),
             EACCES);
 }
@@ -211,10 +211,10 @@ TEST_F(HidrawTest, ReportsTravelWholeWithTheirIdFirst) {
   Bytes request(60, 0);
   request[0] = 1;
   request[1] = 0x08;
-  ASSERT_TRUE(hidraw::writeReport(handle, request.data(), request.size()));
+  ASSERT_TRUE(hidraw::transport().writeReport(handle, request.data(), request.size()));
 
   Bytes received(60, 0xEE);
-  ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
+  ASSERT_TRUE(hidraw::transport().readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, reply);
   EXPECT_EQ(hostSent(0), request);
 }
@@ -226,12 +226,12 @@ TEST_F(HidrawTest, UnnumberedReportsGetAZeroInFrontAndShortOnesArePadded) {
 
   deviceSends(0, {1, 2, 3, 4, 5, 6, 7, 8});
   Bytes received(9, 0xEE);
-  ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
+  ASSERT_TRUE(hidraw::transport().readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, (Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 
   deviceSends(0, {0xA1, 0xA2});
   received.assign(9, 0xEE);
-  ASSERT_TRUE(hidraw::readReport(handle, received.data(), received.size()));
+  ASSERT_TRUE(hidraw::transport().readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, (Bytes{0, 0xA1, 0xA2, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -246,8 +246,8 @@ TEST_F(HidrawTest, AReportTheNodeNeitherDeliversNorTakesTimesOut) {
 
   Bytes received(60, 0xEE);
   const auto readStart = std::chrono::steady_clock::now();
-  EXPECT_FALSE(hidraw::readReport(handle, received.data(), received.size()));
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_FALSE(hidraw::transport().readReport(handle, received.data(), received.size()));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
   EXPECT_GE(std::chrono::steady_clock::now() - readStart, std::chrono::milliseconds(kBoundMs));
 
   const int fd = static_cast<int>(handle);
@@ -259,8 +259,8 @@ TEST_F(HidrawTest, AReportTheNodeNeitherDeliversNorTakesTimesOut) {
   Bytes request(60, 0);
   request[0] = 1;
   const auto writeStart = std::chrono::steady_clock::now();
-  EXPECT_FALSE(hidraw::writeReport(handle, request.data(), request.size()));
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_FALSE(hidraw::transport().writeReport(handle, request.data(), request.size()));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
   EXPECT_GE(std::chrono::steady_clock::now() - writeStart, std::chrono::milliseconds(kBoundMs));
 }
 
@@ -268,19 +268,19 @@ TEST_F(HidrawTest, HandlesItDidNotOpenAreNeitherUsedNorClosed) {
   const int fd = ::open("/dev/null", O_RDWR);
   ASSERT_GE(fd, 0);
   const std::uint8_t byte = 0;
-  EXPECT_FALSE(hidraw::writeReport(fd, &byte, 1));
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADF));
-  hidraw::closeInterface(fd);
+  EXPECT_FALSE(hidraw::transport().writeReport(fd, &byte, 1));
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADF));
+  hidraw::transport().closeInterface(fd);
   EXPECT_NE(fcntl(fd, F_GETFD), -1) << "still open";
   ::close(fd);
 
   addNode(0, kRoundelId, kUnitDescriptor);
   const hid::Handle handle = open(0);
-  hidraw::closeInterface(handle);
+  hidraw::transport().closeInterface(handle);
   handles.clear();
   std::uint8_t buffer[60];
-  EXPECT_FALSE(hidraw::readReport(handle, buffer, sizeof buffer)) << "a closed handle is not read";
-  EXPECT_EQ(hidraw::lastError(), static_cast<std::uint32_t>(EBADF));
+  EXPECT_FALSE(hidraw::transport().readReport(handle, buffer, sizeof buffer)) << "a closed handle is not read";
+  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADF));
 }
 
 }  // namespace

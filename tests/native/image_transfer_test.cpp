@@ -209,7 +209,7 @@ TEST_F(ImageTransferTest, AFailedBlockStopsTheTransferClosesTheWindowAndHandsBac
   for (const Case& c : cases) {
     SetUp();
     rec::reset();
-    hid::openInterface(L"no such device");  // leaves last error 2, to tell a stale value from a fresh one
+    hid::active().openInterface(L"no such device");  // leaves last error 2, to tell a stale value from a fresh one
     sim::setFault(c.fault);
     const TransferResult outcome = send(vclock::sampleImage(3 * 48));
     EXPECT_EQ(outcome.result, c.result) << c.name;

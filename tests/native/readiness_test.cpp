@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/little_endian.h"
 #include "platform/hid_transport.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
@@ -20,7 +21,7 @@ class ReadinessTest : public UpdaterTest {
 };
 
 void setEscTypeCode(std::uint32_t typeCode) {
-  for (unsigned i = 0; i < 4; ++i) unitDevice.escLoaderInfo[i] = static_cast<std::uint8_t>(typeCode >> (8 * i));
+  le::write32(unitDevice.escLoaderInfo.data(), typeCode);
 }
 
 TEST_F(ReadinessTest, FirstApplicableOutcomeWins) {

@@ -61,7 +61,7 @@ TEST_F(SimScenarioTest, ASilentUnitAnswersUpToItsExchangeAndThenWaitsOutEveryRea
   ASSERT_EQ(discoverUnit(), 0) << "the identity's three exchanges are answered";
   EXPECT_TRUE(vclock::pauses().empty());
   EXPECT_EQ(eraseFirmware(), kReplyNotRead);
-  EXPECT_EQ(hid::lastError(), sim::kErrorTimeout);
+  EXPECT_EQ(hid::active().lastError(), sim::kErrorTimeout);
   EXPECT_EQ(eraseFirmware(), kReplyNotRead) << "and stays silent";
   EXPECT_EQ(vclock::pauses(), (std::vector<std::uint32_t>{1000, 30000, 1000, 30000}));
 }

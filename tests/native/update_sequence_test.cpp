@@ -57,8 +57,8 @@ class UpdateSequenceTest : public UpdaterTest {
     vclock::reset();
     image_ = vclock::sampleImage(imageSize);
     vclock::setImage(image_);
-    hid::openInterface(L"no such device");
-    ASSERT_EQ(hid::lastError(), kStaleLastError);
+    hid::active().openInterface(L"no such device");
+    ASSERT_EQ(hid::active().lastError(), kStaleLastError);
     callsBefore_ = rec::calls().size();
     requestsOutsideWriting_ = 0;
     sim::setReplyFilter([this](Bytes&) { requestsOutsideWriting_ += vclock::updateWriting() ? 0 : 1; });

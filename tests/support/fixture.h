@@ -6,12 +6,13 @@
 #include "support/recording_dialog.h"
 #include "support/virtual_clock.h"
 
-// Every native test starts from an empty bus, a fresh dialog, time 0 and no unit open.
+// Every native test starts from an empty simulated bus behind the hid:: seam, a fresh dialog, time 0 and no unit open.
 class UpdaterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     resetDevice();
     sim::resetBus();
+    hid::use(sim::transport());
     sim::setClock(vclock::now);
     rec::reset();
     vclock::reset();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/unit_device.h"
-#include "platform/hid_transport.h"
+#include "platform/win32/hid_transport.h"
 #include "platform/win32/bounded_io.h"
 #include "text/format_text.h"
 
@@ -47,25 +47,25 @@ void describeInterfaces(const std::vector<std::wstring>& paths) {
   std::printf("Wine offers %u HID interface(s)\n", static_cast<unsigned>(paths.size()));
   for (const std::wstring& path : paths) {
     std::string line = "  " + wideToUtf8(path);
-    hid::Handle handle = hid::openInterface(path);
+    hid::Handle handle = win32::hidTransport().openInterface(path);
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     if (handle == hid::kInvalidHandle) {
-      line += " (cannot be opened, error " + std::to_string(hid::lastError()) + ")";
+      line += " (cannot be opened, error " + std::to_string(win32::hidTransport().lastError()) + ")";
     } else {
       char description[96] = "";
       std::uint32_t outputLength = 0;
       std::uint32_t inputLength = 0;
-      if (hid::readAttributes(handle, vendorId, productId)) {
+      if (win32::hidTransport().readAttributes(handle, vendorId, productId)) {
         std::snprintf(description, sizeof description, " %04x:%04x", vendorId, productId);
       }
       line += description;
-      if (hid::readReportLengths(handle, outputLength, inputLength)) {
+      if (win32::hidTransport().readReportLengths(handle, outputLength, inputLength)) {
         std::snprintf(description, sizeof description, ", reports out %u in %u bytes", outputLength, inputLength);
         line += description;
       }
     }
-    if (handle != hid::kInvalidHandle) hid::closeInterface(handle);
+    if (handle != hid::kInvalidHandle) win32::hidTransport().closeInterface(handle);
     std::printf("%s\n", line.c_str());
   }
 }
@@ -74,11 +74,12 @@ void describeInterfaces(const std::vector<std::wstring>& paths) {
 
 TEST(RealTransport, DiscoveryFindsNoUnitAndLeavesNothingOpen) {
   std::vector<std::wstring> paths;
-  ASSERT_TRUE(hid::listInterfaces(paths));
+  ASSERT_TRUE(win32::hidTransport().listInterfaces(paths));
   describeInterfaces(paths);
   int handlesBefore = openHandleCount();
   ASSERT_GT(handlesBefore, 0) << "the handle count is what proves every interface was closed";
 
+  hid::use(win32::hidTransport());
   EXPECT_EQ(discoverUnit(), kNoMatchingDevice);
 
   EXPECT_EQ(openHandleCount(), handlesBefore);
@@ -92,8 +93,8 @@ TEST(RealTransport, DiscoveryFindsNoUnitAndLeavesNothingOpen) {
 TEST(RealTransport, ListingIsStableAndPathsAreWhole) {
   std::vector<std::wstring> first;
   std::vector<std::wstring> second;
-  ASSERT_TRUE(hid::listInterfaces(first));
-  ASSERT_TRUE(hid::listInterfaces(second));
+  ASSERT_TRUE(win32::hidTransport().listInterfaces(first));
+  ASSERT_TRUE(win32::hidTransport().listInterfaces(second));
   EXPECT_EQ(first, second);
   for (const std::wstring& path : first) {
     EXPECT_FALSE(path.empty());
@@ -103,9 +104,9 @@ TEST(RealTransport, ListingIsStableAndPathsAreWhole) {
 
 TEST(RealTransport, AbsentInterfaceDoesNotOpenAndSaysWhy) {
   hid::Handle handle =
-      hid::openInterface(L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+      win32::hidTransport().openInterface(L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}");
   EXPECT_EQ(handle, hid::kInvalidHandle);
-  EXPECT_NE(hid::lastError(), 0u);
+  EXPECT_NE(win32::hidTransport().lastError(), 0u);
 }
 
 namespace {
@@ -118,11 +119,11 @@ class PipeUnit : public ::testing::Test {
     server = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                               1, bufferBytes, bufferBytes, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
-    unit = hid::openInterface(path);
+    unit = win32::hidTransport().openInterface(path);
     ASSERT_NE(unit, hid::kInvalidHandle);
   }
   void TearDown() override {
-    if (unit != hid::kInvalidHandle) hid::closeInterface(unit);
+    if (unit != hid::kInvalidHandle) win32::hidTransport().closeInterface(unit);
     CloseHandle(server);
   }
 
@@ -151,7 +152,7 @@ class PipeUnit : public ::testing::Test {
 TEST_F(PipeUnit, ReportsTravelBothWaysOnTheOverlappedHandle) {
   connect(kRoomForReports);
   const std::vector<std::uint8_t> request(60, 0x01);
-  ASSERT_TRUE(hid::writeReport(unit, request.data(), request.size()));
+  ASSERT_TRUE(win32::hidTransport().writeReport(unit, request.data(), request.size()));
   std::vector<std::uint8_t> taken(60, 0);
   DWORD count = 0;
   ASSERT_TRUE(ReadFile(server, taken.data(), static_cast<DWORD>(taken.size()), &count, nullptr));
@@ -160,7 +161,7 @@ TEST_F(PipeUnit, ReportsTravelBothWaysOnTheOverlappedHandle) {
   const std::vector<std::uint8_t> reply(60, 0x5A);
   ASSERT_TRUE(WriteFile(server, reply.data(), static_cast<DWORD>(reply.size()), &count, nullptr));
   std::vector<std::uint8_t> received(60, 0);
-  ASSERT_TRUE(hid::readReport(unit, received.data(), received.size()));
+  ASSERT_TRUE(win32::hidTransport().readReport(unit, received.data(), received.size()));
   EXPECT_EQ(received, reply);
 }
 
@@ -170,7 +171,7 @@ TEST_F(PipeUnit, AReadNobodyAnswersEndsAtTheBoundWithTimeoutAndTakesNoLaterReply
   DWORD count = 0;
   const LARGE_INTEGER start = started();
   EXPECT_FALSE(win32::readWithin(unitHandle(), buffer.data(), static_cast<DWORD>(buffer.size()), kBoundMs, count));
-  EXPECT_EQ(hid::lastError(), 1460u);
+  EXPECT_EQ(win32::hidTransport().lastError(), 1460u);
   EXPECT_GE(millisecondsSince(start), kBoundMs - 20.0);
   EXPECT_EQ(buffer, std::vector<std::uint8_t>(60, 0xEE)) << "the cancelled read left the buffer alone";
 
@@ -188,7 +189,7 @@ TEST_F(PipeUnit, AWriteNobodyTakesEndsAtTheBoundWithTimeout) {
   DWORD count = 0;
   const LARGE_INTEGER start = started();
   EXPECT_FALSE(win32::writeWithin(unitHandle(), request.data(), static_cast<DWORD>(request.size()), kBoundMs, count));
-  EXPECT_EQ(hid::lastError(), 1460u);
+  EXPECT_EQ(win32::hidTransport().lastError(), 1460u);
   EXPECT_GE(millisecondsSince(start), kBoundMs - 20.0);
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "link/unit_protocol.h"
 #include "platform/sim/simulated_unit.h"
 #include "program_driver.h"
@@ -61,7 +62,7 @@ class StandInBus {
     }
     report.flash.assign(answer.begin(), answer.begin() + kFlashSize);
     for (std::size_t at = kFlashSize; at + 2 <= static_cast<std::size_t>(length);) {
-      const std::size_t requestLength = answer[at] | answer[at + 1] << 8;
+      const std::size_t requestLength = le::read16(&answer[at]);
       report.commands.push_back(static_cast<UnitCommand>(requestLength > 1 ? answer[at + 3] : 0));
       at += 2 + requestLength;
     }

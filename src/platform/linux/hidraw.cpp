@@ -14,6 +14,7 @@
 
 #include "exchange/hex_text.h"
 #include "platform/linux/report_descriptor.h"
+#include "text/format_text.h"
 
 namespace hidraw {
 namespace {
@@ -205,6 +206,9 @@ bool readNodeIds(const Roots& roots, const std::string& name, std::uint16_t& ven
   return readIds(deviceDirOf(roots, name), vendorId, productId);
 }
 
+// The operations of the hid:: seam on open nodes, and the transport they make.
+namespace {
+
 bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
   const OpenNode* node = findNode(handle);
   return node && readIds(node->deviceDir, vendorId, productId);
@@ -258,6 +262,24 @@ void closeInterface(hid::Handle handle) {
 }
 
 std::uint32_t lastError() { return lastErrorValue; }
+
+// Device paths are UTF-8 on Linux and wide in the core.
+bool listUnderSystemRoots(std::vector<std::wstring>& paths) {
+  std::vector<std::string> nodes;
+  if (!listInterfaces(Roots{}, nodes)) return false;
+  paths.clear();
+  for (const std::string& node : nodes) paths.push_back(utf8ToWide(node));
+  return true;
+}
+
+hid::Handle openUnderSystemRoots(const std::wstring& path) { return openInterface(Roots{}, wideToUtf8(path)); }
+
+const hid::Transport kHidraw{listUnderSystemRoots, openUnderSystemRoots, readAttributes, readReportLengths,
+                             writeReport,          readReport,           closeInterface, lastError};
+
+}  // namespace
+
+const hid::Transport& transport() { return kHidraw; }
 
 std::string deniedNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds) {
   std::vector<std::string> paths;

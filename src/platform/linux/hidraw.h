@@ -31,22 +31,13 @@ hid::Handle openInterface(const Roots& roots, const std::string& path,
 bool readNodeIds(const Roots& roots, const std::string& nodeName, std::uint16_t& vendorId,
                  std::uint16_t& productId);
 
-bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId);
-// Lengths from the report descriptor, report id byte included.
-bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength);
-
-// One whole output report, report id first (0 for a device without report ids).
-bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length);
-// The next whole input report, report id first; a device without report ids gets a 0
-// in front, the way the Windows driver hands such reports over. A shorter report is
-// padded with zeros.
-bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length);
-
-void closeInterface(hid::Handle handle);
-
-// errno of the last failed call on this thread; EBADMSG for malformed sysfs contents,
-// ETIMEDOUT for a report the node did not take or deliver in time.
-std::uint32_t lastError();
+// The operations of the hid:: seam: listing and opening under /sys and /dev (paths in
+// UTF-8), and these on any handle opened above. A read gets the next whole input report,
+// report id first; a device without report ids gets a 0 in front, the way the Windows
+// driver hands such reports over, and a shorter report is padded with zeros. The last
+// error is errno of the last failed call on this thread; EBADMSG for malformed sysfs
+// contents, ETIMEDOUT for a report the node did not take or deliver in time.
+const hid::Transport& transport();
 
 // The first node of a device with this vendor id and one of these product ids that
 // this user may not open (EACCES); empty when there is none.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/little_endian.h"
+
 namespace hidraw {
 namespace {
 
@@ -94,12 +96,6 @@ struct Parser {
   }
 };
 
-std::uint32_t littleEndian(const std::uint8_t* bytes, std::size_t count) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < count; ++i) value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
-  return value;
-}
-
 }  // namespace
 
 int parseReportDescriptor(const std::uint8_t* bytes, std::size_t size, ReportLayout& layout) {
@@ -116,7 +112,7 @@ int parseReportDescriptor(const std::uint8_t* bytes, std::size_t size, ReportLay
     }
     const std::size_t dataSize = (prefix & 3) == 3 ? 4 : prefix & 3;
     if (size - at - 1 < dataSize) return kDescriptorTruncated;
-    const std::uint32_t value = littleEndian(bytes + at + 1, dataSize);
+    const std::uint32_t value = le::read(bytes + at + 1, dataSize);
     const unsigned tag = prefix >> 4;
     int result = kDescriptorOk;
     switch ((prefix >> 2) & 3) {

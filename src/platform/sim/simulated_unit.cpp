@@ -4,6 +4,8 @@
 #include <map>
 #include <utility>
 
+#include "base/little_endian.h"
+#include "link/unit_device.h"
 #include "platform/hid_transport.h"
 #include "platform/system.h"
 
@@ -48,35 +50,25 @@ Device* deviceOf(Bus& b, hid::Handle handle) {
   return it == b.openHandles.end() ? nullptr : findDevice(b, it->second);
 }
 
-void putLe(std::vector<std::uint8_t>& reply, std::size_t offset, std::uint32_t value, std::size_t width) {
-  for (std::size_t i = 0; i < width; ++i) reply[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t getLe32(const std::vector<std::uint8_t>& request, std::size_t offset) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(request[offset + i]) << (8 * i);
-  return value;
-}
-
 void errorReport(std::vector<std::uint8_t>& reply, std::uint32_t code) {
   reply[1] = kErrorStatus;
-  putLe(reply, 4, code, 4);
+  le::write(&reply[4], code, 4);
 }
 
 void answerQueryState(const UnitModel& unit, std::vector<std::uint8_t>& reply) {
   reply[3] = unit.mode;
   if (unit.mode != 0) {
     reply[4] = unit.modeByteA;
-    putLe(reply, 5, unit.modeWordB, 2);
-    putLe(reply, 7, unit.modeDwordC, 4);
-    putLe(reply, 11, unit.modeDwordD, 4);
+    le::write(&reply[5], unit.modeWordB, 2);
+    le::write(&reply[7], unit.modeDwordC, 4);
+    le::write(&reply[11], unit.modeDwordD, 4);
     reply[15] = unit.modeByteE;
     return;
   }
-  putLe(reply, 4, unit.esc.state, 2);
-  putLe(reply, 6, unit.esc.stateAux, 2);
-  putLe(reply, 8, unit.firmwareVersion, 4);
-  putLe(reply, 12, unit.infoWord, 4);
+  le::write(&reply[4], unit.esc.state, 2);
+  le::write(&reply[6], unit.esc.stateAux, 2);
+  le::write(&reply[8], unit.firmwareVersion, 4);
+  le::write(&reply[12], unit.infoWord, 4);
 }
 
 void answerWriteBlock(UnitModel& unit, const std::vector<std::uint8_t>& request, std::vector<std::uint8_t>& reply) {
@@ -97,10 +89,10 @@ void answerEscQuery(const EscModel& esc, bool loader, std::vector<std::uint8_t>&
   const bool error = loader ? esc.loaderErrorReport : esc.infoErrorReport;
   if (error) return errorReport(reply, loader ? esc.loaderErrorCode : esc.infoErrorCode);
   if (loader) {
-    putLe(reply, 4, esc.typeCode, 4);
-    putLe(reply, 8, esc.loaderVersion, 4);
+    le::write(&reply[4], esc.typeCode, 4);
+    le::write(&reply[8], esc.loaderVersion, 4);
   } else {
-    putLe(reply, 8, esc.firmwareVersion, 2);
+    le::write(&reply[8], esc.firmwareVersion, 2);
   }
 }
 
@@ -115,12 +107,12 @@ std::vector<std::uint8_t> answer(UnitModel& unit, const std::vector<std::uint8_t
       answerQueryState(unit, reply);
       break;
     case UnitCommand::ReadUnitMemory:
-      if (request[2] != kUnitMemoryReadLength || getLe32(request, 4) != kUnitMemoryAddress) {
+      if (request[2] != kUnitMemoryReadLength || le::read32(&request[4]) != kUnitMemoryAddress) {
         errorReport(reply, kCodeRefused);
         break;
       }
-      putLe(reply, 8, unit.firmwareVersion, 4);
-      putLe(reply, 12, unit.infoWord, 4);
+      le::write(&reply[8], unit.firmwareVersion, 4);
+      le::write(&reply[12], unit.infoWord, 4);
       break;
     case UnitCommand::SetSystemLock:
       unit.systemLock = option == 1;
@@ -135,7 +127,7 @@ std::vector<std::uint8_t> answer(UnitModel& unit, const std::vector<std::uint8_t
       reply[3] = unit.writeProtected ? 1 : 0;
       break;
     case UnitCommand::EraseFirmware:
-      if (!unit.systemLock || unit.writeProtected || getLe32(request, 4) != kConfirmationCode) {
+      if (!unit.systemLock || unit.writeProtected || le::read32(&request[4]) != kConfirmationCode) {
         errorReport(reply, kCodeRefused);
         break;
       }
@@ -143,12 +135,12 @@ std::vector<std::uint8_t> answer(UnitModel& unit, const std::vector<std::uint8_t
       unit.erased = true;
       break;
     case UnitCommand::SetWriteAddress:
-      if (!unit.erased || option != 1 || getLe32(request, 8) != kConfirmationCode ||
-          getLe32(request, 4) >= unit.flash.size()) {
+      if (!unit.erased || option != 1 || le::read32(&request[8]) != kConfirmationCode ||
+          le::read32(&request[4]) >= unit.flash.size()) {
         errorReport(reply, kCodeRefused);
         break;
       }
-      unit.writeCursor = getLe32(request, 4);
+      unit.writeCursor = le::read32(&request[4]);
       unit.addressSet = true;
       break;
     case UnitCommand::WriteBlock:
@@ -258,7 +250,7 @@ void addDevice(const Device& device) {
 void addUnit(const UnitModel& unit, std::uint16_t productId, const std::wstring& path) {
   Device d;
   d.path = path;
-  d.vendorId = 0x21B8;
+  d.vendorId = kUnitVendorId;
   d.productId = productId;
   d.isUnit = true;
   d.unit = unit;
@@ -330,7 +322,9 @@ void clearRequests() {
   bus().log.clear();
 }
 
-// The bus as a HID transport; simulated_hid.cpp puts it behind the hid:: seam.
+// The bus as a HID transport.
+namespace {
+
 using hid::Handle;
 using hid::kInvalidHandle;
 
@@ -445,5 +439,12 @@ void closeInterface(Handle handle) {
 }
 
 std::uint32_t lastError() { return lastErrorValue; }
+
+const hid::Transport kSimulatedBus{listInterfaces, openInterface,  readAttributes, readReportLengths,
+                                   writeReport,    readReport,     closeInterface, lastError};
+
+}  // namespace
+
+const hid::Transport& transport() { return kSimulatedBus; }
 
 }  // namespace sim

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "link/unit_device.h"
 #include "link/unit_protocol.h"
 #include "platform/device_events.h"
 #include "platform/hid_transport.h"
+#include "update/readiness.h"
 
 namespace sim {
 
@@ -18,7 +20,7 @@ struct EscModel {
   std::uint16_t state = 3;
   std::uint16_t stateAux = 0;
   std::uint16_t firmwareVersion = 0x0304;
-  std::uint32_t typeCode = 0x111F403C;
+  std::uint32_t typeCode = kCompatibleTypeCodes[0];
   std::uint32_t loaderVersion = 0x00000102;
   bool infoErrorReport = false;  // ReadEscInfo answers with an error report...
   std::uint16_t infoErrorCode = 0;  // ...carrying this code
@@ -105,7 +107,8 @@ std::wstring unitPath(unsigned index = 0);
 void resetBus();
 // Adds a device and returns a copy of what was added; change it through updateDevice.
 void addDevice(const Device& device);
-void addUnit(const UnitModel& unit = {}, std::uint16_t productId = 1, const std::wstring& path = unitPath());
+void addUnit(const UnitModel& unit = {}, std::uint16_t productId = kRoundelProductId,
+             const std::wstring& path = unitPath());
 void updateDevice(const std::wstring& path, const std::function<void(Device&)>& change);
 Device device(const std::wstring& path);
 void setListingFails(bool fails);
@@ -123,15 +126,7 @@ std::vector<LoggedRequest> requests();
 std::vector<UnitCommand> commands();
 void clearRequests();
 
-// The bus as a HID transport, the operations of the hid:: seam. simulated_hid.cpp serves
-// the seam with them; a program that chooses its transport at run time takes them from here.
-bool listInterfaces(std::vector<std::wstring>& paths);
-hid::Handle openInterface(const std::wstring& path);
-bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId);
-bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength);
-bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length);
-bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length);
-void closeInterface(hid::Handle handle);
-std::uint32_t lastError();
+// The bus as a HID transport: a program or test puts it behind the hid:: seam.
+const hid::Transport& transport();
 
 }  // namespace sim

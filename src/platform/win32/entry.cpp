@@ -12,6 +12,7 @@
 #ifdef SPINDRA_SIMULATED_UNIT
 #include "platform/win32/simulated_bus.h"
 #else
+#include "platform/win32/hid_transport.h"
 #include "platform/win32/single_instance.h"
 #endif
 
@@ -25,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     bringRunningMainDialogForward();
     return 0;
   }
+  hid::use(win32::hidTransport());
 #endif
   win32::initCommonControls();
   moduleInstance = instance;

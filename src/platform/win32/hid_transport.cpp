@@ -1,5 +1,5 @@
 // HID transport over SetupAPI, the HID class driver and overlapped file I/O with a bound.
-#include "platform/hid_transport.h"
+#include "platform/win32/hid_transport.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -10,9 +10,10 @@
 #include "platform/win32/bounded_io.h"
 #include "platform/win32/hid_library.h"
 
-namespace hid {
-
+namespace win32 {
 namespace {
+
+using hid::Handle;
 
 HANDLE toWin32(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -34,12 +35,10 @@ bool interfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::w
   return true;
 }
 
-}  // namespace
-
 bool listInterfaces(std::vector<std::wstring>& paths) {
   paths.clear();
   GUID hidClass;
-  if (!win32::hidInterfaceClass(hidClass)) return false;
+  if (!hidInterfaceClass(hidClass)) return false;
   HDEVINFO set = SetupDiGetClassDevsW(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (set == INVALID_HANDLE_VALUE) return false;
 
@@ -60,9 +59,9 @@ Handle openInterface(const std::wstring& path) {
 }
 
 bool readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
-  const win32::HidLibrary* library = win32::hidLibrary();
+  const HidLibrary* library = hidLibrary();
   if (library == nullptr) return false;
-  win32::HidAttributes attributes{};
+  HidAttributes attributes{};
   attributes.size = sizeof(attributes);
   if (!library->getAttributes(toWin32(handle), &attributes)) return false;
   vendorId = attributes.vendorId;
@@ -71,12 +70,12 @@ bool readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& produ
 }
 
 bool readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
-  const win32::HidLibrary* library = win32::hidLibrary();
+  const HidLibrary* library = hidLibrary();
   if (library == nullptr) return false;
-  win32::PreparsedData preparsed = nullptr;
+  PreparsedData preparsed = nullptr;
   if (!library->getPreparsedData(toWin32(handle), &preparsed)) return false;
-  win32::HidCaps caps{};
-  bool known = library->getCaps(preparsed, &caps) == win32::kHidpStatusSuccess;
+  HidCaps caps{};
+  bool known = library->getCaps(preparsed, &caps) == kHidpStatusSuccess;
   library->freePreparsedData(preparsed);
   if (!known) return false;
   outputLength = caps.outputReportByteLength;
@@ -86,17 +85,24 @@ bool readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t
 
 bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
   DWORD written = 0;
-  return win32::writeWithin(toWin32(handle), bytes, static_cast<DWORD>(length), kReportTimeoutMs, written) &&
+  return writeWithin(toWin32(handle), bytes, static_cast<DWORD>(length), hid::kReportTimeoutMs, written) &&
          written == length;
 }
 
 bool readReport(Handle handle, std::uint8_t* bytes, std::size_t length) {
   DWORD read = 0;
-  return win32::readWithin(toWin32(handle), bytes, static_cast<DWORD>(length), kReportTimeoutMs, read);
+  return readWithin(toWin32(handle), bytes, static_cast<DWORD>(length), hid::kReportTimeoutMs, read);
 }
 
 void closeInterface(Handle handle) { CloseHandle(toWin32(handle)); }
 
 std::uint32_t lastError() { return GetLastError(); }
 
-}  // namespace hid
+const hid::Transport kUsbBus{listInterfaces, openInterface,  readAttributes, readReportLengths,
+                             writeReport,    readReport,     closeInterface, lastError};
+
+}  // namespace
+
+const hid::Transport& hidTransport() { return kUsbBus; }
+
+}  // namespace win32

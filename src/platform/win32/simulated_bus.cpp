@@ -104,6 +104,7 @@ bool startSimulatedBus() {
   // The same clock the pauses end on: the tick count advances in steps of several
   // milliseconds under Wine, so request times on it could show a pause shorter than it was.
   sim::setClock([] { return sys::now().microseconds / 1000; });
+  hid::use(sim::transport());
   if (!createRelayWindow()) return false;
   sim::setDeviceChangeHook(announceDeviceChange);
   return true;

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "platform/sim/scenario.h"
 #include "platform/sim/simulated_unit.h"
 #include "protocol.h"
@@ -51,22 +52,22 @@ bool unitStaysSilent(std::uint32_t error) { return error == sim::kErrorTimeout; 
 // the device's input report length. A transfer the model fails breaks the pipe, so the
 // program's read fails as it would on a real bus.
 void serveConnection(HANDLE pipe, const std::wstring& simulatedPath) {
-  const hid::Handle device = sim::openInterface(simulatedPath);
+  const hid::Handle device = sim::transport().openInterface(simulatedPath);
   std::uint32_t outputLength = 0, inputLength = 0;
-  sim::readReportLengths(device, outputLength, inputLength);
+  sim::transport().readReportLengths(device, outputLength, inputLength);
   std::vector<std::uint8_t> request(kPipeBufferBytes), reply(inputLength);
   DWORD requestLength = 0;
   while (device != hid::kInvalidHandle &&
          ReadFile(pipe, request.data(), kPipeBufferBytes, &requestLength, nullptr)) {
-    if (!sim::writeReport(device, request.data(), requestLength)) break;
-    if (!sim::readReport(device, reply.data(), reply.size())) {
-      if (unitStaysSilent(sim::lastError())) continue;
+    if (!sim::transport().writeReport(device, request.data(), requestLength)) break;
+    if (!sim::transport().readReport(device, reply.data(), reply.size())) {
+      if (unitStaysSilent(sim::transport().lastError())) continue;
       break;
     }
     DWORD written = 0;
     if (!WriteFile(pipe, reply.data(), static_cast<DWORD>(reply.size()), &written, nullptr)) break;
   }
-  if (device != hid::kInvalidHandle) sim::closeInterface(device);
+  if (device != hid::kInvalidHandle) sim::transport().closeInterface(device);
   CloseHandle(pipe);
 }
 
@@ -75,20 +76,20 @@ std::wstring devicePipe(std::size_t index) { return stand_in::kDevicePipePrefix 
 stand_in::DeviceDescription describe(std::size_t index, const std::wstring& simulatedPath) {
   stand_in::DeviceDescription description{};
   devicePipe(index).copy(description.path, stand_in::kPathChars - 1);
-  const hid::Handle device = sim::openInterface(simulatedPath);
+  const hid::Handle device = sim::transport().openInterface(simulatedPath);
   if (device == hid::kInvalidHandle) return description;
-  description.attributesReadable = sim::readAttributes(device, description.vendorId, description.productId);
+  description.attributesReadable = sim::transport().readAttributes(device, description.vendorId, description.productId);
   std::uint32_t outputLength = 0, inputLength = 0;
-  description.capsReadable = sim::readReportLengths(device, outputLength, inputLength);
+  description.capsReadable = sim::transport().readReportLengths(device, outputLength, inputLength);
   description.outputReportLength = static_cast<std::uint16_t>(outputLength);
   description.inputReportLength = static_cast<std::uint16_t>(inputLength);
-  sim::closeInterface(device);
+  sim::transport().closeInterface(device);
   return description;
 }
 
 void appendLittleEndian16(std::vector<std::uint8_t>& out, std::size_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
+  out.resize(out.size() + 2);
+  le::write16(&out[out.size() - 2], static_cast<std::uint16_t>(value));
 }
 
 std::vector<std::uint8_t> finalReport(const std::vector<std::wstring>& simulatedPaths) {
@@ -138,7 +139,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring scenario = argc > 1 ? argv[1] : L"";
   if (!sim::loadScenario(std::string(scenario.begin(), scenario.end()), "")) return 2;
   std::vector<std::wstring> simulatedPaths;
-  sim::listInterfaces(simulatedPaths);
+  sim::transport().listInterfaces(simulatedPaths);
   // Every device pipe listens before the control pipe does: a client that has reached the
   // control pipe finds every device.
   for (std::size_t index = 0; index < simulatedPaths.size(); ++index) {

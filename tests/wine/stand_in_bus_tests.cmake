@@ -4,12 +4,8 @@
 # those through kernel32 as it would a HID device. The product is built again for this with
 # a generated test image of its own, and runs in a Wine prefix of its own, where per-program
 # overrides give it the stand-ins.
-if(NOT COMMAND add_wine_test OR NOT TARGET spindra_resources OR NOT COMMAND add_updater_program)
-  return()
-endif()
-
 set(stand_in_dir ${CMAKE_BINARY_DIR}/stand-in-bus)
-set(stand_in_sources ${PROJECT_SOURCE_DIR}/tests/wine/stand_in_bus)
+set(stand_in_sources ${CMAKE_CURRENT_SOURCE_DIR}/wine/stand_in_bus)
 
 # The test image: same kind and size as the placeholder, other bytes.
 set(test_image ${stand_in_dir}/image/firmware_image.bin)
@@ -34,15 +30,15 @@ endforeach()
 
 add_executable(stand_in_bus_server ${stand_in_sources}/server.cpp)
 target_link_options(stand_in_bus_server PRIVATE -municode)
-target_link_libraries(stand_in_bus_server PRIVATE "$<LINK_GROUP:RESCAN,spindra_sim,spindra_core,spindra_win32>")
+target_link_libraries(stand_in_bus_server PRIVATE spindra_sim spindra_win32)
 
 set(test_name wine_product_hid_path_test)
 set(PRODUCT_EXE spindra-updater.exe)
 set(TEST_EXE ${test_name}.exe)
 configure_file(${stand_in_sources}/stand_in_bus.reg.in ${stand_in_dir}/stand_in_bus.reg @ONLY)
 add_wine_test(NAME ${test_name}
-  SOURCES tests/wine/product_hid_path_test.cpp tests/wine/program_driver.cpp tests/wine/dialog_driver.cpp
-          tests/wine/updater_views.cpp ${stand_in_sources}/control_client.cpp
+  SOURCES wine/product_hid_path_test.cpp wine/program_driver.cpp wine/dialog_driver.cpp
+          wine/updater_views.cpp ${stand_in_sources}/control_client.cpp
   LIBS spindra_core
   PREFIX ${stand_in_dir}/wineprefix
   ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8

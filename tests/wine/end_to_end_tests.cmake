@@ -2,19 +2,15 @@
 # from a second thread of the same process, and the product started as a process of its
 # own. Once per interface language; the run at real pacing takes about 50 s, so German
 # leaves it out.
-if(NOT COMMAND add_wine_test OR NOT TARGET spindra_resources OR NOT TARGET spindra-updater)
-  return()
-endif()
-
 # The test's own code and the program pieces of spindra-updater-sim.exe that are sources
 # rather than libraries, compiled once for both languages.
 add_library(spindra_end_to_end_objects OBJECT
-  tests/wine/end_to_end_test.cpp
-  tests/wine/dialog_driver.cpp
-  tests/wine/simulated_program.cpp
-  tests/wine/updater_views.cpp
-  src/platform/win32/entry.cpp
-  src/platform/win32/simulated_bus.cpp)
+  wine/end_to_end_test.cpp
+  wine/dialog_driver.cpp
+  wine/simulated_program.cpp
+  wine/updater_views.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/win32/entry.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/win32/simulated_bus.cpp)
 target_include_directories(spindra_end_to_end_objects PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(spindra_end_to_end_objects PRIVATE GTest::gtest)
 # Wine sees the build machine's root directory as drive Z:.
@@ -28,7 +24,7 @@ foreach(locale en_US de_DE)
   endif()
   add_wine_test(NAME wine_end_to_end_test_${locale}
     SOURCES $<TARGET_OBJECTS:spindra_end_to_end_objects>
-    LIBS "$<LINK_GROUP:RESCAN,spindra_core,spindra_main_dialog,spindra_win32,spindra_sim>" spindra_resources
+    LIBS spindra_main_dialog spindra_core spindra_sim spindra_win32 spindra_resources
          spindra_firmware_image
     ENV ${test_env})
   add_dependencies(wine_end_to_end_test_${locale} spindra-updater)

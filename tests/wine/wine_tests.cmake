@@ -6,7 +6,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-set(WINE_TEST_RUNNER ${PROJECT_SOURCE_DIR}/tests/wine/run-under-wine.sh)
+set(WINE_TEST_RUNNER ${CMAKE_CURRENT_SOURCE_DIR}/wine/run-under-wine.sh)
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
 # add_wine_test(NAME <name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>] [PREFIX <dir>])
@@ -28,7 +28,7 @@ function(add_wine_test)
     TIMEOUT 900)
 endfunction()
 
-add_wine_test(NAME wine_harness_test SOURCES tests/wine/harness_test.cpp ENV SPINDRA_HARNESS_PROBE=passed-through)
+add_wine_test(NAME wine_harness_test SOURCES wine/harness_test.cpp ENV SPINDRA_HARNESS_PROBE=passed-through)
 # The runner must hand a failing program's exit code on to ctest.
 add_test(NAME wine_harness_failure_reaches_ctest
   COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:wine_harness_test>

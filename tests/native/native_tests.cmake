@@ -1,0 +1,22 @@
+# The fast native tests: the core against the simulated unit, the recording dialog and the
+# virtual clock; the Linux transports on prepared trees; spindra-update run as a user would.
+find_package(GTest REQUIRED)
+
+file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/native/*.cpp)
+add_executable(native_tests ${native_test_sources} ${support_sources})
+target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${spindra_generated_dir})
+target_link_libraries(native_tests PRIVATE spindra_core spindra_sim spindra_hidraw spindra_exchange GTest::gtest_main)
+# The program the tests run, and the image it carries to compare with.
+add_dependencies(native_tests spindra-update)
+target_compile_definitions(native_tests PRIVATE
+  SPINDRA_UPDATE_PROGRAM="$<TARGET_FILE:spindra-update>" SPINDRA_UPDATE_IMAGE="${SPINDRA_EMBEDDED_IMAGE}")
+add_test(NAME native_tests COMMAND native_tests)
+set_tests_properties(native_tests PROPERTIES TIMEOUT 300)
+
+# The record of the carried image, taken while configuring, and an empty image refused there.
+foreach(case sound empty)
+  add_test(NAME image_record_${case}
+    COMMAND ${CMAKE_COMMAND} -DCASE=${case} -DWORK_DIR=${CMAKE_BINARY_DIR}/image_record_test/${case}
+            -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/image_record_test.cmake)
+endforeach()
+set_tests_properties(image_record_empty PROPERTIES PASS_REGULAR_EXPRESSION "empty\\.bin[ \n]+is[ \n]+empty")
