@@ -9,8 +9,8 @@
 #include "res/message_ids.h"
 #include "support/fixture.h"
 #include "ui/device_change.h"
-#include "update/readiness.h"
-#include "update/update_sequence.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ class UpdateSequenceTest : public UpdaterTest {
 
   void runConfirmed() {
     rec::scriptBox(dlg::kAnswerOk);
-    runUpdate();
+    updateAndReport();
   }
 
   std::vector<std::string> callsDuringUpdate() const {
@@ -351,7 +351,7 @@ TEST_F(UpdateSequenceTest, TheWritingSpanHoldsEveryRequestAndEndsBeforeTheFailur
     bool heldWhileBoxOpen = true;
     rec::scriptBox(dlg::kAnswerOk);
     rec::scriptBox(dlg::kAnswerOk, [&] { heldWhileBoxOpen = vclock::updateWriting(); });
-    runUpdate();
+    updateAndReport();
     ASSERT_EQ(rec::boxes().size(), 2u);
     EXPECT_FALSE(heldWhileBoxOpen);
     EXPECT_EQ(vclock::writingSpans(), 1u);
@@ -401,7 +401,7 @@ TEST_F(UpdateSequenceTest, WithoutAnOpenUnitNothingIsAskedAndTheLossIsReported) 
     SetUp();
     if (!withImage) vclock::removeImage();
     resetDevice();
-    runUpdate();
+    updateAndReport();
     ASSERT_EQ(rec::boxes().size(), 1u);
     expectFailureReport(msg::kUnitNotDetected, L"");
     EXPECT_TRUE(sim::requests().empty());
@@ -414,7 +414,7 @@ TEST_F(UpdateSequenceTest, WhatCannotBeWrittenIsRefusedBeforeAnyQuestionAndTheUn
     SetUp();
     c.arrange();
     rec::scriptBox(dlg::kAnswerOk);
-    runUpdate();
+    updateAndReport();
     expectRefused(c);
   }
 }
@@ -451,7 +451,7 @@ TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
     model.esc.firmwareVersion = c.escVersion;
     connectReadyUnit(model);
     for (int answer : c.answers) rec::scriptBox(answer);
-    runUpdate();
+    updateAndReport();
     EXPECT_EQ(rec::boxes().size(), c.answers.size());
     expectNothingChanged();
     EXPECT_EQ(vclock::writingSpans(), 0u) << "no finer timer nor wakefulness for an update that does not run";
@@ -471,7 +471,7 @@ TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriti
     connectReadyUnit(model);
     rec::scriptBox(dlg::kAnswerOk);
     if (c.asked) rec::scriptBox(dlg::kAnswerYes);
-    runUpdate();
+    updateAndReport();
     ASSERT_EQ(rec::boxes().size(), c.asked ? 2u : 1u);
     if (c.asked) {
       EXPECT_EQ(rec::boxes()[1].text, text(msg::kSameOrOlderVersion));
@@ -504,7 +504,7 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
     connectReadyUnit(model);
     rec::scriptBox(dlg::kAnswerOk, c.boxWithRemoval == 1 ? pullOutTheUnit : std::function<void()>{});
     if (c.boxWithRemoval == 2) rec::scriptBox(dlg::kAnswerYes, pullOutTheUnit);
-    runUpdate();
+    updateAndReport();
     ASSERT_EQ(rec::boxes().size(), c.boxWithRemoval + 1) << "a removed unit reports no version to ask about";
     expectFailureReport(msg::kSystemLockFailed, L"");
     EXPECT_TRUE(sim::requests().empty());
@@ -514,7 +514,7 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
 TEST_F(UpdateSequenceTest, AUnitPulledOutWhileARefusalIsShownLeavesTheConnectionLostHint) {
   connectWithOutputReports(51);
   rec::scriptBox(dlg::kAnswerOk, pullOutTheUnit);
-  runUpdate();
+  updateAndReport();
   ASSERT_EQ(rec::boxes().size(), 1u);
   EXPECT_EQ(rec::boxes()[0].text, text(msg::kUnitReportsTooShort));
   EXPECT_FALSE(unitDevice.isOpen());
@@ -530,7 +530,7 @@ TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureH
     const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
     handleDeviceChange(kDeviceArrival, &arrival);
   });
-  runUpdate();
+  updateAndReport();
   EXPECT_TRUE(unitDevice.isOpen()) << "the unit was given up before the box opened and found again in it";
   EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
   EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateFailedHint));
