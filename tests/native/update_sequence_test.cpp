@@ -8,6 +8,7 @@
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"
+#include "support/request_log.h"
 #include "ui/device_change.h"
 #include "ui/unit_status.h"
 #include "ui/update_report.h"
@@ -208,25 +209,19 @@ Bytes finalBlockRequest(const Bytes& image, std::size_t offset, std::size_t coun
 }
 
 TEST_F(FullUpdateTest, SendsTheCommandSequenceByteForByte) {
-  const std::vector<sim::LoggedRequest> sent = sim::requests();
-  ASSERT_EQ(sim::commands(), updateCommands(2038));
-
-  const struct {
-    std::size_t index;
-    Bytes bytes;
-  } expected[] = {
-      {0, request({1, 0x0B, 1, 1})},
-      {1, request({1, 0x20, 1, 0})},
-      {2, request({1, 0x1E, 4, 0, 0xE9, 0xC3, 0x17, 0x5A})},
-      {3, request({1, 0x1F, 9, 1, 0, 0, 0, 0, 0xE9, 0xC3, 0x17, 0x5A})},
-      {4, blockRequest(image_, 0, 48)},
-      {5, blockRequest(image_, 48, 48)},
-      {4 + 2036, blockRequest(image_, 2036 * 48, 48)},
-      {4 + 2037, finalBlockRequest(image_, 2037 * 48, 32)},
-      {4 + 2038, request({1, 0x20, 1, 1})},
-      {4 + 2039, request({1, 0x0B, 1, 0})},
+  std::vector<reqlog::Expected> expected{
+      {C::SetSystemLock, request({1, 0x0B, 1, 1})},
+      {C::SetWriteProtection, request({1, 0x20, 1, 0})},
+      {C::EraseFirmware, request({1, 0x1E, 4, 0, 0xE9, 0xC3, 0x17, 0x5A})},
+      {C::SetWriteAddress, request({1, 0x1F, 9, 1, 0, 0, 0, 0, 0xE9, 0xC3, 0x17, 0x5A})},
   };
-  for (const auto& e : expected) EXPECT_EQ(sent[e.index].bytes, e.bytes) << "request " << e.index;
+  for (std::size_t block = 0; block < 2037; ++block) {
+    expected.push_back({C::WriteBlock, blockRequest(image_, block * 48, 48)});
+  }
+  expected.push_back({C::WriteBlock, finalBlockRequest(image_, 2037 * 48, 32)});
+  expected.push_back({C::SetWriteProtection, request({1, 0x20, 1, 1})});
+  expected.push_back({C::SetSystemLock, request({1, 0x0B, 1, 0})});
+  EXPECT_REQUESTS(expected);
 }
 
 TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
@@ -271,53 +266,53 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
     const char* name;
     sim::Fault fault;
     std::uint16_t textId;
-    const wchar_t* codeLine;  // empty: none
+    std::wstring codeLine;  // empty: none
     std::size_t requestsSent;
     std::vector<std::uint32_t> pauses = {};  // empty: not checked here
   } cases[] = {
       {"lock not written", sim::faultAtCommand(K::WriteFails, C::SetSystemLock), msg::kSystemLockFailed,
-       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 0},
+       rec::codeLine(kReportNotWritten, sim::kErrorGeneralFailure), 0},
       {"lock reply lost", sim::faultAtCommand(K::ReadFails, C::SetSystemLock), msg::kSystemLockFailed,
-       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 1},
+       rec::codeLine(kReplyNotRead, sim::kErrorGeneralFailure), 1},
       {"lock not confirmed", sim::faultAtCommand(K::WrongResultByte, C::SetSystemLock), msg::kSystemLockFailed,
-       L"The system shows following errorcode: 0x0000065b-0x00000002", 1},
+       rec::codeLine(kStepNotConfirmed, kStaleLastError), 1},
       {"unprotect not written", sim::faultAtCommand(K::WriteFails, C::SetWriteProtection),
-       msg::kWriteProtectionFailed, L"The system shows following errorcode: 0xfffffffe-0x0000001f", 1},
+       msg::kWriteProtectionFailed, rec::codeLine(kReportNotWritten, sim::kErrorGeneralFailure), 1},
       {"unprotect reply lost", sim::faultAtCommand(K::ReadFails, C::SetWriteProtection), msg::kWriteProtectionFailed,
-       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 2},
+       rec::codeLine(kReplyNotRead, sim::kErrorGeneralFailure), 2},
       {"unprotect refused", sim::faultAtCommand(K::ErrorReport, C::SetWriteProtection, 1, 0x0E01),
-       msg::kWriteProtectionFailed, L"The system shows following errorcode: 0x00000e01-0x00000002", 2},
+       msg::kWriteProtectionFailed, rec::codeLine(0x0E01, kStaleLastError), 2},
       {"unprotect not confirmed", sim::faultAtCommand(K::WrongResultByte, C::SetWriteProtection),
-       msg::kWriteProtectionFailed, L"The system shows following errorcode: 0x0000065b-0x00000002", 2},
+       msg::kWriteProtectionFailed, rec::codeLine(kStepNotConfirmed, kStaleLastError), 2},
       {"erase not written", sim::faultAtCommand(K::WriteFails, C::EraseFirmware), msg::kEraseFailed,
-       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 2},
+       rec::codeLine(kReportNotWritten, sim::kErrorGeneralFailure), 2},
       {"erase reply lost", sim::faultAtCommand(K::ReadFails, C::EraseFirmware), msg::kEraseFailed,
-       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 3},
+       rec::codeLine(kReplyNotRead, sim::kErrorGeneralFailure), 3},
       {"erase refused", sim::faultAtCommand(K::ErrorReport, C::EraseFirmware, 1, 0x80000BAD), msg::kEraseFailed,
-       L"The system shows following errorcode: 0x80000bad-0x00000002", 3},
+       rec::codeLine(static_cast<std::int32_t>(0x80000BAD), kStaleLastError), 3},
       {"address not written", sim::faultAtCommand(K::WriteFails, C::SetWriteAddress), msg::kAddressNotSet,
-       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 3},
+       rec::codeLine(kReportNotWritten, sim::kErrorGeneralFailure), 3},
       {"address reply lost", sim::faultAtCommand(K::ReadFails, C::SetWriteAddress), msg::kAddressNotSet,
-       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 4},
+       rec::codeLine(kReplyNotRead, sim::kErrorGeneralFailure), 4},
       {"address refused", sim::faultAtCommand(K::ErrorReport, C::SetWriteAddress, 1, 0x0E01), msg::kAddressNotSet,
-       L"The system shows following errorcode: 0x00000e01-0x00000002", 4},
+       rec::codeLine(0x0E01, kStaleLastError), 4},
       {"address refused with code FFFFFFFF", sim::faultAtCommand(K::ErrorReport, C::SetWriteAddress, 1, 0xFFFFFFFF),
        msg::kAddressNotSet, L"", 4},
       {"first block not written", sim::faultAtCommand(K::WriteFails, C::WriteBlock, 1), msg::kBlockNotWritten,
-       L"The system shows following errorcode: 0xfffffffe-0x0000001f", 4},
+       rec::codeLine(kReportNotWritten, sim::kErrorGeneralFailure), 4},
       {"second block refused", sim::faultAtCommand(K::ErrorReport, C::WriteBlock, 2, 0x0E01), msg::kBlockNotWritten,
-       L"The system shows following errorcode: 0x00000e01-0x00000002", 6},
+       rec::codeLine(0x0E01, kStaleLastError), 6},
       {"final block reply lost", sim::faultAtCommand(K::ReadFails, C::WriteBlock, 3), msg::kBlockNotWritten,
-       L"The system shows following errorcode: 0xfffffffd-0x0000001f", 7},
+       rec::codeLine(kReplyNotRead, sim::kErrorGeneralFailure), 7},
       // A unit that stops answering holds the update for the transport's 30 s bound, not for ever.
       {"silent at the erase", sim::faultAtExchange(K::Silent, 3), msg::kEraseFailed,
-       L"The system shows following errorcode: 0xfffffffd-0x000005b4", 3, {20, 20, 1000, 30000, 4000}},
+       rec::codeLine(kReplyNotRead, sim::kErrorTimeout), 3, {20, 20, 1000, 30000, 4000}},
       {"silent at the second block", sim::faultAtExchange(K::Silent, 6), msg::kBlockNotWritten,
-       L"The system shows following errorcode: 0xfffffffd-0x000005b4", 6, {20, 20, 1000, 4000, 20, 20, 20, 30000}},
+       rec::codeLine(kReplyNotRead, sim::kErrorTimeout), 6, {20, 20, 1000, 4000, 20, 20, 20, 30000}},
       {"stalled at the address", sim::faultAtExchange(K::Stalled, 4), msg::kAddressNotSet,
-       L"The system shows following errorcode: 0xfffffffe-0x000005b4", 3, {20, 20, 1000, 4000, 20, 30000}},
+       rec::codeLine(kReportNotWritten, sim::kErrorTimeout), 3, {20, 20, 1000, 4000, 20, 30000}},
       {"stalled at the second block", sim::faultAtExchange(K::Stalled, 6), msg::kBlockNotWritten,
-       L"The system shows following errorcode: 0xfffffffe-0x000005b4", 5, {20, 20, 1000, 4000, 20, 20, 20, 30000}},
+       rec::codeLine(kReportNotWritten, sim::kErrorTimeout), 5, {20, 20, 1000, 4000, 20, 20, 20, 30000}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -326,7 +321,7 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
     runConfirmed();
     expectFailureReport(c.textId, c.codeLine);
     EXPECT_EQ(rec::boxes().size(), 2u);
-    EXPECT_EQ(sim::commands(), firstCommands(c.requestsSent)) << "nothing is sent after the failure";
+    EXPECT_COMMANDS(firstCommands(c.requestsSent));  // nothing is sent after the failure
     if (!c.pauses.empty()) {
       EXPECT_EQ(vclock::pauses(), c.pauses);
     }
@@ -379,7 +374,7 @@ TEST_F(UpdateSequenceTest, AFailedEraseStillWaitsTheSettleTime) {
 TEST_F(UpdateSequenceTest, AnErrorReportWithCodeZeroLiftsTheProtection) {
   sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::SetWriteProtection, 1, 0));
   runConfirmed();
-  EXPECT_EQ(sim::commands(), updateCommands(3));
+  EXPECT_COMMANDS(updateCommands(3));
   expectSuccess();
 }
 
@@ -427,7 +422,7 @@ TEST_F(UpdateSequenceTest, AUnitWhoseReportsJustHoldABlockTakesTheWholeImage) {
     model.outputReportLength = length;
     connectReadyUnit(model, kBuiltInImageSize);
     runConfirmed();
-    EXPECT_EQ(sim::commands(), updateCommands(2038));
+    EXPECT_COMMANDS(updateCommands(2038));
     for (const sim::LoggedRequest& sent : sim::requests()) ASSERT_EQ(sent.bytes.size(), length);
     expectSuccess();
     expectFlashHoldsTheImage();
@@ -478,7 +473,7 @@ TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriti
       EXPECT_EQ(rec::boxes()[1].caption, text(msg::kSameOrOlderVersionCaption));
       EXPECT_EQ(rec::boxes()[1].flags, 0x34u);
     }
-    EXPECT_EQ(sim::commands(), updateCommands(3));
+    EXPECT_COMMANDS(updateCommands(3));
     expectSuccess();
   }
 }
@@ -547,13 +542,13 @@ TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRest
   const struct {
     const char* name;
     sim::FaultKind kind;
-    const wchar_t* codeLine;
+    std::wstring codeLine;
     std::size_t sentBeforeFault;  // whether the struck request itself was written
   } kinds[] = {
-      {"read fails", sim::FaultKind::ReadFails, L"The system shows following errorcode: 0xfffffffd-0x0000001f", 1},
-      {"unplug", sim::FaultKind::Unplug, L"The system shows following errorcode: 0xfffffffe-0x0000048f", 0},
-      {"silent", sim::FaultKind::Silent, L"The system shows following errorcode: 0xfffffffd-0x000005b4", 1},
-      {"stalled", sim::FaultKind::Stalled, L"The system shows following errorcode: 0xfffffffe-0x000005b4", 0},
+      {"read fails", sim::FaultKind::ReadFails, rec::codeLine(kReplyNotRead, sim::kErrorGeneralFailure), 1},
+      {"unplug", sim::FaultKind::Unplug, rec::codeLine(kReportNotWritten, sim::kErrorDeviceNotConnected), 0},
+      {"silent", sim::FaultKind::Silent, rec::codeLine(kReplyNotRead, sim::kErrorTimeout), 1},
+      {"stalled", sim::FaultKind::Stalled, rec::codeLine(kReportNotWritten, sim::kErrorTimeout), 0},
   };
   for (const auto& kind : kinds) {
     for (unsigned k = 1; k <= exchanges; ++k) {
@@ -563,7 +558,7 @@ TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRest
       runConfirmed();
       if (k <= std::size(stepText)) {
         expectFailureReport(stepText[k - 1], kind.codeLine);
-        EXPECT_EQ(sim::commands(), firstCommands(k - 1 + kind.sentBeforeFault)) << "nothing is sent after it";
+        EXPECT_COMMANDS(firstCommands(k - 1 + kind.sentBeforeFault));  // nothing is sent after it
       } else {
         expectSuccess();
         expectFlashHoldsTheImage();
@@ -580,7 +575,7 @@ TEST_F(UpdateSequenceTest, AUnitSilentDuringTheRestoreStillEndsInSuccess) {
   runConfirmed();
   expectSuccess();
   expectFlashHoldsTheImage();
-  EXPECT_EQ(sim::commands(), updateCommands(3));
+  EXPECT_COMMANDS(updateCommands(3));
   const std::vector<std::uint32_t>& pauses = vclock::pauses();
   ASSERT_GE(pauses.size(), 2u);
   EXPECT_EQ(std::vector<std::uint32_t>(pauses.end() - 2, pauses.end()), (std::vector<std::uint32_t>{30000, 30000}));
