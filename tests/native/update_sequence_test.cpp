@@ -329,6 +329,42 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
   }
 }
 
+TEST_F(UpdateSequenceTest, TheOutcomeNamesTheStepItsCodeAndTheSystemError) {
+  const struct {
+    const char* name;
+    std::function<void()> arrange;
+    UpdateStep step;
+    ExchangeResult code;
+    std::uint32_t systemError;
+  } cases[] = {
+      {"written", [] {}, UpdateStep::None, 0, 0},
+      {"cancelled", [] { rec::scriptBox(dlg::kAnswerCancel); }, UpdateStep::Cancelled, 0, 0},
+      {"no unit open", [] { resetDevice(); }, UpdateStep::UnitNotDetected, kNoUnitOpen, kStaleLastError},
+      {"no image", [] { vclock::removeImage(); }, UpdateStep::ImageMissing, 0, 0},
+      {"lock not confirmed", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock)); },
+       UpdateStep::SystemLock, kStepNotConfirmed, kStaleLastError},
+      {"unprotect reply lost", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::ReadFails, C::SetWriteProtection)); },
+       UpdateStep::WriteProtection, kReplyNotRead, sim::kErrorGeneralFailure},
+      {"erase refused", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::EraseFirmware, 1, 0x0E01)); },
+       UpdateStep::Erase, 0x0E01, kStaleLastError},
+      {"address refused with code FFFFFFFF",
+       [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::SetWriteAddress, 1, 0xFFFFFFFF)); },
+       UpdateStep::WriteAddress, kCodeNotShown, kStaleLastError},
+      {"second block not written", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::WriteFails, C::WriteBlock, 2)); },
+       UpdateStep::BlockTransfer, kReportNotWritten, sim::kErrorGeneralFailure},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    c.arrange();
+    rec::scriptBox(dlg::kAnswerOk);
+    const UpdateOutcome outcome = updateAndReport();
+    EXPECT_EQ(outcome.step, c.step);
+    EXPECT_EQ(outcome.code, c.code);
+    EXPECT_EQ(outcome.systemError, c.systemError);
+  }
+}
+
 TEST_F(UpdateSequenceTest, TheWritingSpanHoldsEveryRequestAndEndsBeforeTheFailureBoxOpens) {
   const struct {
     const char* name;
