@@ -330,6 +330,10 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
 }
 
 TEST_F(UpdateSequenceTest, TheOutcomeNamesTheStepItsCodeAndTheSystemError) {
+  using K = sim::FaultKind;
+  auto failAt = [](K kind, UnitCommand command, unsigned occurrence = 1, std::uint32_t code = 0) {
+    return std::function<void()>([=] { sim::setFault(sim::faultAtCommand(kind, command, occurrence, code)); });
+  };
   const struct {
     const char* name;
     std::function<void()> arrange;
@@ -341,17 +345,16 @@ TEST_F(UpdateSequenceTest, TheOutcomeNamesTheStepItsCodeAndTheSystemError) {
       {"cancelled", [] { rec::scriptBox(dlg::kAnswerCancel); }, UpdateStep::Cancelled, 0, 0},
       {"no unit open", [] { resetDevice(); }, UpdateStep::UnitNotDetected, kNoUnitOpen, kStaleLastError},
       {"no image", [] { vclock::removeImage(); }, UpdateStep::ImageMissing, 0, 0},
-      {"lock not confirmed", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock)); },
-       UpdateStep::SystemLock, kStepNotConfirmed, kStaleLastError},
-      {"unprotect reply lost", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::ReadFails, C::SetWriteProtection)); },
-       UpdateStep::WriteProtection, kReplyNotRead, sim::kErrorGeneralFailure},
-      {"erase refused", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::EraseFirmware, 1, 0x0E01)); },
-       UpdateStep::Erase, 0x0E01, kStaleLastError},
-      {"address refused with code FFFFFFFF",
-       [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::SetWriteAddress, 1, 0xFFFFFFFF)); },
+      {"lock not confirmed", failAt(K::WrongResultByte, C::SetSystemLock), UpdateStep::SystemLock,
+       kStepNotConfirmed, kStaleLastError},
+      {"unprotect reply lost", failAt(K::ReadFails, C::SetWriteProtection), UpdateStep::WriteProtection,
+       kReplyNotRead, sim::kErrorGeneralFailure},
+      {"erase refused", failAt(K::ErrorReport, C::EraseFirmware, 1, 0x0E01), UpdateStep::Erase, 0x0E01,
+       kStaleLastError},
+      {"address refused with code FFFFFFFF", failAt(K::ErrorReport, C::SetWriteAddress, 1, 0xFFFFFFFF),
        UpdateStep::WriteAddress, kCodeNotShown, kStaleLastError},
-      {"second block not written", [] { sim::setFault(sim::faultAtCommand(sim::FaultKind::WriteFails, C::WriteBlock, 2)); },
-       UpdateStep::BlockTransfer, kReportNotWritten, sim::kErrorGeneralFailure},
+      {"second block not written", failAt(K::WriteFails, C::WriteBlock, 2), UpdateStep::BlockTransfer,
+       kReportNotWritten, sim::kErrorGeneralFailure},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
