@@ -19,6 +19,9 @@
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
+#include "ui/main_window.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
 #include "update/image_transfer.h"
 #include "update/readiness.h"
 #include "update/update_sequence.h"
@@ -28,34 +31,39 @@ namespace {
 
 constexpr std::uint32_t kPollMs = 500;
 constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
-constexpr std::size_t kTitleCapacity = 256;
-
-enum class UpdateOutcome { NotRun, Succeeded, Cancelled, Failed };
 
 struct Facts {
   Readiness readiness = Readiness::NoUnit;
   std::string device;       // the unit found, even when it was then given up
   std::string deniedNode;   // a unit this user may not open
-  UpdateOutcome update = UpdateOutcome::NotRun;
-  std::wstring failure;     // the failure message of an update
+  bool updateRun = false;
+  UpdateOutcome update;
   int exitCode = exitcode::kNoUnit;
 };
 
-// Where the update's failure message comes from, by the text it starts with.
 const struct {
-  std::uint16_t textId;
+  UpdateStep step;
   int exitCode;
-} kFailureExits[] = {
-    {msg::kUnitNotDetected, exitcode::kUnitLost},
-    {msg::kSystemLockFailed, exitcode::kSystemLockFailed},
-    {msg::kWriteProtectionFailed, exitcode::kWriteProtectionFailed},
-    {msg::kEraseFailed, exitcode::kEraseFailed},
-    {msg::kAddressNotSet, exitcode::kAddressFailed},
-    {msg::kBlockNotWritten, exitcode::kTransferFailed},
-    {msg::kImageMissing, exitcode::kNoImage},
-    {msg::kImageDamaged, exitcode::kImageDamaged},
-    {msg::kUnitReportsTooShort, exitcode::kUnitReportsTooShort},
+} kUpdateExits[] = {
+    {UpdateStep::None, exitcode::kReady},
+    {UpdateStep::Cancelled, exitcode::kCancelled},
+    {UpdateStep::ImageMissing, exitcode::kNoImage},
+    {UpdateStep::ImageDamaged, exitcode::kImageDamaged},
+    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort},
+    {UpdateStep::UnitNotDetected, exitcode::kUnitLost},
+    {UpdateStep::SystemLock, exitcode::kSystemLockFailed},
+    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed},
+    {UpdateStep::Erase, exitcode::kEraseFailed},
+    {UpdateStep::WriteAddress, exitcode::kAddressFailed},
+    {UpdateStep::BlockTransfer, exitcode::kTransferFailed},
 };
+
+int updateExit(UpdateStep step) {
+  for (const auto& entry : kUpdateExits) {
+    if (entry.step == step) return entry.exitCode;
+  }
+  return exitcode::kTransferFailed;
+}
 
 const char* readinessName(Readiness readiness) {
   switch (readiness) {
@@ -79,15 +87,14 @@ int readinessExit(const Facts& facts) {
   return exitcode::kReady;
 }
 
-const char* updateName(UpdateOutcome outcome) {
-  switch (outcome) {
-    case UpdateOutcome::NotRun: return "not run";
-    case UpdateOutcome::Succeeded: return "succeeded";
-    case UpdateOutcome::Cancelled: return "cancelled";
-    case UpdateOutcome::Failed: break;
-  }
+const char* updateName(const Facts& facts) {
+  if (!facts.updateRun) return "not run";
+  if (facts.update.step == UpdateStep::None) return "succeeded";
+  if (facts.update.step == UpdateStep::Cancelled) return "cancelled";
   return "failed";
 }
+
+bool updateFailed(const Facts& facts) { return isRefusal(facts.update.step) || isFailure(facts.update.step); }
 
 void printError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
@@ -145,15 +152,8 @@ std::int32_t waitForUnit() {
   }
 }
 
-// The row labels, as the dialog shows them before any unit.
-void initialisePanel() {
-  dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
-  dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
-  dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
-}
-
 void findAndAssess(const Options& options, Facts& facts) {
-  initialisePanel();
+  setRowLabels();
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
   facts.readiness = classifyReadiness(discovered);
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
@@ -167,27 +167,9 @@ void findAndAssess(const Options& options, Facts& facts) {
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
   if (sys::locateFirmwareImage(image)) term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
-  const std::size_t boxesBefore = term::boxes().size();
-  runUpdate();
-
-  if (dlg::controlText(ctl::kHintBox) == dlg::loadText(msg::kUpdateSucceeded)) {
-    facts.update = UpdateOutcome::Succeeded;
-    facts.exitCode = exitcode::kReady;
-    return;
-  }
-  for (std::size_t i = boxesBefore; i < term::boxes().size(); ++i) {
-    const term::ShownBox& box = term::boxes()[i];
-    if ((box.flags & 0xF0) != dlg::kIconError) continue;
-    facts.update = UpdateOutcome::Failed;
-    facts.failure = box.text;
-    for (const auto& failure : kFailureExits) {
-      const std::wstring start = dlg::loadText(failure.textId);
-      if (box.text.compare(0, start.size(), start) == 0) facts.exitCode = failure.exitCode;
-    }
-    return;
-  }
-  facts.update = UpdateOutcome::Cancelled;
-  facts.exitCode = exitcode::kCancelled;
+  facts.updateRun = true;
+  facts.update = updateAndReport();
+  facts.exitCode = updateExit(facts.update.step);
 }
 
 // --- telling ---------------------------------------------------------------------
@@ -200,11 +182,9 @@ constexpr PanelRow kPanelRows[] = {{ctl::kUnitLabel, ctl::kUnitVersionText},
                                    {ctl::kEscLoaderLabel, ctl::kEscLoaderVersionText},
                                    {ctl::kEscLabel, ctl::kEscVersionText}};
 
+// Without the caption's trailing space.
 std::string title() {
-  std::wstring title = formatText(lit::kTitleFormat,
-                                  {lit::kTargetModel, static_cast<std::uint32_t>(kImageVersion >> 8),
-                                   static_cast<std::uint32_t>(kImageVersion & 0xFF), L""},
-                                  kTitleCapacity);
+  std::wstring title = mainWindowTitle();
   while (!title.empty() && title.back() == L' ') title.pop_back();
   return wideToUtf8(title);
 }
@@ -237,8 +217,8 @@ void printJson(const Facts& facts) {
   json["escLoaderVersion"] = forTerminal(dlg::controlText(ctl::kEscLoaderVersionText));
   json["escVersion"] = forTerminal(dlg::controlText(ctl::kEscVersionText));
   json["hint"] = forTerminal(dlg::controlText(ctl::kHintBox));
-  json["update"] = updateName(facts.update);
-  if (facts.update == UpdateOutcome::Failed) json["failure"] = forTerminal(facts.failure);
+  json["update"] = updateName(facts);
+  if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
   std::printf("%s\n", jsonl::line(json).c_str());
   if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts).c_str(), stderr);
 }

@@ -108,7 +108,7 @@ Report readEscLoaderInfoRequest() {
 ExchangeResult exchange(const Report& request, Report& reply, std::uint32_t readDelayMs) {
   if (!unitDevice.isOpen()) return kNoUnitOpen;
   // Cut short, a block would reach the flash with whatever the unit pads it with.
-  if (request.contentSize() > unitDevice.outputReportLength) return kNoUnitOpen;
+  if (request.contentSize() > unitDevice.outputReportLength) return kRequestRefused;
 
   // The transport sees exactly the reported lengths; the buffers are at least that long.
   Report output(unitDevice.outputReportLength);
@@ -138,7 +138,8 @@ ExchangeResult eraseFirmware() {
 }
 
 ExchangeResult writeBlock(const std::uint8_t* block, std::size_t blockSize, unsigned words) {
-  if (!unitDevice.isOpen() || words > kMaxBlockWords || 4 * words > blockSize) return kNoUnitOpen;
+  if (!unitDevice.isOpen()) return kNoUnitOpen;
+  if (words > kMaxBlockWords || 4 * words > blockSize) return kRequestRefused;
   Report reply;
   const ExchangeResult result = exchange(writeBlockRequest(block, blockSize, words), reply);
   return result != 0 ? result : standardStatus(reply);

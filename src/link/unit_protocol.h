@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <vector>
 
-// 0 success, -1 no unit open or argument out of range, -2 report not written,
-// -3 reply not read, anything else an error code reported by the unit.
+// 0 success, -1 no unit open or a request the unit cannot take as asked, -2 report not
+// written, -3 reply not read, anything else an error code reported by the unit.
 using ExchangeResult = std::int32_t;
 constexpr ExchangeResult kNoUnitOpen = -1;
+// Too long for the unit's reports, or more words than a block holds: never sent.
+constexpr ExchangeResult kRequestRefused = -1;
 constexpr ExchangeResult kReportNotWritten = -2;
 constexpr ExchangeResult kReplyNotRead = -3;
 

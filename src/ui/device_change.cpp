@@ -2,10 +2,8 @@
 
 #include "link/unit_device.h"
 #include "platform/dialog.h"
-#include "res/controls.h"
 #include "res/message_ids.h"
-#include "ui/version_panel.h"
-#include "update/readiness.h"
+#include "ui/unit_status.h"
 
 namespace {
 
@@ -27,9 +25,7 @@ void handleArrival(const DeviceBroadcast* record) {
 
 void handleRemoval(const DeviceBroadcast* record) {
   if (!isInterfaceEvent(record) || !unitDevice.isOpen() || !samePath(record->name, unitDevice.devicePath)) return;
-  resetDevice();
-  dlg::enableControl(ctl::kUpdateButton, false);
-  refreshVersionPanel();
+  giveUpUnit();
   appendHint(msg::kConnectionLost);
 }
 

@@ -5,34 +5,12 @@
 
 #include "link/unit_device.h"
 #include "link/unit_identity.h"
-#include "platform/dialog.h"
-#include "res/controls.h"
-#include "res/literals.h"
-#include "res/message_ids.h"
-#include "text/format_text.h"
-#include "ui/version_panel.h"
 
 namespace {
 
 bool isCompatibleEsc(std::uint32_t typeCode) {
   return std::find(std::begin(kCompatibleTypeCodes), std::end(kCompatibleTypeCodes), typeCode) !=
          std::end(kCompatibleTypeCodes);
-}
-
-std::uint16_t statusTextOf(Readiness outcome) {
-  switch (outcome) {
-    case Readiness::NoUnit: return msg::kNoUnit;
-    case Readiness::WrongMode: return msg::kWrongMode;
-    case Readiness::NoUpdatableEsc: return msg::kNoUpdatableEsc;
-    case Readiness::EscIncompatible: return msg::kIncompatibleHint;
-    case Readiness::Ready: break;
-  }
-  return msg::kReady;
-}
-
-void explainIncompatibleEsc() {
-  const std::wstring text = formatText(dlg::loadText(msg::kIncompatible), {lit::kTargetModel}, dlg::kTextCapacity);
-  dlg::messageBox(text, dlg::loadText(msg::kIncompatibleCaption), dlg::kIconInformation | dlg::kBoxOk);
 }
 
 }  // namespace
@@ -43,28 +21,4 @@ Readiness classifyReadiness(std::int32_t discoverResult) {
   if (unitDevice.escState != kUpdatableEscState) return Readiness::NoUpdatableEsc;
   if (!isCompatibleEsc(unitDevice.escTypeCode())) return Readiness::EscIncompatible;
   return Readiness::Ready;
-}
-
-void assessReadiness(std::int32_t discoverResult) {
-  const Readiness outcome = classifyReadiness(discoverResult);
-  if (outcome == Readiness::Ready) {
-    dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kReady));
-    dlg::enableControl(ctl::kUpdateButton, true);
-  } else {
-    // The unit is given up before the box opens: events handled while it is open (a nested
-    // arrival and assessment) then see no unit and may set the Update button themselves.
-    dlg::enableControl(ctl::kUpdateButton, false);
-    resetDevice();
-    if (outcome == Readiness::EscIncompatible) explainIncompatibleEsc();
-    appendHint(statusTextOf(outcome));
-  }
-  refreshVersionPanel();
-}
-
-void appendHint(std::uint16_t statusId) {
-  std::wstring status = dlg::loadText(statusId) + lit::kParagraphBreak;
-  if (status.size() > dlg::kTextCapacity - 1) status.resize(dlg::kTextCapacity - 1);
-  dlg::setControlText(ctl::kHintBox, status);
-  // The instructions are appended to what the hint box holds, in a buffer sized to the whole.
-  dlg::setControlText(ctl::kHintBox, dlg::controlText(ctl::kHintBox) + dlg::loadText(msg::kInstructions));
 }

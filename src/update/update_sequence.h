@@ -1,15 +1,43 @@
 #pragma once
 #include <cstdint>
-#include <string>
+
+#include "link/unit_protocol.h"
 
 constexpr std::uint16_t kImageVersion = 0x0305;
 constexpr std::int32_t kStepNotConfirmed = 1627;
 constexpr std::uint32_t kEraseSettleMs = 4000;
 
-// What the Update button does: refuse what cannot be written, confirm, write the image,
-// report the outcome.
-void runUpdate();
+// Where an update ended: written, declined by the user, refused before anything reached
+// the unit, or failed at a step.
+enum class UpdateStep {
+  None,
+  Cancelled,
+  // Refusals: what the program carries or the unit can take rules the update out.
+  ImageMissing,
+  ImageDamaged,
+  UnitReportsTooShort,
+  // Failures: the unit is no longer fit to keep.
+  UnitNotDetected,
+  SystemLock,
+  WriteProtection,
+  Erase,
+  WriteAddress,
+  BlockTransfer,
+};
 
-// Gives the unit up and tells the user: text, and the code line unless code is -1.
-void reportFailure(const std::wstring& text, const std::wstring& caption, std::int32_t code,
-                   std::uint32_t systemError);
+// No unit open, a refused request and a unit reporting 0xFFFFFFFF all read as -1: a
+// failure with this code is reported without a code line.
+constexpr ExchangeResult kCodeNotShown = -1;
+
+struct UpdateOutcome {
+  UpdateStep step = UpdateStep::None;
+  ExchangeResult code = 0;  // of a failed step
+  std::uint32_t systemError = 0;
+};
+
+bool isRefusal(UpdateStep step);
+bool isFailure(UpdateStep step);
+
+// What the Update button does: refuse what cannot be written, confirm, write the image.
+// Shows nothing of the outcome; the caller does.
+UpdateOutcome runUpdate();

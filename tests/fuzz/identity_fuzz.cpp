@@ -7,7 +7,7 @@
 #include "platform/sim/simulated_unit.h"
 #include "res/controls.h"
 #include "support/recording_dialog.h"
-#include "update/readiness.h"
+#include "ui/unit_status.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);

@@ -10,9 +10,9 @@
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"
 #include "support/virtual_clock.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
 #include "update/image_transfer.h"
-#include "update/readiness.h"
-#include "update/update_sequence.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rec::scriptBox(dlg::kAnswerOk);
   rec::scriptBox(dlg::kAnswerYes);
   const std::size_t requestsBefore = sim::requests().size();
-  runUpdate();
+  updateAndReport();
   if (refused) {
     requireARefusal(requestsBefore);
   } else {

@@ -7,7 +7,7 @@
 #include "support/fixture.h"
 #include "text/format_text.h"
 #include "ui/device_change.h"
-#include "update/readiness.h"
+#include "ui/unit_status.h"
 
 namespace {
 

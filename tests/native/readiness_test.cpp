@@ -5,6 +5,7 @@
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"
+#include "ui/unit_status.h"
 #include "update/readiness.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "link/unit_identity.h"
 #include "support/fixture.h"
+#include "support/request_log.h"
 
 namespace {
 
@@ -27,8 +28,7 @@ TEST_F(IdentityTest, ReadyUnitFillsEveryEscField) {
   model.outputReportLength = 60;
   model.inputReportLength = 61;
   EXPECT_EQ(identify(model), 0);
-  EXPECT_EQ(sim::commands(), (std::vector<UnitCommand>{UnitCommand::QueryState, UnitCommand::ReadEscInfo,
-                                                       UnitCommand::ReadEscLoaderInfo}));
+  EXPECT_COMMANDS({UnitCommand::QueryState, UnitCommand::ReadEscInfo, UnitCommand::ReadEscLoaderInfo});
   EXPECT_EQ(unitDevice.outputReportLength, 60u);
   EXPECT_EQ(unitDevice.inputReportLength, 61u);
   EXPECT_EQ(unitDevice.unitMode, 0);
@@ -53,7 +53,7 @@ TEST_F(IdentityTest, WrongModeReadsTheUnitMemoryAndNothingOfTheEsc) {
   model.firmwareVersion = 0x00000109;
   model.infoWord = 0x77;
   EXPECT_EQ(identify(model), 0);
-  EXPECT_EQ(sim::commands(), (std::vector<UnitCommand>{UnitCommand::QueryState, UnitCommand::ReadUnitMemory}));
+  EXPECT_COMMANDS({UnitCommand::QueryState, UnitCommand::ReadUnitMemory});
   EXPECT_EQ(unitDevice.unitMode, 1);
   EXPECT_EQ(unitDevice.modeByteA, 0xA1);
   EXPECT_EQ(unitDevice.modeWordB, 0xB2B1);
@@ -70,7 +70,7 @@ TEST_F(IdentityTest, NoUpdatableEscAsksNothingMore) {
   sim::UnitModel model;
   model.esc.state = 2;
   EXPECT_EQ(identify(model), 0);
-  EXPECT_EQ(sim::commands(), std::vector<UnitCommand>{UnitCommand::QueryState});
+  EXPECT_COMMANDS({UnitCommand::QueryState});
   EXPECT_EQ(unitDevice.escState, 2);
   EXPECT_EQ(unitDevice.escTypeCode(), 0u);
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <deque>
+#include <iterator>
 #include <utility>
 
 #include "res/catalogue.h"
@@ -77,6 +79,14 @@ std::wstring catalogueText(std::uint16_t id, Language language) {
 
 std::wstring hintText(std::uint16_t statusId, Language language) {
   return catalogueText(statusId, language) + L"\r\n\r\n" + catalogueText(msg::kInstructions, language);
+}
+
+std::wstring codeLine(std::int32_t code, std::uint32_t systemError, Language language) {
+  // Formatted by the C library, apart from the product's own formatting.
+  wchar_t line[256];
+  std::swprintf(line, std::size(line), catalogueText(msg::kErrorCodeLine, language).c_str(),
+                static_cast<unsigned>(code), static_cast<unsigned>(systemError));
+  return line;
 }
 
 void scriptBox(int answer, std::function<void()> whileOpen) {

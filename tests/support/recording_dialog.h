@@ -34,6 +34,8 @@ void reset(Language language = Language::English);
 std::wstring catalogueText(std::uint16_t id, Language language = Language::English);
 // What the hint box shows for a unit that is not ready: status text, an empty line, the instructions.
 std::wstring hintText(std::uint16_t statusId, Language language = Language::English);
+// The line a failure box adds for a code: text 40036 with the code and the system error.
+std::wstring codeLine(std::int32_t code, std::uint32_t systemError, Language language = Language::English);
 
 // Answer for the next message box, and what happens while it is open.
 void scriptBox(int answer, std::function<void()> whileOpen = {});

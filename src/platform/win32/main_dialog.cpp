@@ -7,13 +7,11 @@
 #include "platform/win32/program_handles.h"
 #include "platform/win32/single_instance.h"
 #include "res/controls.h"
-#include "res/literals.h"
-#include "res/message_ids.h"
-#include "text/format_text.h"
 #include "ui/device_change.h"
+#include "ui/main_window.h"
 #include "ui/picture_layout.h"
-#include "update/readiness.h"
-#include "update/update_sequence.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
 
 namespace {
 
@@ -22,7 +20,6 @@ constexpr WORD kClassIcon = 123;
 constexpr WORD kPicture = 121;
 constexpr COLORREF kPictureTransparent = RGB(0, 255, 0);
 constexpr COLORREF kEscRowText = RGB(255, 0, 0);
-constexpr std::size_t kTitleCapacity = 256;
 constexpr INT_PTR kEndedAtStart = 1;
 constexpr INT_PTR kEndedByClose = 2;
 
@@ -30,20 +27,8 @@ constexpr INT_PTR kEndedByClose = 2;
 // dialog has ended (the platform keeps using it until then).
 HBRUSH escRowBackground = nullptr;
 
-void setLabelsFromCatalogue() {
-  dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
-  dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
-  dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
-}
-
-std::wstring mainDialogTitle() {
-  const std::uint32_t major = kImageVersion >> 8;
-  const std::uint32_t minor = kImageVersion & 0xFF;
-  return formatText(lit::kTitleFormat, {lit::kTargetModel, major, minor, L""}, kTitleCapacity);
-}
-
 void setTitle(HWND window) {
-  const std::wstring title = mainDialogTitle();
+  const std::wstring title = mainWindowTitle();
   SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }
 
@@ -59,7 +44,7 @@ INT_PTR onCommand(HWND window, WORD controlId) {
       closeMainDialog(window);
       return TRUE;
     case ctl::kUpdateButton:
-      runUpdate();
+      updateAndReport();
       return TRUE;
     default:
       return FALSE;
@@ -113,7 +98,7 @@ void initMainDialog(HWND window) {
   HICON icon = LoadIconW(moduleInstance, MAKEINTRESOURCEW(kClassIcon));
   SetClassLongPtrW(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
   setTitle(window);
-  setLabelsFromCatalogue();
+  setRowLabels();
   if (!registerDeviceNotifications()) {
     // The user has been told; without hot-plug the program does not run.
     unregisterDeviceNotifications();
@@ -147,7 +132,7 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void bringRunningMainDialogForward() {
   // Found by class and caption, which the window manager holds: nothing is sent to it.
-  HWND running = FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), mainDialogTitle().c_str());
+  HWND running = FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), mainWindowTitle().c_str());
   if (running != nullptr) win32::bringToFront(running);
 }
 

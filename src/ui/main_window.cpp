@@ -1,0 +1,28 @@
+#include "ui/main_window.h"
+
+#include <cstdint>
+
+#include "platform/dialog.h"
+#include "res/controls.h"
+#include "res/literals.h"
+#include "res/message_ids.h"
+#include "text/format_text.h"
+#include "update/update_sequence.h"
+
+namespace {
+
+constexpr std::size_t kTitleCapacity = 256;
+
+}  // namespace
+
+std::wstring mainWindowTitle() {
+  const std::uint32_t major = kImageVersion >> 8;
+  const std::uint32_t minor = kImageVersion & 0xFF;
+  return formatText(lit::kTitleFormat, {lit::kTargetModel, major, minor, L""}, kTitleCapacity);
+}
+
+void setRowLabels() {
+  dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
+  dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
+  dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
+}

@@ -1,0 +1,8 @@
+#pragma once
+// What the main window shows before any unit: its title and the version panel's row labels.
+#include <string>
+
+// The model and the image's version, as the window's caption.
+std::wstring mainWindowTitle();
+
+void setRowLabels();

@@ -1,0 +1,90 @@
+#include "ui/update_report.h"
+
+#include "platform/dialog.h"
+#include "res/controls.h"
+#include "res/literals.h"
+#include "res/message_ids.h"
+#include "text/format_text.h"
+#include "ui/unit_status.h"
+#include "ui/version_panel.h"
+
+namespace {
+
+const struct {
+  UpdateStep step;
+  std::uint16_t text;
+} kStepTexts[] = {
+    {UpdateStep::ImageMissing, msg::kImageMissing},
+    {UpdateStep::ImageDamaged, msg::kImageDamaged},
+    {UpdateStep::UnitReportsTooShort, msg::kUnitReportsTooShort},
+    {UpdateStep::UnitNotDetected, msg::kUnitNotDetected},
+    {UpdateStep::SystemLock, msg::kSystemLockFailed},
+    {UpdateStep::WriteProtection, msg::kWriteProtectionFailed},
+    {UpdateStep::Erase, msg::kEraseFailed},
+    {UpdateStep::WriteAddress, msg::kAddressNotSet},
+    {UpdateStep::BlockTransfer, msg::kBlockNotWritten},
+};
+
+std::uint16_t textOf(UpdateStep step) {
+  for (const auto& entry : kStepTexts) {
+    if (entry.step == step) return entry.text;
+  }
+  return 0;
+}
+
+bool hasCodeLine(const UpdateOutcome& outcome) { return isFailure(outcome.step) && outcome.code != kCodeNotShown; }
+
+void showErrorBox(const UpdateOutcome& outcome) {
+  dlg::messageBox(outcomeMessage(outcome), dlg::loadText(msg::kUpdateFailedCaption), dlg::kIconError | dlg::kBoxOk);
+}
+
+// Pressing Update again could never work, so it is disabled; the unit is not at fault and
+// stays open. The hint is written before the box opens, so that a removal handled while
+// it is open has the last word.
+void showRefusal(const UpdateOutcome& outcome) {
+  const std::uint16_t text = textOf(outcome.step);
+  dlg::enableControl(ctl::kUpdateButton, false);
+  if (outcome.step == UpdateStep::UnitReportsTooShort) {
+    appendHint(text);  // another unit is needed: the connection instructions follow
+  } else {
+    dlg::setControlText(ctl::kHintBox, dlg::loadText(text));
+  }
+  showErrorBox(outcome);
+}
+
+// The unit is given up before the box opens; a unit found while it is open stays, and
+// the failure hint still has the last word.
+void showFailure(const UpdateOutcome& outcome) {
+  giveUpUnit();
+  showErrorBox(outcome);
+  dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kUpdateFailedHint));
+}
+
+void showSuccess() {
+  dlg::enableControl(ctl::kUpdateButton, false);
+  refreshVersionPanel();
+  dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kUpdateSucceeded));
+}
+
+}  // namespace
+
+UpdateOutcome updateAndReport() {
+  const UpdateOutcome outcome = runUpdate();
+  if (outcome.step == UpdateStep::None) {
+    showSuccess();
+  } else if (isRefusal(outcome.step)) {
+    showRefusal(outcome);
+  } else if (isFailure(outcome.step)) {
+    showFailure(outcome);
+  }
+  return outcome;
+}
+
+std::wstring outcomeMessage(const UpdateOutcome& outcome) {
+  std::wstring message = dlg::loadText(textOf(outcome.step));
+  if (hasCodeLine(outcome)) {
+    message += lit::kLineBreak;
+    message += formatText(dlg::loadText(msg::kErrorCodeLine), {outcome.code, outcome.systemError}, dlg::kTextCapacity);
+  }
+  return message;
+}
