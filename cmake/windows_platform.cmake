@@ -23,10 +23,16 @@ target_link_libraries(spindra_win32_hid PUBLIC spindra_win32 setupapi)
 add_library(spindra_main_dialog STATIC src/platform/win32/main_dialog.cpp)
 target_link_libraries(spindra_main_dialog PUBLIC spindra_core spindra_win32)
 
+# Each program's own version resource: file name and description differ between them.
+set(version_script ${PROJECT_SOURCE_DIR}/src/res/version_info.rc)
+
 # add_updater_program(<name> TRANSPORT <library> [SOURCES <files...>])
 function(add_updater_program name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "TRANSPORT" "SOURCES")
-  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/platform/win32/entry.cpp ${arg_SOURCES})
+  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/src/platform/win32/entry.cpp ${version_script} ${arg_SOURCES})
+  # windres reports no dependencies.
+  set_source_files_properties(${version_script} TARGET_DIRECTORY ${name}
+    PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/src/update/image_version.h)
   target_link_options(${name} PRIVATE -municode)  # the entry is wWinMain
   # ASLR and DEP, whatever the linker's defaults (newer ld has them on already).
   target_link_options(${name} PRIVATE -Wl,--dynamicbase,--nxcompat)

@@ -3,7 +3,9 @@
 
 #include "link/unit_protocol.h"
 
-constexpr std::uint16_t kImageVersion = 0x0305;
+#include "update/image_version.h"
+
+constexpr std::uint16_t kImageVersion = SPINDRA_IMAGE_VERSION_MAJOR << 8 | SPINDRA_IMAGE_VERSION_MINOR;
 constexpr std::int32_t kStepNotConfirmed = 1627;
 constexpr std::uint32_t kEraseSettleMs = 4000;
 

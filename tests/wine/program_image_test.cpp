@@ -1,9 +1,14 @@
 // The shipped programs as the loader sees them: headers and import table, read from the
-// built files with a reader of just the PE fields that matter here.
+// built files with a reader of just the PE fields that matter here; and their version
+// resource as Windows shows it under the file's properties.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <cwchar>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -182,6 +187,94 @@ TEST_P(ProgramImageTest, CallsWhatKeepsWindowsFromEndingOrSuspendingAnUpdate) {
   ASSERT_TRUE(PeReader(GetParam()).read(image));
   EXPECT_TRUE(image.importsFunction("DisableProcessWindowsGhosting"));
   EXPECT_TRUE(image.importsFunction("SetThreadExecutionState"));
+}
+
+// The version resource as the file's properties read it.
+class VersionInfo {
+ public:
+  explicit VersionInfo(const wchar_t* path) {
+    DWORD unused = 0;
+    bytes_.resize(GetFileVersionInfoSizeW(path, &unused));
+    found_ = !bytes_.empty() && GetFileVersionInfoW(path, 0, static_cast<DWORD>(bytes_.size()), bytes_.data());
+  }
+  bool found() const { return found_; }
+
+  const VS_FIXEDFILEINFO* fixed() { return static_cast<const VS_FIXEDFILEINFO*>(value(L"\\")); }
+  // Language and code page pairs, as "040904b0".
+  std::vector<std::wstring> translations() {
+    std::vector<std::wstring> found;
+    UINT size = 0;
+    const WORD* pairs = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation", &size));
+    for (UINT i = 0; pairs && i + 1 < size / sizeof(WORD); i += 2) {
+      wchar_t block[9];
+      swprintf(block, 9, L"%04x%04x", pairs[i], pairs[i + 1]);
+      found.emplace_back(block);
+    }
+    return found;
+  }
+  std::wstring text(const std::wstring& block, const std::wstring& name) {
+    const void* found = value((L"\\StringFileInfo\\" + block + L"\\" + name).c_str());
+    return found ? static_cast<const wchar_t*>(found) : L"<missing>";
+  }
+
+ private:
+  const void* value(const wchar_t* path, UINT* size = nullptr) {
+    void* found = nullptr;
+    UINT length = 0;
+    if (!found_ || !VerQueryValueW(bytes_.data(), path, &found, &length)) return nullptr;
+    if (size) *size = length;
+    return found;
+  }
+
+  std::vector<BYTE> bytes_;
+  bool found_ = false;
+};
+
+std::wstring widePath(const char* path) { return std::wstring(path, path + std::strlen(path)); }
+
+TEST_P(ProgramImageTest, CarriesVersion3Point5InItsFixedVersionInfo) {
+  VersionInfo info(widePath(GetParam()).c_str());
+  ASSERT_TRUE(info.found());
+  const VS_FIXEDFILEINFO* fixed = info.fixed();
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00030005u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00030005u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+  EXPECT_EQ(info.translations(), (std::vector<std::wstring>{L"040904b0", L"040704b0"}));
+}
+
+TEST(ProductVersionInfo, NamesProductMakerVersionAndFileInEnglishAndGerman) {
+  VersionInfo info(widePath(SPINDRA_PRODUCT_EXE).c_str());
+  ASSERT_TRUE(info.found());
+  struct Expected {
+    const wchar_t* name;
+    const wchar_t* english;
+    const wchar_t* german;
+  };
+  const Expected expected[] = {
+      {L"ProductName", L"SPINDRA 60 LV Firmware Updater", L"SPINDRA 60 LV Firmware-Updater"},
+      {L"FileDescription", L"SPINDRA 60 LV firmware updater", L"SPINDRA 60 LV Firmware-Updater"},
+      {L"CompanyName", L"Telmarix", L"Telmarix"},
+      {L"FileVersion", L"3.5", L"3.5"},
+      {L"ProductVersion", L"3.5", L"3.5"},
+      {L"OriginalFilename", L"spindra-updater.exe", L"spindra-updater.exe"},
+  };
+  for (const Expected& e : expected) {
+    EXPECT_EQ(info.text(L"040904b0", e.name), e.english) << "English " << std::string(e.name, e.name + wcslen(e.name));
+    EXPECT_EQ(info.text(L"040704b0", e.name), e.german) << "German " << std::string(e.name, e.name + wcslen(e.name));
+  }
+}
+
+// The simulated-unit build is never taken for the product.
+TEST(SimulatedUnitVersionInfo, NamesItsOwnFile) {
+  VersionInfo info(widePath(SPINDRA_SIMULATED_EXE).c_str());
+  ASSERT_TRUE(info.found());
+  for (const wchar_t* block : {L"040904b0", L"040704b0"}) {
+    EXPECT_EQ(info.text(block, L"OriginalFilename"), L"spindra-updater-sim.exe");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedPrograms, ProgramImageTest,

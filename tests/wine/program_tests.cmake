@@ -24,7 +24,7 @@ add_wine_test(NAME wine_platform_adapters_test
 set(shipped_programs
   SPINDRA_PRODUCT_EXE="Z:$<TARGET_FILE:spindra-updater>"
   SPINDRA_SIMULATED_EXE="Z:$<TARGET_FILE:spindra-updater-sim>")
-add_wine_test(NAME wine_program_image_test SOURCES wine/program_image_test.cpp)
+add_wine_test(NAME wine_program_image_test SOURCES wine/program_image_test.cpp LIBS version)
 target_compile_definitions(wine_program_image_test PRIVATE ${shipped_programs})
 add_dependencies(wine_program_image_test spindra-updater spindra-updater-sim)
 
