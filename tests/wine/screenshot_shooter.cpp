@@ -1,9 +1,9 @@
 // Walks the simulated-unit program through the states the README pictures: ready, the
 // progress window of an update, and the box that reports the update's failure. At each it
 // asks the script around it for a picture of the screen and waits until it is taken.
-//   screenshot_shooter <directory>
-// The request is a file <directory>\<state>.wanted; the script deletes it once the picture is
-// saved. The scenario (SPINDRA_SIM_SCENARIO) must fail the update part way through.
+// The request is a file <state>.wanted in the directory SPINDRA_SCREENSHOT_REQUESTS names;
+// the script deletes it once the picture is saved. The scenario (SPINDRA_SIM_SCENARIO) must
+// fail the update part way through.
 #include <windows.h>
 
 #include <chrono>
@@ -64,9 +64,10 @@ bool shootUpdateThatFails() {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) return fail("usage: screenshot_shooter <directory>"), 2;
-  directory = argv[1];
+int wmain() {
+  const wchar_t* requests = _wgetenv(L"SPINDRA_SCREENSHOT_REQUESTS");
+  if (requests == nullptr) return fail("SPINDRA_SCREENSHOT_REQUESTS names no directory"), 2;
+  directory = requests;
   const char* scenario = std::getenv("SPINDRA_SIM_SCENARIO");
   bool shot = false;
   drive::runSimulatedProgram(scenario != nullptr ? scenario : "", [&shot] { shot = shootUpdateThatFails(); });
