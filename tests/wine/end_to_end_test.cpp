@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/sim/simulated_unit.h"
+#include "res/controls.h"
 #include "text/format_text.h"
 #include "wine/dialog_driver.h"
 #include "wine/updater_views.h"
@@ -83,6 +84,103 @@ TEST(EndToEnd, StartWithReadyUnitOffersTheUpdate) {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
     EXPECT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
+// Pixels as 0x00RRGGBB, row by row.
+using Pixels = std::vector<std::uint32_t>;
+
+std::uint32_t asPixel(COLORREF colour) {
+  return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+Pixels pixelsOf(HDC source, HBITMAP bitmap, int width, int height) {
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof(format.bmiHeader);
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;  // top row first
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  Pixels pixels(static_cast<std::size_t>(width) * height);
+  GetDIBits(source, bitmap, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
+  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
+// The colours the picture resource is drawn in, its transparent green left out.
+std::vector<std::uint32_t> pictureColours() {
+  auto picture = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(121), IMAGE_BITMAP, 0, 0,
+                                                 LR_CREATEDIBSECTION));
+  BITMAP size{};
+  GetObjectW(picture, sizeof(size), &size);
+  HDC screen = GetDC(nullptr);
+  Pixels colours = pixelsOf(screen, picture, size.bmWidth, size.bmHeight);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(picture);
+  std::sort(colours.begin(), colours.end());
+  colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+  colours.erase(std::remove(colours.begin(), colours.end(), 0x00FF00u), colours.end());
+  return colours;
+}
+
+// Has the program paint the whole dialog now and waits until that paint is over.
+void repaintAndWait(HWND dialog) {
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_TRUE(drive::waitUntil([dialog] { return GetUpdateRect(dialog, nullptr, FALSE) == FALSE; }));
+  // A sent message is taken only between messages, so the paint that emptied the update
+  // region has finished once this returns.
+  SendMessageW(dialog, WM_NULL, 0, 0);
+}
+
+// What the dialog shows right of the version group, down to the group's bottom: the
+// picture's room, in the dialog's client coordinates.
+Pixels pictureRoom(HWND dialog, RECT* room) {
+  RECT group;
+  GetWindowRect(GetDlgItem(dialog, ctl::kVersionGroup), &group);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&group), 2);
+  RECT client;
+  GetClientRect(dialog, &client);
+  *room = {group.right, 0, client.right, group.bottom};
+  const int width = room->right - room->left, height = room->bottom - room->top;
+  HDC window = GetDC(dialog);
+  HDC copy = CreateCompatibleDC(window);
+  HBITMAP shot = CreateCompatibleBitmap(window, width, height);
+  HGDIOBJ previous = SelectObject(copy, shot);
+  BitBlt(copy, 0, 0, width, height, window, room->left, room->top, SRCCOPY);
+  SelectObject(copy, previous);
+  Pixels pixels = pixelsOf(copy, shot, width, height);
+  DeleteObject(shot);
+  DeleteDC(copy);
+  ReleaseDC(dialog, window);
+  return pixels;
+}
+
+TEST(EndToEnd, PictureShowsOnlyItsOwnColoursOnTheDialogBackground) {
+  const std::vector<std::uint32_t> artwork = pictureColours();
+  ASSERT_GT(artwork.size(), 2u) << "the picture resource did not load";
+  const std::uint32_t background = asPixel(GetSysColor(COLOR_BTNFACE));
+  const int exitCode = drive::runSimulatedProgram("ready", [&] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    repaintAndWait(dialog);
+    RECT room;
+    const Pixels shown = pictureRoom(dialog, &room);
+    std::size_t artworkPixels = 0, foreignPixels = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      if (std::binary_search(artwork.begin(), artwork.end(), shown[i])) {
+        ++artworkPixels;
+      } else if (shown[i] != background && foreignPixels++ == 0) {
+        const auto width = static_cast<std::size_t>(room.right - room.left);
+        ADD_FAILURE() << "first pixel of another colour: " << std::hex << shown[i] << std::dec << " at x "
+                      << room.left + i % width << ", y " << room.top + i / width;
+      }
+    }
+    EXPECT_EQ(foreignPixels, 0u) << "pixels that are neither artwork nor background, of " << shown.size();
+    EXPECT_GT(artworkPixels, shown.size() / 20) << "the picture was not drawn";
     closeAndWaitUntilGone(dialog);
   });
   EXPECT_EQ(exitCode, 0);

@@ -70,6 +70,25 @@ INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
 
 dlg::Rect screenRect(HWND window) { return dlg::windowRect(reinterpret_cast<dlg::WindowRef>(window)); }
 
+// The transparent blit cannot be left to shrink the picture: Wine shrinks it in a mode that
+// mixes the transparent green into the artwork's edges, leaving a green outline. Shrunk
+// first by dropping pixels, every pixel stays green or artwork, and the 1:1 transparent
+// blit leaves out exactly the green.
+void drawShrunkPicture(HDC context, HDC picture, const BITMAP& size, const PicturePlacement& placement) {
+  HDC shrunk = CreateCompatibleDC(context);
+  HBITMAP shrunkPicture = CreateCompatibleBitmap(context, placement.width, placement.height);
+  if (shrunk != nullptr && shrunkPicture != nullptr) {
+    HGDIOBJ previous = SelectObject(shrunk, shrunkPicture);
+    SetStretchBltMode(shrunk, COLORONCOLOR);
+    StretchBlt(shrunk, 0, 0, placement.width, placement.height, picture, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+    GdiTransparentBlt(context, placement.x, placement.y, placement.width, placement.height, shrunk, 0, 0,
+                      placement.width, placement.height, kPictureTransparent);
+    SelectObject(shrunk, previous);
+  }
+  if (shrunkPicture != nullptr) DeleteObject(shrunkPicture);
+  if (shrunk != nullptr) DeleteDC(shrunk);
+}
+
 void paintPicture(HWND window) {
   PAINTSTRUCT paint;
   HDC context = BeginPaint(window, &paint);
@@ -83,8 +102,7 @@ void paintPicture(HWND window) {
       placePicture(size.bmWidth, size.bmHeight, screenRect(window), screenRect(GetDlgItem(window, ctl::kVersionGroup)),
                    GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYCAPTION));
   if (placement.drawn()) {
-    GdiTransparentBlt(context, placement.x, placement.y, placement.width, placement.height, memory, 0, 0, size.bmWidth,
-                      size.bmHeight, kPictureTransparent);
+    drawShrunkPicture(context, memory, size, placement);
   }
 
   SelectObject(memory, previous);
