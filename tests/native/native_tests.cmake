@@ -24,4 +24,5 @@ set_tests_properties(image_record_empty PROPERTIES PASS_REGULAR_EXPRESSION "empt
 
 # The Debian package: built, looked into, installed and purged in a throwaway root.
 add_test(NAME deb_package
-  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package/deb_package_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package/deb_package_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+          ${CMAKE_CPACK_COMMAND})

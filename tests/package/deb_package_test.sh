@@ -1,6 +1,6 @@
 #!/bin/sh
 # The Debian package of spindra-update, as a user gets it:
-#   deb_package_test.sh <build dir> <source dir>
+#   deb_package_test.sh <build dir> <source dir> <cpack>
 # Builds it, checks its contents (the program, the rule as in the tree, a man page that
 # holds every option of --help and reads as a valid page), installs and purges it in a
 # throwaway root, and runs its maintainer scripts with a stand-in udevadm, with and
@@ -8,6 +8,7 @@
 set -eu
 build=$(cd "$1" && pwd)
 source=$(cd "$2" && pwd)
+cpack=$3
 work=$build/deb_package_test
 rule_name=70-spindra-update.rules
 
@@ -20,7 +21,7 @@ flat() { tr -s ' \n' '  '; }
 
 rm -rf "$work"
 mkdir -p "$work"
-cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" > "$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
+"$cpack" -G DEB -B "$work" --config "$build/CPackConfig.cmake" > "$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
 set -- "$work"/spindra-update_*.deb
 [ $# -eq 1 ] && [ -f "$1" ] || fail "cpack made no single package: $*"
 deb=$1
