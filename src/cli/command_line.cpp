@@ -222,7 +222,7 @@ void printForPeople(const Facts& facts) {
   const std::wstring hint = dlg::controlText(ctl::kHintBox);
   std::printf("\n%s\n", forTerminal(hint).c_str());
   // The ready hint points at the dialog's button; here the update is an option.
-  if (facts.update == UpdateOutcome::NotRun && hint == dlg::loadText(msg::kReady)) {
+  if (hint == dlg::loadText(msg::kReady)) {
     std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
   }
   if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());

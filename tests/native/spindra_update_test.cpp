@@ -165,7 +165,7 @@ TEST(SpindraUpdateTest, TheReadyHintIsFollowedByTheTerminalsOwnWay) {
       {{"--simulate", "ready", "--lang", "de"}, shown(msg::kReady, rec::Language::German) + "\n" + german},
       {{"--simulate", "ready", "--json"}, ""},
       {{"--simulate", "ready", "--update", "--yes"}, ""},
-      {{"--simulate", "ready", "--update"}, ""},  // declined: the user has just met --update
+      {{"--simulate", "ready", "--update"}, shown(msg::kReady) + "\n" + english},  // declined: still ready
       {{"--simulate", "incompatible"}, ""},
   };
   for (const auto& c : cases) {
