@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake g++ ninja-build libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-i686
-          binutils-mingw-w64-i686 wine wine32 fonts-wine xvfb xauth imagemagick nlohmann-json3-dev)
+          binutils-mingw-w64-i686 wine wine32 fonts-wine xvfb xauth imagemagick nlohmann-json3-dev
+          dpkg-dev man-db groff-base)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,7 +11,7 @@
 #include "cli/linux_system.h"
 #include "cli/options.h"
 #include "cli/scenarios.h"
-#include "cli/udev_rule.h"
+#include "cli/permission_hint.h"
 #include "exchange/exchange_record.h"
 #include "exchange/exchange_replay.h"
 #include "platform/linux/hidraw.h"
@@ -189,11 +189,6 @@ std::string title() {
   return wideToUtf8(title);
 }
 
-std::string permissionHint(const Facts& facts) {
-  return text(Text::kPermissionDenied, {utf8ToWide(facts.deniedNode), utf8ToWide(udev::kRuleFileName),
-                                        utf8ToWide(udev::kRuleFileName), utf8ToWide(udev::kRule)});
-}
-
 void printForPeople(const Facts& facts) {
   if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
   std::printf("%s\n\n", title().c_str());
@@ -204,8 +199,13 @@ void printForPeople(const Facts& facts) {
     std::printf("%s%s   %s\n", forTerminal(label).c_str(), std::string(width - label.size(), ' ').c_str(),
                 forTerminal(dlg::controlText(row.value)).c_str());
   }
-  std::printf("\n%s\n", forTerminal(dlg::controlText(ctl::kHintBox)).c_str());
-  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts).c_str());
+  const std::wstring hint = dlg::controlText(ctl::kHintBox);
+  std::printf("\n%s\n", forTerminal(hint).c_str());
+  // The ready hint points at the dialog's button; here the update is an option.
+  if (hint == dlg::loadText(msg::kReady)) {
+    std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
+  }
+  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
 }
 
 void printJson(const Facts& facts) {
@@ -220,7 +220,7 @@ void printJson(const Facts& facts) {
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
   std::printf("%s\n", jsonl::line(json).c_str());
-  if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts).c_str(), stderr);
+  if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts.deniedNode).c_str(), stderr);
 }
 
 // --- the run ---------------------------------------------------------------------

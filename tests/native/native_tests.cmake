@@ -5,7 +5,8 @@ find_package(GTest REQUIRED)
 file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/native/*.cpp)
 add_executable(native_tests ${native_test_sources} ${support_sources})
 target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${spindra_generated_dir})
-target_link_libraries(native_tests PRIVATE spindra_core spindra_sim spindra_hidraw spindra_exchange GTest::gtest_main)
+target_link_libraries(native_tests PRIVATE
+  spindra_core spindra_sim spindra_hidraw spindra_exchange spindra_cli_texts GTest::gtest_main)
 # The program the tests run, and the image it carries to compare with.
 add_dependencies(native_tests spindra-update)
 target_compile_definitions(native_tests PRIVATE
@@ -20,3 +21,8 @@ foreach(case sound empty)
             -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/image_record_test.cmake)
 endforeach()
 set_tests_properties(image_record_empty PROPERTIES PASS_REGULAR_EXPRESSION "empty\\.bin[ \n]+is[ \n]+empty")
+
+# The Debian package: built, looked into, installed and purged in a throwaway root.
+add_test(NAME deb_package
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package/deb_package_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+          ${CMAKE_CPACK_COMMAND})

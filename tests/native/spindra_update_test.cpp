@@ -153,6 +153,32 @@ TEST(SpindraUpdateTest, ThePanelIsPrintedAsTheDialogShowsItInTheUsersLanguage) {
   }
 }
 
+// The ready hint asks for the dialog's button; the terminal adds how to update from there.
+TEST(SpindraUpdateTest, TheReadyHintIsFollowedByTheTerminalsOwnWay) {
+  const std::string english = "On the terminal: spindra-update --update starts the update.\n";
+  const std::string german = "Im Terminal: spindra-update --update startet das Update.\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string expected;  // after the hint; empty: neither line anywhere
+  } cases[] = {
+      {{"--simulate", "ready"}, shown(msg::kReady) + "\n" + english},
+      {{"--simulate", "ready", "--lang", "de"}, shown(msg::kReady, rec::Language::German) + "\n" + german},
+      {{"--simulate", "ready", "--json"}, ""},
+      {{"--simulate", "ready", "--update", "--yes"}, ""},
+      {{"--simulate", "ready", "--update"}, shown(msg::kReady) + "\n" + english},  // declined: still ready
+      {{"--simulate", "incompatible"}, ""},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runProgram(c.args);
+    SCOPED_TRACE(c.args.back());
+    if (c.expected.empty()) {
+      EXPECT_EQ((run.out + run.err).find("spindra-update --update"), std::string::npos) << run.out;
+    } else {
+      EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), c.expected.size())), c.expected) << run.out;
+    }
+  }
+}
+
 TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
   // A reply not read: code -3, and the simulated platform's error 31 (general failure).
   const std::string codeLine = "\nThe system shows following errorcode: 0xfffffffd-0x0000001f";
