@@ -145,46 +145,41 @@ TEST(ProductHidPath, FullUpdateWritesTheImageIntoTheEsc) {
   EXPECT_EQ(sameBytes, kFlashSize) << "the flash differs from the image (0xFF after it) from this byte on";
 }
 
-// The reply to the third block never arrives: the server breaks the pipe, so the product's
-// read fails with the broken pipe's error.
-TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
-  StandInBus bus(L"fail-at:WriteBlock:3");
-  runProduct([](HWND dialog) {
+// Confirms an update on the given unit, which must end in the failure box with the step's
+// text and the code line of a failed read with systemError, no sooner than atLeast after the
+// confirmation; then the unit is given up. The unit must have received expected.
+void expectFailedUpdate(const std::wstring& scenario, std::uint16_t textId, DWORD systemError,
+                        std::chrono::seconds atLeast, const std::vector<UnitCommand>& expected) {
+  StandInBus bus(scenario);
+  runProduct([&](HWND dialog) {
     ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
     drive::confirmUpdate(dialog);
-    HWND failure = drive::waitForMessageBox(dialog, 60s);
+    const auto confirmed = std::chrono::steady_clock::now();
+    HWND failure = drive::waitForMessageBox(dialog, atLeast + 60s);
     ASSERT_NE(failure, nullptr) << "no failure box";
-    const std::wstring codeLine = drive::formattedCatalogueText(40036, -3, ERROR_BROKEN_PIPE);
+    EXPECT_GE(std::chrono::steady_clock::now() - confirmed, atLeast) << "the wait ended before its bound";
+    const std::wstring codeLine = drive::formattedCatalogueText(40036, -3, systemError);
     EXPECT_EQ(drive::readMessageBox(failure),
-              (MessageBoxView{catalogueText(40002), catalogueText(40009) + L"\r\n" + codeLine, {IDOK}}));
+              (MessageBoxView{catalogueText(40002), catalogueText(textId) + L"\r\n" + codeLine, {IDOK}}));
     drive::click(failure, IDOK);
     const DialogView failed = drive::withoutUnit(catalogueText(40030), L"ROUNDEL");
     EXPECT_EQ(drive::awaitView(dialog, failed), failed);
   });
-  EXPECT_EQ(bus.finish().commands, updateCommands(3, false));
+  EXPECT_EQ(bus.finish().commands, expected);
+}
+
+// The reply to the third block never arrives: the server breaks the pipe, so the product's
+// read fails with the broken pipe's error.
+TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
+  expectFailedUpdate(L"fail-at:WriteBlock:3", 40009, ERROR_BROKEN_PIPE, 0s, updateCommands(3, false));
 }
 
 // The unit stops answering at the lock: the product's own bound ends the wait, and the
 // failure box names the timeout as the system error.
 TEST(ProductHidPath, SilentUnitEndsTheUpdateAfterTheBoundWithTheTimeout) {
-  StandInBus bus(L"silent-from:4");
-  runProduct([](HWND dialog) {
-    ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
-    drive::confirmUpdate(dialog);
-    const auto asked = std::chrono::steady_clock::now();
-    HWND failure = drive::waitForMessageBox(dialog, 90s);
-    ASSERT_NE(failure, nullptr) << "no failure box";
-    EXPECT_GE(std::chrono::steady_clock::now() - asked, 29s) << "the wait ended before its bound";
-    const std::wstring codeLine = drive::formattedCatalogueText(40036, -3, ERROR_TIMEOUT);
-    EXPECT_EQ(drive::readMessageBox(failure),
-              (MessageBoxView{catalogueText(40002), catalogueText(40026) + L"\r\n" + codeLine, {IDOK}}));
-    drive::click(failure, IDOK);
-    const DialogView failed = drive::withoutUnit(catalogueText(40030), L"ROUNDEL");
-    EXPECT_EQ(drive::awaitView(dialog, failed), failed);
-  });
-  std::vector<UnitCommand> expected = identityCommands();
-  expected.push_back(UnitCommand::SetSystemLock);
-  EXPECT_EQ(bus.finish().commands, expected);
+  std::vector<UnitCommand> lockOnly = identityCommands();
+  lockOnly.push_back(UnitCommand::SetSystemLock);
+  expectFailedUpdate(L"silent-from:4", 40026, ERROR_TIMEOUT, 29s, lockOnly);
 }
 
 // A unit whose output report cannot hold a block is refused before the user is asked and
