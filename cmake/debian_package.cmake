@@ -2,11 +2,11 @@
 # the udev rule and a man page made from the program's own --help, so the two never differ.
 
 # The package carries the firmware version the program writes: its one home is the header.
-file(STRINGS src/update/update_sequence.h image_version_line REGEX "kImageVersion = 0x[0-9A-Fa-f]+")
-string(REGEX MATCH "0x[0-9A-Fa-f]+" image_version "${image_version_line}")
-math(EXPR image_version_major "(${image_version} >> 8) & 0xFF")
-math(EXPR image_version_minor "${image_version} & 0xFF")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS src/update/update_sequence.h)
+set(image_version_header src/update/image_version.h)
+file(STRINGS ${image_version_header} image_version_lines REGEX "^#define SPINDRA_IMAGE_VERSION_(MAJOR|MINOR) [0-9]+")
+string(REGEX REPLACE ".*MAJOR ([0-9]+).*" "\\1" image_version_major "${image_version_lines}")
+string(REGEX REPLACE ".*MINOR ([0-9]+).*" "\\1" image_version_minor "${image_version_lines}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${image_version_header})
 
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(spindra_rule_destination lib/udev/rules.d)
