@@ -93,9 +93,13 @@ std::vector<UnitCommand> identityCommands() {
 std::vector<UnitCommand> updateCommands(std::size_t blocks, bool succeeded) {
   using C = UnitCommand;
   std::vector<UnitCommand> commands = identityCommands();
-  commands.insert(commands.end(), {C::SetSystemLock, C::SetWriteProtection, C::EraseFirmware, C::SetWriteAddress});
-  commands.insert(commands.end(), blocks, C::WriteBlock);
-  if (succeeded) commands.insert(commands.end(), {C::SetWriteProtection, C::SetSystemLock});
+  for (C preparation : {C::SetSystemLock, C::SetWriteProtection, C::EraseFirmware, C::SetWriteAddress}) {
+    commands.push_back(preparation);
+  }
+  commands.resize(commands.size() + blocks, C::WriteBlock);
+  if (!succeeded) return commands;
+  commands.push_back(C::SetWriteProtection);
+  commands.push_back(C::SetSystemLock);
   return commands;
 }
 
