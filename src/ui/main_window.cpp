@@ -21,6 +21,12 @@ std::wstring mainWindowTitle() {
   return formatText(lit::kTitleFormat, {lit::kTargetModel, major, minor, L""}, kTitleCapacity);
 }
 
+std::wstring mainWindowTitleWithoutVersion() {
+  const std::wstring title = mainWindowTitle();
+  const std::wstring version = std::to_wstring(kImageVersion >> 8) + L"." + std::to_wstring(kImageVersion & 0xFF);
+  return title.substr(0, title.rfind(version));
+}
+
 void setRowLabels() {
   dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
   dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));

@@ -4,5 +4,7 @@
 
 // The model and the image's version, as the window's caption.
 std::wstring mainWindowTitle();
+// The caption up to its version: what every version of the updater shows.
+std::wstring mainWindowTitleWithoutVersion();
 
 void setRowLabels();

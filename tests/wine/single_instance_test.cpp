@@ -40,8 +40,11 @@ HWND putAWindowInFront() {
   return window;
 }
 
+// Pumps this thread's messages meanwhile: a window of the test is activated through them.
 bool becomesForeground(HWND window) {
   for (ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end; Sleep(10)) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     if (GetForegroundWindow() == window) return true;
   }
   return false;
@@ -71,6 +74,28 @@ TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithExitCodeZero) {
 
   driver::press(dialog, ctl::kCloseButton);
   EXPECT_EQ(first.waitForExit(kTimeoutMs), 0u);
+}
+
+// The copy already running may be another version of the updater: it holds the same claim,
+// and its dialog differs only in the version of its caption.
+TEST(SingleInstance, ASecondStartBringsForwardAnUpdaterOfAnotherVersion) {
+  HANDLE claim = CreateMutexW(nullptr, FALSE, L"Local\\spindra-60-lv-updater.only-instance");
+  ASSERT_NE(claim, nullptr);
+  HWND otherVersion = CreateWindowExW(0, L"#32770", L"TELMARIX SPINDRA 60 LV FW Updater 9.9 ", WS_POPUP | WS_VISIBLE,
+                                      0, 0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(otherVersion, nullptr);
+  HWND inFront = putAWindowInFront();
+  ASSERT_EQ(GetForegroundWindow(), inFront);
+
+  driver::Program second(widen(SPINDRA_PRODUCT_EXE));
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.waitForExit(kTimeoutMs), 0u);
+  EXPECT_EQ(shownUpdaterDialogs(), 0) << "the second start showed a dialog of its own";
+  EXPECT_TRUE(becomesForeground(otherVersion));
+
+  DestroyWindow(inFront);
+  DestroyWindow(otherVersion);
+  CloseHandle(claim);
 }
 
 TEST(SingleInstance, TheNextStartRunsOnceTheFirstHasEnded) {

@@ -22,6 +22,7 @@ constexpr COLORREF kPictureTransparent = RGB(0, 255, 0);
 constexpr COLORREF kEscRowText = RGB(255, 0, 0);
 constexpr INT_PTR kEndedAtStart = 1;
 constexpr INT_PTR kEndedByClose = 2;
+constexpr int kCaptionCapacity = 256;  // as the caption is made
 
 // Background answered for the red row; made at the first request, released when the
 // dialog has ended (the platform keeps using it until then).
@@ -146,12 +147,30 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
+struct RunningDialogSearch {
+  std::wstring titlePrefix;
+  HWND found = nullptr;
+};
+
+// The one copy allowed may be of another version, so its caption is matched up to the
+// version. Class and caption are what the window manager holds: nothing is sent to it.
+BOOL CALLBACK matchRunningMainDialog(HWND window, LPARAM searchParameter) {
+  auto* search = reinterpret_cast<RunningDialogSearch*>(searchParameter);
+  wchar_t className[16] = L"";
+  wchar_t title[kCaptionCapacity] = L"";
+  GetClassNameW(window, className, 16);
+  GetWindowTextW(window, title, kCaptionCapacity);
+  if (std::wstring(className) != L"#32770" || std::wstring(title).rfind(search->titlePrefix, 0) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 }  // namespace
 
 void bringRunningMainDialogForward() {
-  // Found by class and caption, which the window manager holds: nothing is sent to it.
-  HWND running = FindWindowW(reinterpret_cast<LPCWSTR>(WC_DIALOG), mainWindowTitle().c_str());
-  if (running != nullptr) win32::bringToFront(running);
+  RunningDialogSearch search{mainWindowTitleWithoutVersion()};
+  EnumWindows(matchRunningMainDialog, reinterpret_cast<LPARAM>(&search));
+  if (search.found != nullptr) win32::bringToFront(search.found);
 }
 
 void runMainDialog() {
