@@ -46,6 +46,7 @@ function(make_generated_image_now file)
   if(${PROJECT_SOURCE_DIR}/tools/make_placeholder_image.cpp IS_NEWER_THAN ${file})
     get_filename_component(dir ${file} DIRECTORY)
     file(MAKE_DIRECTORY ${dir})
+    file(REMOVE ${file})  # a run that fails must not leave a part of an image to be taken later
     run_host_tool_now(make_placeholder_image ${file} ${ARGN})
   endif()
 endfunction()

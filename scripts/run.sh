@@ -3,7 +3,7 @@
 # unit under Wine. Without a display it runs on a private X server and saves a screenshot
 # to build/screenshot-<language>.png instead.
 #   SPINDRA_SIM_SCENARIO     ready (default), wrong-mode, no-esc, incompatible, no-unit,
-#                            short-reports, fail-at:<Command>[:<n>]
+#                            short-reports, fail-at:<Command>[:<n>], silent-from:<n>
 #   SPINDRA_SIM_ESC_VERSION  the ESC's firmware version, e.g. 0x0304
 #   LANG                     de_DE.UTF-8 for the German texts, en_US.UTF-8 (or anything
 #                            else) for the English

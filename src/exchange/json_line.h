@@ -9,8 +9,9 @@ namespace jsonl {
 
 using Object = nlohmann::ordered_json;
 
-// False with "column N: reason" when the line is not one JSON object, or names a key
-// twice (which of the two would count is a guess this program does not make).
+// False with the reason ("column N: ..." for a syntax error) when the line is not one JSON
+// object, or names a key twice (which of the two would count is a guess this program does
+// not make).
 bool parseObject(const std::string& line, Object& object, std::string& error);
 
 // The object on one line, without the newline. Bytes that are not UTF-8 come out as

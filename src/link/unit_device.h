@@ -12,6 +12,8 @@ constexpr std::uint16_t kDockBoxProductId = 2;
 constexpr std::int32_t kNoMatchingDevice = -4;
 // The ESC firmware version of an ESC that reports none.
 constexpr std::uint16_t kEscReportsNoFirmware = 0xFFFF;
+// Type codes of the ESCs whose firmware this updater carries.
+constexpr std::uint32_t kCompatibleTypeCodes[] = {0x111F403C, 0x0A06403C};
 
 struct UnitDevice {
   hid::Handle handle = hid::kInvalidHandle;

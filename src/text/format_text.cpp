@@ -14,6 +14,25 @@ std::wstring digits(std::uint32_t value, unsigned base, std::size_t width) {
   return text;
 }
 
+// Appends one code point in UTF-8.
+void appendUtf8(std::string& utf8, std::uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    utf8 += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    utf8 += static_cast<char>(0xC0 | (codePoint >> 6));
+    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    utf8 += static_cast<char>(0xE0 | (codePoint >> 12));
+    utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    utf8 += static_cast<char>(0xF0 | (codePoint >> 18));
+    utf8 += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
 }  // namespace
 
 std::wstring formatText(const std::wstring& format, std::initializer_list<FormatArg> args, std::size_t capacity) {
@@ -68,23 +87,6 @@ std::wstring utf8ToWide(const std::string& utf8) {
   return wide;
 }
 
-void appendUtf8(std::string& utf8, std::uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    utf8 += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    utf8 += static_cast<char>(0xC0 | (codePoint >> 6));
-    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    utf8 += static_cast<char>(0xE0 | (codePoint >> 12));
-    utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    utf8 += static_cast<char>(0xF0 | (codePoint >> 18));
-    utf8 += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    utf8 += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    utf8 += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
 
 std::string wideToUtf8(const std::wstring& wide) {
   std::string utf8;

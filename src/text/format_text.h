@@ -28,5 +28,3 @@ std::wstring formatText(const std::wstring& format, std::initializer_list<Format
 
 std::wstring utf8ToWide(const std::string& utf8);
 std::string wideToUtf8(const std::wstring& wide);
-// Appends one code point in UTF-8.
-void appendUtf8(std::string& utf8, std::uint32_t codePoint);

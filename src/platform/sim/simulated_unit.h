@@ -12,7 +12,6 @@
 #include "link/unit_protocol.h"
 #include "platform/device_events.h"
 #include "platform/hid_transport.h"
-#include "update/readiness.h"
 
 namespace sim {
 
