@@ -8,7 +8,7 @@
 #include <string>
 
 #include "link/unit_protocol.h"
-#include "platform/system.h"
+#include "seams/system.h"
 #include "program_driver.h"
 #include "res/controls.h"
 #include "update/image_transfer.h"

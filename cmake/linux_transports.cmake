@@ -1,13 +1,14 @@
-# Linux: the hidraw transport, and the recording and replay of the unit's exchanges that
-# stand in front of a transport or in place of it.
+# Linux: the recording and replay of the unit's exchanges that stand in front of a transport
+# or in place of it, and the Linux adapters (hidraw, the terminal dialog, the system).
 
 find_package(nlohmann_json 3 REQUIRED)
-add_library(spindra_exchange STATIC
-  src/exchange/exchange_record.cpp
-  src/exchange/exchange_replay.cpp
-  src/exchange/hex_text.cpp
-  src/exchange/json_line.cpp)
-target_link_libraries(spindra_exchange PUBLIC spindra_base nlohmann_json::nlohmann_json)
+file(GLOB exchange_sources CONFIGURE_DEPENDS src/adapters/exchange/*.cpp)
+add_library(spindra_exchange STATIC ${exchange_sources})
+target_link_libraries(spindra_exchange PUBLIC spindra_seams nlohmann_json::nlohmann_json)
 
-add_library(spindra_hidraw STATIC src/platform/linux/hidraw.cpp src/platform/linux/report_descriptor.cpp)
-target_link_libraries(spindra_hidraw PUBLIC spindra_exchange)  # hex text of sysfs contents
+# hidraw and its report descriptors, and the command line's own texts.
+add_library(spindra_linux STATIC
+  src/adapters/linux/cli_texts.cpp
+  src/adapters/linux/hidraw.cpp
+  src/adapters/linux/report_descriptor.cpp)
+target_link_libraries(spindra_linux PUBLIC spindra_seams spindra_res)

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/hid_transport.h"
+#include "seams/hid_transport.h"
 
 constexpr std::uint16_t kUnitVendorId = 0x21B8;
 constexpr std::uint16_t kRoundelProductId = 1;

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "link/unit_device.h"
-#include "platform/hid_transport.h"
-#include "platform/system.h"
+#include "seams/hid_transport.h"
+#include "seams/system.h"
 
 Report::Report(std::size_t size) : bytes_(std::max(size, kReportBufferSize), 0) {}
 

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 namespace catalogue {
 namespace {

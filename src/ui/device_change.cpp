@@ -1,7 +1,7 @@
 #include "ui/device_change.h"
 
 #include "link/unit_device.h"
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 #include "res/message_ids.h"
 #include "ui/unit_status.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/device_events.h"
+#include "seams/device_events.h"
 
 // Registers the main dialog for HID interface events; tells the user when it cannot.
 bool registerDeviceNotifications();

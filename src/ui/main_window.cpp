@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 #include "update/update_sequence.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // never wider than half its own width, keeping its aspect ratio.
 #include <cstdint>
 
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 
 constexpr std::int32_t kPictureWidthMargin = 45;  // taken off the room right of the group
 constexpr std::int32_t kPictureGap = 20;          // between the group's right edge and the picture

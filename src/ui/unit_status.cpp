@@ -3,11 +3,11 @@
 #include <string>
 
 #include "link/unit_device.h"
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 #include "ui/version_panel.h"
 #include "update/readiness.h"
 

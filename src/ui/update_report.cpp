@@ -1,10 +1,10 @@
 #include "ui/update_report.h"
 
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 #include "ui/unit_status.h"
 #include "ui/version_panel.h"
 

@@ -1,10 +1,10 @@
 #include "ui/version_panel.h"
 
 #include "link/unit_device.h"
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 #include "res/controls.h"
 #include "res/literals.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/dialog.h"
-#include "platform/hid_transport.h"
+#include "seams/dialog.h"
+#include "seams/hid_transport.h"
 #include "res/message_ids.h"
 
 namespace {

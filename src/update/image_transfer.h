@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "link/unit_protocol.h"
-#include "platform/system.h"
+#include "seams/system.h"
 
 constexpr std::uint32_t kBlockBytes = 48;
 // The output report a unit needs to take a full block.

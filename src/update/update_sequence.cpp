@@ -1,11 +1,11 @@
 #include "update/update_sequence.h"
 
-#include "digest/sha256.h"
+#include "base/sha256.h"
 #include "link/unit_device.h"
 #include "link/unit_protocol.h"
-#include "platform/dialog.h"
-#include "platform/hid_transport.h"
-#include "platform/system.h"
+#include "seams/dialog.h"
+#include "seams/hid_transport.h"
+#include "seams/system.h"
 #include "res/message_ids.h"
 #include "update/image_transfer.h"
 

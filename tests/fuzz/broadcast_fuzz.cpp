@@ -10,8 +10,8 @@
 #include "base/little_endian.h"
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
-#include "platform/broadcast_record.h"
-#include "platform/sim/simulated_unit.h"
+#include "base/broadcast_record.h"
+#include "adapters/sim/simulated_unit.h"
 #include "support/recording_dialog.h"
 #include "ui/device_change.h"
 

@@ -1,7 +1,7 @@
 // Report descriptors as a device's sysfs entry hands them over: any bytes at all.
 #include <cstdint>
 
-#include "platform/linux/report_descriptor.h"
+#include "adapters/linux/report_descriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   hidraw::ReportLayout layout;

@@ -4,7 +4,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/simulated_unit.h"
 #include "res/controls.h"
 #include "support/recording_dialog.h"
 #include "ui/unit_status.h"

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "link/unit_device.h"
-#include "exchange/exchange_replay.h"
-#include "platform/linux/hidraw.h"
+#include "adapters/exchange/exchange_replay.h"
+#include "adapters/linux/hidraw.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/simulated_unit.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/little_endian.h"
-#include "platform/broadcast_record.h"
+#include "base/broadcast_record.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 #include "ui/device_change.h"
 #include "ui/unit_status.h"
 

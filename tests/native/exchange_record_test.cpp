@@ -4,10 +4,10 @@
 #include <sstream>
 
 #include "link/unit_protocol.h"
-#include "exchange/exchange_record.h"
-#include "exchange/exchange_replay.h"
-#include "exchange/hex_text.h"
-#include "exchange/json_line.h"
+#include "adapters/exchange/exchange_record.h"
+#include "adapters/exchange/exchange_replay.h"
+#include "base/hex_text.h"
+#include "adapters/exchange/json_line.h"
 #include "support/fixture.h"
 #include "support/temp_dir.h"
 

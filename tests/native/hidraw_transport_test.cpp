@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/linux/hidraw.h"
+#include "adapters/linux/hidraw.h"
 #include "support/temp_dir.h"
 
 namespace {

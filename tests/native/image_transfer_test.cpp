@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/hid_transport.h"
+#include "seams/hid_transport.h"
 #include "support/fixture.h"
 #include "update/image_transfer.h"
 

@@ -6,7 +6,7 @@ file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/nati
 add_executable(native_tests ${native_test_sources} ${support_sources})
 target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${spindra_generated_dir})
 target_link_libraries(native_tests PRIVATE
-  spindra_core spindra_sim spindra_hidraw spindra_exchange spindra_cli_texts GTest::gtest_main)
+  spindra_cli GTest::gtest_main)
 # The program the tests run, and the image it carries to compare with.
 add_dependencies(native_tests spindra-update)
 target_compile_definitions(native_tests PRIVATE

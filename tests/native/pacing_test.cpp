@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/pacing.h"
+#include "base/pacing.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "cli/permission_hint.h"
+#include "programs/cli/permission_hint.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "cli/cli_texts.h"
-#include "cli/udev_rule.h"
+#include "adapters/linux/cli_texts.h"
+#include "programs/cli/udev_rule.h"
 #include "support/temp_dir.h"
 
 // What a user whom the unit's node denies is told: how to install the rule while it is not

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/little_endian.h"
-#include "platform/hid_transport.h"
+#include "seams/hid_transport.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/linux/report_descriptor.h"
+#include "adapters/linux/report_descriptor.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "digest/sha256.h"
+#include "base/sha256.h"
 
 namespace {
 

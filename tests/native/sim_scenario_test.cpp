@@ -1,9 +1,9 @@
 // The scenarios of the simulated-unit program, seen as discovery and the unit see them.
-#include "platform/sim/scenario.h"
+#include "adapters/sim/scenario.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/hid_transport.h"
+#include "seams/hid_transport.h"
 #include "support/fixture.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <sstream>
 
 #include "link/unit_device.h"
-#include "cli/udev_rule.h"
-#include "exchange/hex_text.h"
-#include "exchange/json_line.h"
+#include "programs/cli/udev_rule.h"
+#include "base/hex_text.h"
+#include "adapters/exchange/json_line.h"
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"
 #include "support/temp_dir.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 // The command-line updater, run as a user runs it: arguments, environment, stdin not a
 // terminal; what it prints and its exit code are what is checked.

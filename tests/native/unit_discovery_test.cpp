@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fixture.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <iterator>
 
-#include "platform/hid_transport.h"
+#include "seams/hid_transport.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/fixture.h"

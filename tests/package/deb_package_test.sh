@@ -43,7 +43,7 @@ for entry in "-rwxr-xr-x ./usr/bin/spindra-update" "-rw-r--r-- ./usr/lib/udev/ru
   grep -qxF -- "$entry" "$work/contents" || fail "not in the package: $entry"
 done
 dpkg-deb -x "$deb" "$work/extracted"
-cmp "$source/src/platform/linux/$rule_name" "$work/extracted/usr/lib/udev/rules.d/$rule_name" ||
+cmp "$source/src/adapters/linux/$rule_name" "$work/extracted/usr/lib/udev/rules.d/$rule_name" ||
   fail "the packaged rule differs from the tree's"
 "$work/extracted/usr/bin/spindra-update" --simulate ready > /dev/null || fail "the packaged program does not run"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "link/unit_device.h"
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/simulated_unit.h"
 #include "support/recording_dialog.h"
 #include "support/virtual_clock.h"
 

@@ -10,7 +10,7 @@
 #include "res/catalogue.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 namespace rec {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog.h"
+#include "seams/dialog.h"
 #include "res/catalogue.h"
 
 namespace rec {

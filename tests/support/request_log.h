@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "link/unit_protocol.h"
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/simulated_unit.h"
 
 namespace reqlog {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/system.h"
+#include "seams/system.h"
 
 namespace vclock {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "res/catalogue.h"
 #include "res/controls.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 namespace drive {
 

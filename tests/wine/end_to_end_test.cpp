@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/simulated_unit.h"
 #include "res/controls.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 #include "wine/dialog_driver.h"
 #include "wine/updater_views.h"
 

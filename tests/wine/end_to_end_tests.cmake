@@ -7,11 +7,11 @@
 add_library(spindra_driven_program OBJECT
   wine/dialog_driver.cpp
   wine/simulated_program.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/win32/entry.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/win32/simulated_bus.cpp)
+  ${PROJECT_SOURCE_DIR}/src/programs/windows/entry.cpp
+  ${PROJECT_SOURCE_DIR}/src/programs/windows/simulated_bus.cpp)
 target_include_directories(spindra_driven_program PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(spindra_driven_program PRIVATE SPINDRA_SIMULATED_UNIT)
-set(driven_program_libs spindra_main_dialog spindra_core spindra_sim spindra_win32 spindra_resources
+set(driven_program_libs spindra_main_dialog spindra_win32_seams spindra_sim spindra_resources
     spindra_firmware_image)
 
 add_library(spindra_end_to_end_objects OBJECT wine/end_to_end_test.cpp wine/updater_views.cpp)

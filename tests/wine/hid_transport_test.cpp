@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "link/unit_device.h"
-#include "platform/win32/hid_transport.h"
-#include "platform/win32/bounded_io.h"
-#include "text/format_text.h"
+#include "adapters/win32/win32_hid.h"
+#include "adapters/win32/bounded_io.h"
+#include "base/format_text.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/dialog.h"
-#include "platform/system.h"
-#include "platform/win32/common_controls.h"
-#include "platform/win32/device_broadcast.h"
-#include "platform/win32/program_handles.h"
-#include "platform/win32/system_library.h"
+#include "seams/dialog.h"
+#include "seams/system.h"
+#include "adapters/win32/common_controls.h"
+#include "adapters/win32/device_broadcast.h"
+#include "adapters/win32/program_handles.h"
+#include "adapters/win32/system_library.h"
 
 namespace {
 

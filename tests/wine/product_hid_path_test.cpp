@@ -15,7 +15,7 @@
 
 #include "base/little_endian.h"
 #include "link/unit_protocol.h"
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/simulated_unit.h"
 #include "program_driver.h"
 #include "protocol.h"
 #include "res/controls.h"

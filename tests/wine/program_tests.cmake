@@ -5,19 +5,19 @@
 # from LANG only where that locale is installed; LC_ALL is its fallback when it is not.
 foreach(locale en_US de_DE)
   add_wine_test(NAME resources_test_${locale} SOURCES wine/resources_test.cpp
-    LIBS spindra_resources spindra_firmware_image spindra_base ENV LANG=${locale}.UTF-8 LC_ALL=${locale}.UTF-8)
+    LIBS spindra_resources spindra_firmware_image spindra_res ENV LANG=${locale}.UTF-8 LC_ALL=${locale}.UTF-8)
   # Wine sees the build machine's root directory as drive Z:.
   target_compile_definitions(resources_test_${locale} PRIVATE SPINDRA_EMBEDDED_IMAGE="Z:${SPINDRA_EMBEDDED_IMAGE}")
 endforeach()
 
 add_wine_test(NAME wine_hid_transport_test
   SOURCES wine/hid_transport_test.cpp
-  LIBS spindra_core spindra_win32_hid)
+  LIBS spindra_link spindra_win32_seams)
 string(REPEAT "x" 3000 LONG_TEXT)  # longer than any text the dialog adapter hands out
 configure_file(wine/platform_adapters_test.rc.in ${CMAKE_BINARY_DIR}/platform_adapters_test.rc @ONLY)
 add_wine_test(NAME wine_platform_adapters_test
   SOURCES wine/platform_adapters_test.cpp ${CMAKE_BINARY_DIR}/platform_adapters_test.rc
-  LIBS spindra_win32)
+  LIBS spindra_win32_seams)
 
 # What the shipped programs import and how they load DLLs at run time. Wine sees the build
 # machine's root directory as drive Z:.

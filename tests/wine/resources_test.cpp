@@ -15,11 +15,11 @@
 #include <tuple>
 #include <vector>
 
-#include "digest/sha256.h"
-#include "platform/system.h"
+#include "base/sha256.h"
+#include "seams/system.h"
 #include "res/catalogue.h"
 #include "res/controls.h"
-#include "text/format_text.h"
+#include "base/format_text.h"
 
 namespace {
 

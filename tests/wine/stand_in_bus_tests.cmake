@@ -13,7 +13,7 @@ make_generated_image_now(${test_image} 0x54455354)
 add_firmware_image(stand_in_test_image ${test_image})
 
 # The product with the test image, under the product's own name: the overrides go by name.
-add_updater_program(spindra-updater-test-image TRANSPORT spindra_win32_hid)
+add_updater_program(spindra-updater-test-image)
 target_link_libraries(spindra-updater-test-image PRIVATE stand_in_test_image)
 set_target_properties(spindra-updater-test-image PROPERTIES
   OUTPUT_NAME spindra-updater RUNTIME_OUTPUT_DIRECTORY ${stand_in_dir})
@@ -30,7 +30,7 @@ endforeach()
 
 add_executable(stand_in_bus_server ${stand_in_sources}/server.cpp)
 target_link_options(stand_in_bus_server PRIVATE -municode)
-target_link_libraries(stand_in_bus_server PRIVATE spindra_sim spindra_win32)
+target_link_libraries(stand_in_bus_server PRIVATE spindra_sim spindra_win32_seams)
 
 set(test_name wine_product_hid_path_test)
 set(PRODUCT_EXE spindra-updater.exe)
@@ -39,7 +39,7 @@ configure_file(${stand_in_sources}/stand_in_bus.reg.in ${stand_in_dir}/stand_in_
 add_wine_test(NAME ${test_name}
   SOURCES wine/product_hid_path_test.cpp wine/program_driver.cpp wine/dialog_driver.cpp
           wine/updater_views.cpp ${stand_in_sources}/control_client.cpp
-  LIBS spindra_core
+  LIBS spindra_ui
   PREFIX ${stand_in_dir}/wineprefix
   ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
       "WINE_PREFIX_SYSTEM_DLLS=$<TARGET_FILE:stand_in_setupapi>:$<TARGET_FILE:stand_in_hid>"

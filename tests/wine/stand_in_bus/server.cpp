@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/little_endian.h"
-#include "platform/sim/scenario.h"
-#include "platform/sim/simulated_unit.h"
+#include "adapters/sim/scenario.h"
+#include "adapters/sim/simulated_unit.h"
 #include "protocol.h"
 
 namespace {

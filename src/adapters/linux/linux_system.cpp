@@ -1,0 +1,68 @@
+#include "adapters/linux/linux_system.h"
+
+#include <chrono>
+#include <thread>
+
+#include "base/pacing.h"
+#include "seams/system.h"
+
+// The image file of the build, taken into the program's read-only data as it is.
+asm(".section .rodata\n"
+    ".balign 16\n"
+    ".globl spindra_embedded_image\n"
+    ".hidden spindra_embedded_image\n"
+    "spindra_embedded_image:\n"
+    ".incbin \"" SPINDRA_IMAGE_FILE "\"\n"
+    ".globl spindra_embedded_image_end\n"
+    ".hidden spindra_embedded_image_end\n"
+    "spindra_embedded_image_end:\n"
+    ".previous\n");
+extern "C" const std::uint8_t spindra_embedded_image[];
+extern "C" const std::uint8_t spindra_embedded_image_end[];
+
+namespace linuxsys {
+namespace {
+
+bool simulatedUnit = false;
+
+std::uint64_t nowMicroseconds() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+void sleepMicroseconds(std::uint64_t microseconds) {
+  std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+}
+
+const PacingClock kSteadyClock{nowMicroseconds, sleepMicroseconds};
+
+}  // namespace
+
+void useSimulatedUnit() { simulatedUnit = true; }
+
+}  // namespace linuxsys
+
+namespace sys {
+
+void pause(std::uint32_t milliseconds) { pauseSince(now(), milliseconds); }
+
+Instant now() { return Instant{linuxsys::nowMicroseconds()}; }
+
+// The simulated unit and replays need no pacing: they answer at once and keep no time.
+void pauseSince(Instant start, std::uint32_t milliseconds) {
+  if (!linuxsys::simulatedUnit) pauseUntilElapsed(start.microseconds, milliseconds, linuxsys::kSteadyClock);
+}
+
+// Linux sleeps to the microsecond already; there is no coarser timer to refine. Keeping the
+// machine awake is left to the user's session, as for any command-line program.
+void beginUpdateWriting() {}
+void endUpdateWriting() {}
+
+bool locateFirmwareImage(FirmwareImage& image) {
+  if (SPINDRA_IMAGE_IS_PLACEHOLDER && !linuxsys::simulatedUnit) return false;
+  image.bytes = spindra_embedded_image;
+  image.size = static_cast<std::uint32_t>(spindra_embedded_image_end - spindra_embedded_image);
+  return true;
+}
+
+}  // namespace sys

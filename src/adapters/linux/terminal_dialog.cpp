@@ -1,0 +1,178 @@
+#include "adapters/linux/terminal_dialog.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+
+#include "seams/dialog.h"
+#include "adapters/linux/cli_texts.h"
+
+namespace term {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr dlg::WindowRef kDialogWindow = 1;
+constexpr dlg::WindowRef kProgressWindow = 2;
+constexpr std::size_t kBarWidth = 30;
+constexpr unsigned kRedrawEveryBlocks = 16;
+
+struct ProgressBar {
+  bool open = false;
+  bool started = false;  // the transfer sets position 0 first; every later position is one block
+  unsigned total = 0;
+  unsigned sent = 0;
+  unsigned percent = 0;
+  unsigned printedTenths = 0;
+  Clock::time_point start;
+};
+
+struct State {
+  Answers answers;
+  std::FILE* boxStream = stdout;
+  std::map<int, std::wstring> texts;
+  std::vector<ShownBox> boxes;
+  ProgressBar progress;
+};
+
+State& state() {
+  static State instance;
+  return instance;
+}
+
+bool acceptsAnswer(std::string line) {
+  line.erase(std::remove_if(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t' || c == '\n'; }),
+             line.end());
+  for (char& c : line) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return line == "y" || line == "yes" || line == "j" || line == "ja";
+}
+
+// Options answer first; then the user, when there is a terminal to ask on.
+bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered) {
+  State& s = state();
+  if (answeredByOption) return true;
+  if (!isatty(STDIN_FILENO)) {
+    std::fprintf(s.boxStream, "%s\n", cli::text(unanswered).c_str());
+    return false;
+  }
+  std::fflush(stdout);
+  std::fputs(cli::text(prompt).c_str(), stderr);
+  std::fflush(stderr);
+  char line[64] = {};
+  return std::fgets(line, sizeof line, stdin) && acceptsAnswer(line);
+}
+
+int answerOf(unsigned flags) {
+  const Answers& a = state().answers;
+  switch (flags & 0xF) {
+    case dlg::kBoxOkCancel:
+      return userAgrees(a.confirm, cli::Text::kConfirmPrompt, cli::Text::kConfirmUnanswered) ? dlg::kAnswerOk
+                                                                                             : dlg::kAnswerCancel;
+    case dlg::kBoxYesNo:
+      return userAgrees(a.allowSameVersion, cli::Text::kQuestionPrompt, cli::Text::kQuestionUnanswered)
+                 ? dlg::kAnswerYes
+                 : dlg::kAnswerNo;
+    default:
+      return dlg::kAnswerOk;
+  }
+}
+
+std::string minutesAndSeconds(Clock::duration duration) {
+  const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(duration).count();
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+  return text;
+}
+
+std::string progressLine(const ProgressBar& p) {
+  const std::size_t filled = kBarWidth * std::min(p.percent, 100u) / 100;
+  const std::string bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] ";
+  const unsigned toSend = p.total - std::min(p.sent, p.total);
+  const std::wstring left =
+      p.sent == 0 ? L"-:--" : utf8ToWide(minutesAndSeconds((Clock::now() - p.start) * toSend / p.sent));
+  return bar + cli::text(cli::Text::kProgress, {p.sent, p.total, p.percent, left});
+}
+
+// On a terminal the bar is redrawn in place; in a log, a line at every tenth.
+void drawProgress(ProgressBar& p) {
+  if (isatty(STDERR_FILENO)) {
+    if (p.sent % kRedrawEveryBlocks == 0 || p.sent == p.total) {
+      std::fprintf(stderr, "\r%s\x1b[K", progressLine(p).c_str());
+      std::fflush(stderr);
+    }
+  } else if (p.percent / 10 > p.printedTenths || !p.started) {
+    p.printedTenths = p.percent / 10;
+    std::fprintf(stderr, "%s\n", progressLine(p).c_str());
+  }
+}
+
+}  // namespace
+
+void setAnswers(const Answers& answers) { state().answers = answers; }
+void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
+void expectBlocks(unsigned total) { state().progress.total = total; }
+const std::vector<ShownBox>& boxes() { return state().boxes; }
+
+}  // namespace term
+
+namespace dlg {
+
+using namespace term;
+
+std::wstring loadText(std::uint16_t messageId) {
+  std::wstring text = catalogue::text(messageId, cli::language());
+  if (text.size() > kTextCapacity - 1) text.resize(kTextCapacity - 1);
+  return text;
+}
+
+void setControlText(int controlId, const std::wstring& text) { state().texts[controlId] = text; }
+std::wstring controlText(int controlId) { return state().texts[controlId]; }
+void enableControl(int, bool) {}
+
+int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+  State& s = state();
+  std::fprintf(s.boxStream, "\n[%s]\n%s\n", cli::forTerminal(caption).c_str(), cli::forTerminal(text).c_str());
+  std::fflush(s.boxStream);
+  const int answer = answerOf(flags);
+  s.boxes.push_back({text, caption, flags, answer});
+  return answer;
+}
+
+WindowRef mainWindow() { return kDialogWindow; }
+Rect windowRect(WindowRef) { return Rect{}; }
+
+WindowRef createProgressWindow(const std::wstring& title, int, int, int, int) {
+  ProgressBar& p = state().progress;
+  p = ProgressBar{true, false, p.total, 0, 0, 0, Clock::now()};
+  std::fprintf(stderr, "%s\n", cli::forTerminal(title).c_str());
+  return kProgressWindow;
+}
+
+void setProgressPosition(WindowRef window, unsigned position) {
+  ProgressBar& p = state().progress;
+  if (window != kProgressWindow || !p.open) return;
+  if (p.started) ++p.sent;
+  p.percent = position;
+  drawProgress(p);
+  p.started = true;
+}
+
+void destroyWindow(WindowRef window) {
+  ProgressBar& p = state().progress;
+  if (window != kProgressWindow || !p.open) return;
+  p.open = false;
+  if (isatty(STDERR_FILENO)) std::fputs("\n", stderr);
+}
+
+// A terminal has no z-order and no foreground window of ours.
+void raiseToTop(WindowRef) {}
+void showWindow(WindowRef) {}
+WindowRef foregroundWindow() { return 0; }
+
+// The command line follows arrivals by polling; there is nothing to register with.
+std::uintptr_t registerHidNotifications() { return 1; }
+void unregisterHidNotifications(std::uintptr_t) {}
+
+}  // namespace dlg

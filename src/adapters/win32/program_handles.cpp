@@ -1,0 +1,4 @@
+#include "adapters/win32/program_handles.h"
+
+HINSTANCE moduleInstance = nullptr;
+HWND mainDialog = nullptr;

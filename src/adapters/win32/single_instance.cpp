@@ -1,0 +1,24 @@
+#include "adapters/win32/single_instance.h"
+
+namespace win32 {
+
+namespace {
+
+constexpr wchar_t kInstanceMutexName[] = L"Local\\spindra-60-lv-updater.only-instance";
+
+}  // namespace
+
+bool claimOnlyInstance() {
+  // Never closed: the system releases it with the process.
+  HANDLE claim = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+  const DWORD error = GetLastError();
+  if (claim == nullptr) return error != ERROR_ACCESS_DENIED;  // held by a copy of another user context
+  return error != ERROR_ALREADY_EXISTS;
+}
+
+void bringToFront(HWND window) {
+  if (IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);
+  SetForegroundWindow(GetLastActivePopup(window));
+}
+
+}  // namespace win32

@@ -1,3 +1,0 @@
-#include "cli/command_line.h"
-
-int main(int argc, char** argv) { return cli::run(argc, argv); }

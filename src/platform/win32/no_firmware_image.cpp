@@ -1,8 +1,0 @@
-// The product built without an image: it carries none, so there is nothing on record.
-#include "platform/system.h"
-
-namespace sys {
-
-ImageRecord recordedImage() { return {}; }
-
-}  // namespace sys

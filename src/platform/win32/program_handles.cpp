@@ -1,4 +1,0 @@
-#include "platform/win32/program_handles.h"
-
-HINSTANCE moduleInstance = nullptr;
-HWND mainDialog = nullptr;

@@ -1,0 +1,309 @@
+#include "programs/cli/command_line.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "link/unit_device.h"
+#include "seams/dialog.h"
+#include "programs/cli/exit_codes.h"
+#include "adapters/linux/linux_system.h"
+#include "programs/cli/options.h"
+#include "programs/cli/scenarios.h"
+#include "programs/cli/permission_hint.h"
+#include "adapters/exchange/exchange_record.h"
+#include "adapters/exchange/exchange_replay.h"
+#include "adapters/linux/hidraw.h"
+#include "adapters/exchange/json_line.h"
+#include "res/controls.h"
+#include "res/literals.h"
+#include "res/message_ids.h"
+#include "ui/main_window.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
+#include "update/image_transfer.h"
+#include "update/readiness.h"
+#include "update/update_sequence.h"
+
+namespace cli {
+namespace {
+
+constexpr std::uint32_t kPollMs = 500;
+constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
+
+struct Facts {
+  Readiness readiness = Readiness::NoUnit;
+  std::string device;       // the unit found, even when it was then given up
+  std::string deniedNode;   // a unit this user may not open
+  bool updateRun = false;
+  UpdateOutcome update;
+  int exitCode = exitcode::kNoUnit;
+};
+
+const struct {
+  UpdateStep step;
+  int exitCode;
+} kUpdateExits[] = {
+    {UpdateStep::None, exitcode::kReady},
+    {UpdateStep::Cancelled, exitcode::kCancelled},
+    {UpdateStep::ImageMissing, exitcode::kNoImage},
+    {UpdateStep::ImageDamaged, exitcode::kImageDamaged},
+    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort},
+    {UpdateStep::UnitNotDetected, exitcode::kUnitLost},
+    {UpdateStep::SystemLock, exitcode::kSystemLockFailed},
+    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed},
+    {UpdateStep::Erase, exitcode::kEraseFailed},
+    {UpdateStep::WriteAddress, exitcode::kAddressFailed},
+    {UpdateStep::BlockTransfer, exitcode::kTransferFailed},
+};
+
+int updateExit(UpdateStep step) {
+  for (const auto& entry : kUpdateExits) {
+    if (entry.step == step) return entry.exitCode;
+  }
+  return exitcode::kTransferFailed;
+}
+
+const char* readinessName(Readiness readiness) {
+  switch (readiness) {
+    case Readiness::NoUnit: return "NoUnit";
+    case Readiness::WrongMode: return "WrongMode";
+    case Readiness::NoUpdatableEsc: return "NoUpdatableEsc";
+    case Readiness::EscIncompatible: return "EscIncompatible";
+    case Readiness::Ready: break;
+  }
+  return "Ready";
+}
+
+int readinessExit(const Facts& facts) {
+  switch (facts.readiness) {
+    case Readiness::NoUnit: return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
+    case Readiness::WrongMode: return exitcode::kWrongMode;
+    case Readiness::NoUpdatableEsc: return exitcode::kNoUpdatableEsc;
+    case Readiness::EscIncompatible: return exitcode::kEscIncompatible;
+    case Readiness::Ready: break;
+  }
+  return exitcode::kReady;
+}
+
+const char* updateName(const Facts& facts) {
+  if (!facts.updateRun) return "not run";
+  if (facts.update.step == UpdateStep::None) return "succeeded";
+  if (facts.update.step == UpdateStep::Cancelled) return "cancelled";
+  return "failed";
+}
+
+bool updateFailed(const Facts& facts) { return isRefusal(facts.update.step) || isFailure(facts.update.step); }
+
+void printError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+
+// --- transport -------------------------------------------------------------------
+
+// Puts the chosen transport behind the hid:: seam; an exit code when that fails, else 0.
+int chooseTransport(const Options& options) {
+  const hid::Transport* transport = &hidraw::transport();
+  if (!options.scenario.empty()) {
+    transport = &scenario::transport();
+    linuxsys::useSimulatedUnit();
+  }
+  if (!options.replayFile.empty()) {
+    std::string error;
+    if (!replay::load(options.replayFile, error)) {
+      printError(text(Text::kReplayUnusable, {utf8ToWide(error)}));
+      return exitcode::kExchangeFileUnusable;
+    }
+    transport = &replay::transport();
+    linuxsys::useSimulatedUnit();
+  }
+  if (!options.recordFile.empty()) {
+    if (!record::start(options.recordFile, *transport)) {
+      printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
+      return exitcode::kExchangeFileUnusable;
+    }
+    transport = &record::transport();
+  }
+  hid::use(*transport);
+  return 0;
+}
+
+bool onHidraw(const Options& options) { return options.scenario.empty() && options.replayFile.empty(); }
+
+std::string deniedUnitNode(const Options& options) {
+  if (!onHidraw(options)) return "";
+  return hidraw::deniedNode(hidraw::Roots{}, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+}
+
+// --- finding the unit ------------------------------------------------------------
+
+// Discovers again whenever the set of interfaces changes, and every few polls besides.
+std::int32_t waitForUnit() {
+  std::vector<std::wstring> known;
+  for (unsigned poll = 0;; ++poll) {
+    std::vector<std::wstring> present;
+    hid::active().listInterfaces(present);
+    if (poll % kPollsBetweenDiscoveries == 0 || present != known) {
+      known = present;
+      const std::int32_t result = discoverUnit();
+      if (result != kNoMatchingDevice) return result;
+    }
+    if (poll == 0) printError(text(Text::kWaiting));
+    sys::pause(kPollMs);
+  }
+}
+
+void findAndAssess(const Options& options, Facts& facts) {
+  setRowLabels();
+  const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
+  facts.readiness = classifyReadiness(discovered);
+  if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
+  if (facts.readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options);
+  assessReadiness(discovered);
+  facts.exitCode = readinessExit(facts);
+}
+
+// --- updating --------------------------------------------------------------------
+
+void updateAndJudge(Facts& facts) {
+  sys::FirmwareImage image;
+  if (sys::locateFirmwareImage(image)) term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
+  facts.updateRun = true;
+  facts.update = updateAndReport();
+  facts.exitCode = updateExit(facts.update.step);
+}
+
+// --- telling ---------------------------------------------------------------------
+
+struct PanelRow {
+  int label;
+  int value;
+};
+constexpr PanelRow kPanelRows[] = {{ctl::kUnitLabel, ctl::kUnitVersionText},
+                                   {ctl::kEscLoaderLabel, ctl::kEscLoaderVersionText},
+                                   {ctl::kEscLabel, ctl::kEscVersionText}};
+
+// Without the caption's trailing space.
+std::string title() {
+  std::wstring title = mainWindowTitle();
+  while (!title.empty() && title.back() == L' ') title.pop_back();
+  return wideToUtf8(title);
+}
+
+void printForPeople(const Facts& facts) {
+  if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
+  std::printf("%s\n\n", title().c_str());
+  std::size_t width = 0;
+  for (const PanelRow& row : kPanelRows) width = std::max(width, dlg::controlText(row.label).size());
+  for (const PanelRow& row : kPanelRows) {
+    const std::wstring label = dlg::controlText(row.label);
+    std::printf("%s%s   %s\n", forTerminal(label).c_str(), std::string(width - label.size(), ' ').c_str(),
+                forTerminal(dlg::controlText(row.value)).c_str());
+  }
+  const std::wstring hint = dlg::controlText(ctl::kHintBox);
+  std::printf("\n%s\n", forTerminal(hint).c_str());
+  // The ready hint points at the dialog's button; here the update is an option.
+  if (hint == dlg::loadText(msg::kReady)) {
+    std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
+  }
+  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
+}
+
+void printJson(const Facts& facts) {
+  jsonl::Object json = {{"outcome", readinessName(facts.readiness)}, {"exitCode", facts.exitCode}};
+  if (!facts.device.empty()) json["device"] = facts.device;
+  if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
+  json["unit"] = forTerminal(dlg::controlText(ctl::kUnitLabel));
+  json["unitVersion"] = forTerminal(dlg::controlText(ctl::kUnitVersionText));
+  json["escLoaderVersion"] = forTerminal(dlg::controlText(ctl::kEscLoaderVersionText));
+  json["escVersion"] = forTerminal(dlg::controlText(ctl::kEscVersionText));
+  json["hint"] = forTerminal(dlg::controlText(ctl::kHintBox));
+  json["update"] = updateName(facts);
+  if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
+  std::printf("%s\n", jsonl::line(json).c_str());
+  if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts.deniedNode).c_str(), stderr);
+}
+
+// --- the run ---------------------------------------------------------------------
+
+void showUsage() {
+  std::fputs(text(Text::kUsage, {lit::kTargetModel, static_cast<std::uint32_t>(kImageVersion >> 8),
+                                 static_cast<std::uint32_t>(kImageVersion & 0xFF)})
+                 .c_str(),
+             stdout);
+}
+
+Text optionsProblem(OptionsResult result) {
+  switch (result) {
+    case OptionsResult::Conflicting: return Text::kConflictingOptions;
+    case OptionsResult::NeedsSimulation: return Text::kNeedsSimulation;
+    default: return Text::kUnknownOption;
+  }
+}
+
+// The recording must be whole and a replay must have matched; either overrides the outcome.
+int closeExchangeFiles(const Options& options, int exitCode) {
+  if (!options.recordFile.empty() && !record::finish()) {
+    printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
+    return exitcode::kExchangeFileUnusable;
+  }
+  if (!options.replayFile.empty()) {
+    const std::string mismatch = replay::mismatch();
+    if (!mismatch.empty()) {
+      printError(text(Text::kReplayDiffers, {utf8ToWide(mismatch)}));
+      return exitcode::kReplayDiffers;
+    }
+  }
+  return exitCode;
+}
+
+int prepare(int argc, const char* const* argv, Options& options) {
+  setLanguage(languageFromEnvironment());
+  std::string problem;
+  const OptionsResult parsed = parseOptions(argc, argv, options, problem);
+  if (options.languageGiven) setLanguage(options.language);
+  if (parsed != OptionsResult::Ok) {
+    printError(text(optionsProblem(parsed), {utf8ToWide(problem)}));
+    return exitcode::kWrongOptions;
+  }
+  if (options.help) {
+    showUsage();
+    return exitcode::kReady;
+  }
+  if (options.scenario == "list") {
+    std::fputs(text(Text::kScenarios).c_str(), stdout);
+    return exitcode::kReady;
+  }
+  if (!options.scenario.empty() && !scenario::prepare(options.scenario, options.escVersion)) {
+    printError(text(Text::kUnknownScenario, {utf8ToWide(options.scenario), utf8ToWide(options.escVersion)}));
+    std::fputs(text(Text::kScenarios).c_str(), stderr);
+    return exitcode::kWrongOptions;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int run(int argc, const char* const* argv) {
+  Options options;
+  const int early = prepare(argc, argv, options);
+  if (early >= 0) return early;
+  const int transportProblem = chooseTransport(options);
+  if (transportProblem != 0) return transportProblem;
+  term::setAnswers(options.answers);
+  term::setBoxStream(options.json ? stderr : stdout);
+
+  Facts facts;
+  findAndAssess(options, facts);
+  if (options.update && facts.readiness == Readiness::Ready) updateAndJudge(facts);
+  resetDevice();
+
+  facts.exitCode = closeExchangeFiles(options, facts.exitCode);
+  if (options.json) {
+    printJson(facts);
+  } else {
+    printForPeople(facts);
+  }
+  return facts.exitCode;
+}
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+#pragma once
+// The command line of spindra-update.
+#include <string>
+
+#include "adapters/linux/cli_texts.h"
+#include "adapters/linux/terminal_dialog.h"
+
+namespace cli {
+
+struct Options {
+  bool help = false;
+  bool update = false;
+  bool wait = false;
+  bool json = false;
+  bool languageGiven = false;
+  Language language = Language::English;
+  term::Answers answers;
+  std::string scenario;    // --simulate
+  std::string escVersion;  // --esc-version
+  std::string recordFile;  // --record
+  std::string replayFile;  // --replay
+};
+
+enum class OptionsResult { Ok, Unknown, Conflicting, NeedsSimulation };
+
+// On failure, problem names the argument, or the options that exclude each other.
+OptionsResult parseOptions(int argc, const char* const* argv, Options& options, std::string& problem);
+
+}  // namespace cli

@@ -1,0 +1,39 @@
+// The program's entry. The product takes no arguments and reads no environment; it runs once
+// per session, a second start bringing the first one forward. The simulated-unit build talks
+// to no real unit, so any number of copies may run; it first sets up its bus from the
+// scenario it is given.
+#include <windows.h>
+
+#include "link/unit_device.h"
+#include "adapters/win32/common_controls.h"
+#include "adapters/win32/program_handles.h"
+#include "adapters/win32/system_library.h"
+#include "programs/windows/main_dialog.h"
+#ifdef SPINDRA_SIMULATED_UNIT
+#include "programs/windows/simulated_bus.h"
+#else
+#include "adapters/win32/win32_hid.h"
+#include "adapters/win32/single_instance.h"
+#endif
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  win32::restrictDllSearchToSystem();
+  // An update keeps the dialog from its messages for most of a minute; Windows must not
+  // offer to end the program then and leave the ESC half-written.
+  DisableProcessWindowsGhosting();
+#ifndef SPINDRA_SIMULATED_UNIT
+  if (!win32::claimOnlyInstance()) {
+    bringRunningMainDialogForward();
+    return 0;
+  }
+  hid::use(win32::hidTransport());
+#endif
+  win32::initCommonControls();
+  moduleInstance = instance;
+#ifdef SPINDRA_SIMULATED_UNIT
+  if (!startSimulatedBus()) return 2;
+#endif
+  resetDevice();
+  runMainDialog();
+  return 0;
+}
