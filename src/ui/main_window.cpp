@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "seams/dialog.h"
+#include "ui/main_view.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
@@ -28,7 +29,7 @@ std::wstring mainWindowTitleWithoutVersion() {
 }
 
 void setRowLabels() {
-  dlg::setControlText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
-  dlg::setControlText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
-  dlg::setControlText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
+  showText(ctl::kUnitLabel, dlg::loadText(msg::kUnitLabel));
+  showText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
+  showText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
 }

@@ -4,6 +4,7 @@
 
 #include "link/unit_device.h"
 #include "seams/dialog.h"
+#include "ui/main_view.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
@@ -33,13 +34,14 @@ void explainIncompatibleEsc() {
 
 void assessReadiness(std::int32_t discoverResult) {
   const Readiness outcome = classifyReadiness(discoverResult);
+  showReadiness(outcome);
   if (outcome == Readiness::Ready) {
-    dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kReady));
-    dlg::enableControl(ctl::kUpdateButton, true);
+    showText(ctl::kHintBox, dlg::loadText(msg::kReady));
+    showUpdateEnabled(true);
   } else {
     // The unit is given up before the box opens: events handled while it is open (a nested
     // arrival and assessment) then see no unit and may set the Update button themselves.
-    dlg::enableControl(ctl::kUpdateButton, false);
+    showUpdateEnabled(false);
     resetDevice();
     if (outcome == Readiness::EscIncompatible) explainIncompatibleEsc();
     appendHint(statusTextOf(outcome));
@@ -49,14 +51,14 @@ void assessReadiness(std::int32_t discoverResult) {
 
 void giveUpUnit() {
   resetDevice();
-  dlg::enableControl(ctl::kUpdateButton, false);
+  showUpdateEnabled(false);
   refreshVersionPanel();
 }
 
 void appendHint(std::uint16_t statusId) {
   std::wstring status = dlg::loadText(statusId) + lit::kParagraphBreak;
   if (status.size() > dlg::kTextCapacity - 1) status.resize(dlg::kTextCapacity - 1);
-  dlg::setControlText(ctl::kHintBox, status);
+  showText(ctl::kHintBox, status);
   // The instructions are appended to what the hint box holds, in a buffer sized to the whole.
-  dlg::setControlText(ctl::kHintBox, dlg::controlText(ctl::kHintBox) + dlg::loadText(msg::kInstructions));
+  showText(ctl::kHintBox, dlg::controlText(ctl::kHintBox) + dlg::loadText(msg::kInstructions));
 }

@@ -1,6 +1,7 @@
 #include "ui/update_report.h"
 
 #include "seams/dialog.h"
+#include "ui/main_view.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "res/message_ids.h"
@@ -43,11 +44,11 @@ void showErrorBox(const UpdateOutcome& outcome) {
 // it is open has the last word.
 void showRefusal(const UpdateOutcome& outcome) {
   const std::uint16_t text = textOf(outcome.step);
-  dlg::enableControl(ctl::kUpdateButton, false);
+  showUpdateEnabled(false);
   if (outcome.step == UpdateStep::UnitReportsTooShort) {
     appendHint(text);  // another unit is needed: the connection instructions follow
   } else {
-    dlg::setControlText(ctl::kHintBox, dlg::loadText(text));
+    showText(ctl::kHintBox, dlg::loadText(text));
   }
   showErrorBox(outcome);
 }
@@ -57,13 +58,13 @@ void showRefusal(const UpdateOutcome& outcome) {
 void showFailure(const UpdateOutcome& outcome) {
   giveUpUnit();
   showErrorBox(outcome);
-  dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kUpdateFailedHint));
+  showText(ctl::kHintBox, dlg::loadText(msg::kUpdateFailedHint));
 }
 
 void showSuccess() {
-  dlg::enableControl(ctl::kUpdateButton, false);
+  showUpdateEnabled(false);
   refreshVersionPanel();
-  dlg::setControlText(ctl::kHintBox, dlg::loadText(msg::kUpdateSucceeded));
+  showText(ctl::kHintBox, dlg::loadText(msg::kUpdateSucceeded));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "link/unit_device.h"
 #include "seams/dialog.h"
+#include "ui/main_view.h"
 #include "res/controls.h"
 #include "res/literals.h"
 #include "base/format_text.h"
@@ -41,14 +42,14 @@ std::wstring formatVersionText(std::uint32_t version) {
 
 void refreshVersionPanel() {
   if (!unitDevice.isOpen()) {
-    for (int id : kValueControls) dlg::setControlText(id, lit::kNoVersion);
+    for (int id : kValueControls) showText(id, lit::kNoVersion);
     enablePanel(false);
     return;
   }
   enablePanel(true);
-  dlg::setControlText(ctl::kUnitVersionText, formatVersionText(shownUnitVersion(unitDevice.unitFirmwareVersion)));
-  dlg::setControlText(ctl::kEscLoaderVersionText, formatVersionText(unitDevice.escLoaderVersion()));
-  dlg::setControlText(ctl::kEscVersionText, escFirmwareText(unitDevice.escFirmwareVersion()));
-  dlg::setControlText(ctl::kUnitLabel,
+  showText(ctl::kUnitVersionText, formatVersionText(shownUnitVersion(unitDevice.unitFirmwareVersion)));
+  showText(ctl::kEscLoaderVersionText, formatVersionText(unitDevice.escLoaderVersion()));
+  showText(ctl::kEscVersionText, escFirmwareText(unitDevice.escFirmwareVersion()));
+  showText(ctl::kUnitLabel,
                       unitDevice.productId == kRoundelProductId ? lit::kRoundelName : lit::kDockBoxName);
 }

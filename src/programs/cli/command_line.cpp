@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "link/unit_device.h"
-#include "seams/dialog.h"
 #include "programs/cli/exit_codes.h"
 #include "adapters/linux/linux_system.h"
 #include "programs/cli/options.h"
@@ -16,9 +15,8 @@
 #include "adapters/exchange/exchange_replay.h"
 #include "adapters/linux/hidraw.h"
 #include "adapters/exchange/json_line.h"
-#include "res/controls.h"
 #include "res/literals.h"
-#include "res/message_ids.h"
+#include "ui/main_view.h"
 #include "ui/main_window.h"
 #include "ui/unit_status.h"
 #include "ui/update_report.h"
@@ -33,7 +31,6 @@ constexpr std::uint32_t kPollMs = 500;
 constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
 
 struct Facts {
-  Readiness readiness = Readiness::NoUnit;
   std::string device;       // the unit found, even when it was then given up
   std::string deniedNode;   // a unit this user may not open
   bool updateRun = false;
@@ -77,7 +74,7 @@ const char* readinessName(Readiness readiness) {
 }
 
 int readinessExit(const Facts& facts) {
-  switch (facts.readiness) {
+  switch (mainView().readiness) {
     case Readiness::NoUnit: return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
     case Readiness::WrongMode: return exitcode::kWrongMode;
     case Readiness::NoUpdatableEsc: return exitcode::kNoUpdatableEsc;
@@ -155,10 +152,9 @@ std::int32_t waitForUnit() {
 void findAndAssess(const Options& options, Facts& facts) {
   setRowLabels();
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
-  facts.readiness = classifyReadiness(discovered);
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
-  if (facts.readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options);
   assessReadiness(discovered);
+  if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options);
   facts.exitCode = readinessExit(facts);
 }
 
@@ -174,14 +170,6 @@ void updateAndJudge(Facts& facts) {
 
 // --- telling ---------------------------------------------------------------------
 
-struct PanelRow {
-  int label;
-  int value;
-};
-constexpr PanelRow kPanelRows[] = {{ctl::kUnitLabel, ctl::kUnitVersionText},
-                                   {ctl::kEscLoaderLabel, ctl::kEscLoaderVersionText},
-                                   {ctl::kEscLabel, ctl::kEscVersionText}};
-
 // Without the caption's trailing space.
 std::string title() {
   std::wstring title = mainWindowTitle();
@@ -190,33 +178,31 @@ std::string title() {
 }
 
 void printForPeople(const Facts& facts) {
+  const MainView& view = mainView();
   if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
   std::printf("%s\n\n", title().c_str());
   std::size_t width = 0;
-  for (const PanelRow& row : kPanelRows) width = std::max(width, dlg::controlText(row.label).size());
-  for (const PanelRow& row : kPanelRows) {
-    const std::wstring label = dlg::controlText(row.label);
-    std::printf("%s%s   %s\n", forTerminal(label).c_str(), std::string(width - label.size(), ' ').c_str(),
-                forTerminal(dlg::controlText(row.value)).c_str());
+  for (const PanelRow& row : view.rows) width = std::max(width, row.label.size());
+  for (const PanelRow& row : view.rows) {
+    std::printf("%s%s   %s\n", forTerminal(row.label).c_str(), std::string(width - row.label.size(), ' ').c_str(),
+                forTerminal(row.value).c_str());
   }
-  const std::wstring hint = dlg::controlText(ctl::kHintBox);
-  std::printf("\n%s\n", forTerminal(hint).c_str());
-  // The ready hint points at the dialog's button; here the update is an option.
-  if (hint == dlg::loadText(msg::kReady)) {
-    std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
-  }
+  std::printf("\n%s\n", forTerminal(view.hint).c_str());
+  // Where the window's Update button is enabled, the terminal names the option that does its work.
+  if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
   if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
 }
 
 void printJson(const Facts& facts) {
-  jsonl::Object json = {{"outcome", readinessName(facts.readiness)}, {"exitCode", facts.exitCode}};
+  const MainView& view = mainView();
+  jsonl::Object json = {{"outcome", readinessName(view.readiness)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
-  json["unit"] = forTerminal(dlg::controlText(ctl::kUnitLabel));
-  json["unitVersion"] = forTerminal(dlg::controlText(ctl::kUnitVersionText));
-  json["escLoaderVersion"] = forTerminal(dlg::controlText(ctl::kEscLoaderVersionText));
-  json["escVersion"] = forTerminal(dlg::controlText(ctl::kEscVersionText));
-  json["hint"] = forTerminal(dlg::controlText(ctl::kHintBox));
+  json["unit"] = forTerminal(view.rows[0].label);
+  json["unitVersion"] = forTerminal(view.rows[0].value);
+  json["escLoaderVersion"] = forTerminal(view.rows[1].value);
+  json["escVersion"] = forTerminal(view.rows[2].value);
+  json["hint"] = forTerminal(view.hint);
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
   std::printf("%s\n", jsonl::line(json).c_str());
@@ -294,7 +280,7 @@ int run(int argc, const char* const* argv) {
 
   Facts facts;
   findAndAssess(options, facts);
-  if (options.update && facts.readiness == Readiness::Ready) updateAndJudge(facts);
+  if (options.update && mainView().readiness == Readiness::Ready) updateAndJudge(facts);
   resetDevice();
 
   facts.exitCode = closeExchangeFiles(options, facts.exitCode);

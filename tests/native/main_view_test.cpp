@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "adapters/sim/scenario.h"
+#include "res/controls.h"
+#include "res/message_ids.h"
+#include "support/fixture.h"
+#include "ui/device_change.h"
+#include "ui/main_view.h"
+#include "ui/main_window.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
+
+namespace {
+
+// The view is what a front end without controls prints: it must hold what the dialog's
+// controls hold, whatever wrote them last.
+void expectViewShowsTheDialog() {
+  const MainView& view = mainView();
+  const struct {
+    int label, value;
+  } rows[] = {{ctl::kUnitLabel, ctl::kUnitVersionText},
+              {ctl::kEscLoaderLabel, ctl::kEscLoaderVersionText},
+              {ctl::kEscLabel, ctl::kEscVersionText}};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(view.rows[i].label, rec::text(rows[i].label)) << "row " << i;
+    EXPECT_EQ(view.rows[i].value, rec::text(rows[i].value)) << "row " << i;
+  }
+  EXPECT_EQ(view.hint, rec::text(ctl::kHintBox));
+  EXPECT_EQ(view.updateEnabled, rec::enabled(ctl::kUpdateButton));
+}
+
+class MainViewTest : public UpdaterTest {
+ protected:
+  void assess(const std::string& scenario, rec::Language language = rec::Language::English) {
+    UpdaterTest::SetUp();
+    rec::reset(language);
+    vclock::setImage(vclock::sampleImage(4096));
+    ASSERT_TRUE(sim::loadScenario(scenario, ""));
+    setRowLabels();
+    if (scenario == "incompatible") rec::scriptBox(dlg::kAnswerOk);  // the box that explains it
+    assessReadiness(discoverUnit());
+  }
+};
+
+TEST_F(MainViewTest, EachAssessmentIsShownInTheViewAsInTheDialog) {
+  const struct {
+    const char* scenario;
+    Readiness readiness;
+    bool updateEnabled;
+    std::wstring escVersion;
+  } cases[] = {
+      {"ready", Readiness::Ready, true, L"3.4"},
+      {"wrong-mode", Readiness::WrongMode, false, L"0.0.0"},
+      {"no-esc", Readiness::NoUpdatableEsc, false, L"0.0.0"},
+      {"incompatible", Readiness::EscIncompatible, false, L"0.0.0"},
+      {"no-unit", Readiness::NoUnit, false, L"0.0.0"},
+  };
+  for (const auto language : {rec::Language::English, rec::Language::German}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.scenario);
+      assess(c.scenario, language);
+      expectViewShowsTheDialog();
+      EXPECT_EQ(mainView().readiness, c.readiness);
+      EXPECT_EQ(mainView().updateEnabled, c.updateEnabled);
+      EXPECT_EQ(mainView().rows[2].value, c.escVersion);
+      EXPECT_EQ(mainView().rows[1].label, rec::catalogueText(msg::kEscLoaderLabel, language));
+    }
+  }
+}
+
+TEST_F(MainViewTest, TheOutcomeOfAnUpdateIsShownInTheViewAsInTheDialog) {
+  const struct {
+    const char* scenario;
+    std::uint16_t hint;
+  } cases[] = {
+      {"ready", msg::kUpdateSucceeded},
+      {"short-reports", msg::kUnitReportsTooShort},
+      {"fail-at:EraseFirmware", msg::kUpdateFailedHint},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.scenario);
+    assess(c.scenario);
+    rec::scriptBox(dlg::kAnswerOk);  // the warning before the update, or the refusal
+    rec::scriptBox(dlg::kAnswerOk);  // the failure box, where there is one
+    updateAndReport();
+    expectViewShowsTheDialog();
+    EXPECT_FALSE(mainView().updateEnabled);
+    EXPECT_EQ(mainView().readiness, Readiness::Ready) << "the assessment the update started from";
+    EXPECT_EQ(mainView().hint.substr(0, rec::catalogueText(c.hint).size()), rec::catalogueText(c.hint));
+  }
+}
+
+// A unit found again while the failure box is open enables Update; the failure hint that
+// follows the box leaves it so, in the dialog and in the view.
+TEST_F(MainViewTest, AnAssessmentNestedInABoxKeepsItsUpdateButtonInTheView) {
+  assess("ready");
+  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, UnitCommand::SetSystemLock));
+  rec::scriptBox(dlg::kAnswerOk);
+  rec::scriptBox(dlg::kAnswerOk, [] {
+    const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
+    handleDeviceChange(kDeviceArrival, &arrival);
+  });
+  updateAndReport();
+  expectViewShowsTheDialog();
+  EXPECT_TRUE(mainView().updateEnabled);
+  EXPECT_EQ(mainView().hint, rec::catalogueText(msg::kUpdateFailedHint));
+}
+
+}  // namespace
