@@ -11,6 +11,7 @@
 #include "adapters/win32/win32_hid.h"
 #include "adapters/win32/bounded_io.h"
 #include "base/format_text.h"
+#include "seams/system.h"
 
 namespace {
 
@@ -112,6 +113,18 @@ TEST(RealTransport, AbsentInterfaceDoesNotOpenAndSaysWhy) {
   hid::Handle handle = usbBus.openInterface(kAbsentInterface);
   EXPECT_EQ(handle, hid::kInvalidHandle);
   EXPECT_NE(usbBus.lastError(), 0u);
+}
+
+// The code is taken as the call fails: what the program does before it asks for it, a
+// pause of the update among them, leaves it as it was.
+TEST(RealTransport, TheErrorCodeOfAFailedCallOutlastsLaterSystemCalls) {
+  win32::UsbBus usbBus;
+  ASSERT_EQ(usbBus.openInterface(kAbsentInterface), hid::kInvalidHandle);
+  const std::uint32_t error = usbBus.lastError();
+  ASSERT_NE(error, static_cast<std::uint32_t>(ERROR_GEN_FAILURE));
+  SetLastError(ERROR_GEN_FAILURE);
+  sys::pause(20);
+  EXPECT_EQ(usbBus.lastError(), error);
 }
 
 namespace {
