@@ -6,46 +6,15 @@
 #include "link/unit_protocol.h"
 #include "adapters/exchange/exchange_record.h"
 #include "adapters/exchange/exchange_replay.h"
-#include "base/hex_text.h"
 #include "adapters/exchange/json_line.h"
 #include "support/fixture.h"
+#include "support/identity_conversation.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-std::vector<Report> identityRequests() {
-  return {queryStateRequest(), readEscInfoRequest(), readEscLoaderInfoRequest()};
-}
-
-std::string hex(const Report& report, std::size_t length) { return hextext::fromBytes(report.data(), length); }
-
-// What the host does and is told while it identifies the first interface, one line per
-// call, failures with the transport's last error.
-std::vector<std::string> conversation(const hid::Transport& t, const std::vector<Report>& requests) {
-  std::vector<std::string> seen;
-  auto outcome = [&](const std::string& what, bool ok) {
-    seen.push_back(what + (ok ? "" : " failed, error " + std::to_string(t.lastError())));
-  };
-  std::vector<std::wstring> paths;
-  outcome("list", t.listInterfaces(paths) && !paths.empty());
-  if (paths.empty()) return seen;
-  const hid::Handle handle = t.openInterface(paths[0]);
-  outcome("open", handle != hid::kInvalidHandle);
-  std::uint16_t vendor = 0, product = 0;
-  std::uint32_t output = 0, input = 0;
-  outcome("ids", t.readAttributes(handle, vendor, product));
-  outcome("lengths", t.readReportLengths(handle, output, input));
-  seen.push_back(std::to_string(vendor) + ":" + std::to_string(product) + " " + std::to_string(output) + "/" +
-                 std::to_string(input));
-  for (const Report& request : requests) {
-    outcome("write " + hex(request, output), t.writeReport(handle, request.data(), output));
-    Report reply(input);
-    const bool read = t.readReport(handle, reply.data(), input);
-    outcome("read " + (read ? hex(reply, input) : ""), read);
-  }
-  t.closeInterface(handle);
-  return seen;
-}
+using talk::conversation;
+using talk::identityRequests;
 
 class ExchangeRecordTest : public UpdaterTest {
  protected:
