@@ -2,8 +2,11 @@
 // A transport that passes every call on to another one and writes it, with its
 // results, to an exchange file (see exchange_file.h).
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "adapters/exchange/exchange_file.h"
 #include "adapters/exchange/json_line.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The simulated-unit program's own part: its one simulated bus, set up from the scenario in
+// What only the simulated-unit program has: its one simulated bus, set up from the scenario in
 // the environment, and the bus's arrival and removal events delivered to the main dialog as
 // the platform delivers them.
 #include "adapters/sim/simulated_bus.h"
