@@ -40,7 +40,7 @@ function(add_updater_program name)
 endfunction()
 
 add_updater_program(spindra-updater)
-add_updater_program(spindra-updater-sim SOURCES src/programs/windows/simulated_bus.cpp LIBS spindra_sim)
+add_updater_program(spindra-updater-sim SOURCES src/programs/windows/simulated_unit_program.cpp LIBS spindra_sim)
 target_compile_definitions(spindra-updater-sim PRIVATE SPINDRA_SIMULATED_UNIT)
 # A placeholder written to a real ESC would leave it without working firmware, so the
 # product carries an image only when a real one is given; without one it refuses to update.

@@ -5,22 +5,22 @@ namespace {
 
 // Until a program chooses its transport there is no bus: nothing is listed, opened or
 // exchanged, so a call made too early fails as a missing unit would rather than crashing.
-const Transport kNoBus{
-    [](std::vector<std::wstring>&) { return false; },
-    [](const std::wstring&) { return kInvalidHandle; },
-    [](Handle, std::uint16_t&, std::uint16_t&) { return false; },
-    [](Handle, std::uint32_t&, std::uint32_t&) { return false; },
-    [](Handle, const std::uint8_t*, std::size_t) { return false; },
-    [](Handle, std::uint8_t*, std::size_t) { return false; },
-    [](Handle) {},
-    []() -> std::uint32_t { return 0; },
+const Operations kNoBus{
+    [](void*, std::vector<std::wstring>&) { return false; },
+    [](void*, const std::wstring&) { return kInvalidHandle; },
+    [](void*, Handle, std::uint16_t&, std::uint16_t&) { return false; },
+    [](void*, Handle, std::uint32_t&, std::uint32_t&) { return false; },
+    [](void*, Handle, const std::uint8_t*, std::size_t) { return false; },
+    [](void*, Handle, std::uint8_t*, std::size_t) { return false; },
+    [](void*, Handle) {},
+    [](void*) -> std::uint32_t { return 0; },
 };
 
-const Transport* chosen = &kNoBus;
+Transport chosen{&kNoBus, nullptr};
 
 }  // namespace
 
-void use(const Transport& transport) { chosen = &transport; }
-const Transport& active() { return *chosen; }
+void use(const Transport& transport) { chosen = transport; }
+const Transport& active() { return chosen; }
 
 }  // namespace hid

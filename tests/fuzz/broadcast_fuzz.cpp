@@ -11,7 +11,7 @@
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
 #include "base/broadcast_record.h"
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/simulated_bus.h"
 #include "support/recording_dialog.h"
 #include "ui/device_change.h"
 
@@ -33,11 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::unique_ptr<std::uint8_t[]> record(new std::uint8_t[length]);
   std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length), record.get());
 
+  sim::Bus bus;
+  hid::use(bus.transport());
   resetDevice();
-  sim::resetBus();
-  hid::use(sim::transport());
   rec::reset();
-  sim::addUnit();
+  bus.addUnit();
   if (choices & 1) discoverUnit();
   const DeviceBroadcast broadcast = readBroadcastRecord(record.get());
   const std::uint32_t declared = declaredSize(bytes);

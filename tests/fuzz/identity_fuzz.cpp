@@ -4,28 +4,28 @@
 
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/simulated_bus.h"
 #include "res/controls.h"
 #include "support/recording_dialog.h"
 #include "ui/unit_status.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
+  sim::Bus bus;
+  hid::use(bus.transport());
   resetDevice();
-  sim::resetBus();
-  hid::use(sim::transport());
   rec::reset();
   sim::UnitModel model;
   model.mode = input.byte() % 3;
   model.esc.state = input.byte() % 5;
   model.outputReportLength = input.below(130);
   model.inputReportLength = input.below(130);
-  sim::addUnit(model, 1 + input.byte() % 2);
+  bus.addUnit(model, 1 + input.byte() % 2);
   if (input.byte() % 2) {
-    sim::setFault(sim::faultAtExchange(static_cast<sim::FaultKind>(input.byte() % 5), 1 + input.byte() % 4,
+    bus.setFault(sim::faultAtExchange(static_cast<sim::FaultKind>(input.byte() % 5), 1 + input.byte() % 4,
                                        input.below(0xFFFF)));
   }
-  sim::setReplyFilter([&input](std::vector<std::uint8_t>& reply) { input.rewriteReply(reply); });
+  bus.setReplyFilter([&input](std::vector<std::uint8_t>& reply) { input.rewriteReply(reply); });
   assessReadiness(discoverUnit());
   require(unitDevice.isOpen() == rec::enabled(ctl::kUpdateButton),
           "Update is enabled exactly while a ready unit is open");

@@ -26,10 +26,11 @@ std::string writeTemporaryFile(const std::uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = writeTemporaryFile(data, size);
   std::string error;
-  if (path.empty() || !replay::load(path, error)) return 0;
-  hid::use(replay::transport());
+  replay::Replay replay;
+  if (path.empty() || !replay.load(path, error)) return 0;
+  hid::use(replay.transport());
   discoverUnit();
   resetDevice();
-  replay::mismatch();
+  replay.mismatch();
   return 0;
 }

@@ -5,7 +5,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "link/unit_device.h"
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/simulated_bus.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"
@@ -25,9 +25,9 @@ std::vector<std::uint8_t> imageFrom(FuzzInput& input) {
   return image;
 }
 
-std::size_t countOf(UnitCommand command) {
+std::size_t countOf(const sim::Bus& bus, UnitCommand command) {
   std::size_t count = 0;
-  for (UnitCommand sent : sim::commands()) count += sent == command ? 1 : 0;
+  for (UnitCommand sent : bus.commands()) count += sent == command ? 1 : 0;
   return count;
 }
 
@@ -40,7 +40,7 @@ struct Conduct {
 
 // What must hold however the unit behaved: one outcome, reported in full, writing span ended;
 // and a unit that told the truth has the image in flash exactly when success is shown.
-void requireACompleteOutcome(const std::vector<std::uint8_t>& image, const Conduct& unit) {
+void requireACompleteOutcome(const sim::Bus& bus, const std::vector<std::uint8_t>& image, const Conduct& unit) {
   requireNoTestFailure();
   require(!vclock::updateWriting() && vclock::pausesOutsideWriting() == 0, "every pause inside the writing span, the span ended");
   require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after an update");
@@ -55,20 +55,20 @@ void requireACompleteOutcome(const std::vector<std::uint8_t>& image, const Condu
     return;
   }
   require(unitDevice.isOpen() && rec::text(ctl::kEscVersionText) == L"3.5", "success shows version 3.5");
-  require(countOf(UnitCommand::WriteBlock) == (image.size() + kBlockBytes - 1) / kBlockBytes, "every block sent");
+  require(countOf(bus, UnitCommand::WriteBlock) == (image.size() + kBlockBytes - 1) / kBlockBytes, "every block sent");
   if (unit.lied) return;
   std::vector<std::uint8_t> expected(sim::kFlashSize, 0xFF);
   std::copy(image.begin(), image.end(), expected.begin());
-  require(sim::device(sim::unitPath()).unit.flash == expected, "success means the flash holds the image");
+  require(bus.device(sim::unitPath()).unit.flash == expected, "success means the flash holds the image");
 }
 
 // Refused before it starts, for a unit that cannot take a block or an empty image: the
 // reason alone is shown, nothing is sent and the unit is kept.
-void requireARefusal(std::size_t requestsBefore) {
+void requireARefusal(const sim::Bus& bus, std::size_t requestsBefore) {
   requireNoTestFailure();
   require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after a refusal");
   require(unitDevice.isOpen(), "a refused update keeps the unit");
-  require(sim::requests().size() == requestsBefore, "a refused update sends nothing");
+  require(bus.requests().size() == requestsBefore, "a refused update sends nothing");
   require(rec::boxes().size() == 1 && rec::boxes()[0].flags == (dlg::kIconError | dlg::kBoxOk),
           "the refusal's box alone");
 }
@@ -77,10 +77,10 @@ void requireARefusal(std::size_t requestsBefore) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
+  sim::Bus bus;
+  hid::use(bus.transport());
   resetDevice();
-  sim::resetBus();
-  hid::use(sim::transport());
-  sim::setClock(vclock::now);
+  bus.setClock(vclock::now);
   rec::reset();
   vclock::reset();
 
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   model.esc.firmwareVersion = input.word();
   model.outputReportLength = input.below(130);
   model.inputReportLength = input.below(130);
-  sim::addUnit(model);
+  bus.addUnit(model);
   const std::vector<std::uint8_t> image = imageFrom(input);
   vclock::setImage(image);
   assessReadiness(discoverUnit());
@@ -98,18 +98,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   unit.updatable = unitDevice.isOpen() && !refused && model.inputReportLength >= 4;
   if (input.byte() % 2) {
     unit.lied = true;
-    sim::setFault(sim::faultAtExchange(static_cast<sim::FaultKind>(input.byte() % 5),
+    bus.setFault(sim::faultAtExchange(static_cast<sim::FaultKind>(input.byte() % 5),
                                        1 + input.below(kExchangesOfALargestUpdate), input.dword()));
   }
-  sim::setReplyFilter([&](std::vector<std::uint8_t>& reply) { unit.lied |= input.rewriteReply(reply); });
+  bus.setReplyFilter([&](std::vector<std::uint8_t>& reply) { unit.lied |= input.rewriteReply(reply); });
   rec::scriptBox(dlg::kAnswerOk);
   rec::scriptBox(dlg::kAnswerYes);
-  const std::size_t requestsBefore = sim::requests().size();
+  const std::size_t requestsBefore = bus.requests().size();
   updateAndReport();
   if (refused) {
-    requireARefusal(requestsBefore);
+    requireARefusal(bus, requestsBefore);
   } else {
-    requireACompleteOutcome(image, unit);
+    requireACompleteOutcome(bus, image, unit);
   }
   resetDevice();
   return 0;

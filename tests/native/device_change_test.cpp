@@ -26,8 +26,8 @@ class DeviceChangeTest : public UpdaterTest {
     UpdaterTest::TearDown();
   }
 
-  static void postBusEventsToHandler() {
-    sim::setDeviceChangeHook([](std::uint32_t event, const std::wstring& path) {
+  void postBusEventsToHandler() {
+    bus().setDeviceChangeHook([](std::uint32_t event, const std::wstring& path) {
       const DeviceBroadcast record{kDeviceTypeInterface, path};
       EXPECT_EQ(handleDeviceChange(event, &record), 1);
     });
@@ -35,18 +35,18 @@ class DeviceChangeTest : public UpdaterTest {
 
   // A unit that is open and ready, as after a successful assessment; the record is cleared.
   void openReadyUnit(const std::wstring& path = sim::unitPath()) {
-    sim::addUnit(sim::UnitModel{}, 1, path);
+    bus().addUnit(sim::UnitModel{}, 1, path);
     assessReadiness(discoverUnit());
     ASSERT_TRUE(unitDevice.isOpen());
     rec::reset();
   }
 
-  static void addKeyboard() {
+  void addKeyboard() {
     sim::Device keyboard;
     keyboard.path = kKeyboardPath;
     keyboard.vendorId = 0x046D;
     keyboard.productId = 0xC31C;
-    sim::addDevice(keyboard);
+    bus().addDevice(keyboard);
   }
 
   static void expectPanelWithoutUnit() {
@@ -85,9 +85,9 @@ TEST_F(DeviceChangeTest, RefusedRegistrationIsToldInOneErrorBox) {
 }
 
 TEST_F(DeviceChangeTest, ArrivalOfAReadyUnitFillsTheDialog) {
-  sim::addUnit();
-  sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.present = false; });
-  sim::plug(sim::unitPath());
+  bus().addUnit();
+  bus().updateDevice(sim::unitPath(), [](sim::Device& d) { d.present = false; });
+  bus().plug(sim::unitPath());
   EXPECT_TRUE(unitDevice.isOpen());
   EXPECT_EQ(rec::text(ctl::kHintBox), rec::catalogueText(msg::kReady));
   EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
@@ -98,10 +98,10 @@ TEST_F(DeviceChangeTest, ArrivalOfAReadyUnitFillsTheDialog) {
 TEST_F(DeviceChangeTest, ArrivalOfAUnitNotReadyShowsItsOutcome) {
   sim::UnitModel wrongMode;
   wrongMode.mode = 1;
-  sim::addUnit(wrongMode);
-  sim::plug(sim::unitPath());
+  bus().addUnit(wrongMode);
+  bus().plug(sim::unitPath());
   EXPECT_FALSE(unitDevice.isOpen());
-  EXPECT_EQ(sim::device(sim::unitPath()).closes, 1);
+  EXPECT_EQ(bus().device(sim::unitPath()).closes, 1);
   EXPECT_EQ(rec::text(ctl::kHintBox), rec::hintText(msg::kWrongMode));
   EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
   expectPanelWithoutUnit();
@@ -109,43 +109,43 @@ TEST_F(DeviceChangeTest, ArrivalOfAUnitNotReadyShowsItsOutcome) {
 
 TEST_F(DeviceChangeTest, ArrivalWithoutAnIdentifiedUnitChangesNothingVisible) {
   addKeyboard();
-  sim::plug(kKeyboardPath);
+  bus().plug(kKeyboardPath);
   EXPECT_TRUE(rec::calls().empty());
   EXPECT_TRUE(sameRecord(unitDevice, UnitDevice{})) << "the record stays reset";
 
   // A unit whose identification fails stays open, silently, and blocks further arrivals.
   sim::UnitModel mute;
   mute.capabilitiesFail = true;
-  sim::addUnit(mute);
-  sim::plug(sim::unitPath());
+  bus().addUnit(mute);
+  bus().plug(sim::unitPath());
   EXPECT_TRUE(rec::calls().empty());
   EXPECT_TRUE(unitDevice.isOpen());
-  const int keyboardOpens = sim::device(kKeyboardPath).opens;
-  sim::plug(kKeyboardPath);
-  EXPECT_EQ(sim::device(sim::unitPath()).opens, 1);
-  EXPECT_EQ(sim::device(kKeyboardPath).opens, keyboardOpens) << "no discovery while a unit is open";
+  const int keyboardOpens = bus().device(kKeyboardPath).opens;
+  bus().plug(kKeyboardPath);
+  EXPECT_EQ(bus().device(sim::unitPath()).opens, 1);
+  EXPECT_EQ(bus().device(kKeyboardPath).opens, keyboardOpens) << "no discovery while a unit is open";
 }
 
 TEST_F(DeviceChangeTest, ArrivalWhileAUnitIsOpenIsIgnored) {
   openReadyUnit();
   const UnitDevice before = unitDevice;
-  sim::addUnit(sim::UnitModel{}, 2, sim::unitPath(1));
-  sim::plug(sim::unitPath(1));
+  bus().addUnit(sim::UnitModel{}, 2, sim::unitPath(1));
+  bus().plug(sim::unitPath(1));
   EXPECT_TRUE(rec::calls().empty());
   EXPECT_TRUE(sameRecord(unitDevice, before));
-  EXPECT_EQ(sim::device(sim::unitPath(1)).opens, 0) << "a second unit is not opened";
+  EXPECT_EQ(bus().device(sim::unitPath(1)).opens, 0) << "a second unit is not opened";
 }
 
 TEST_F(DeviceChangeTest, RemovalOfTheOpenUnitGivesItUp) {
   for (rec::Language language : {rec::Language::English, rec::Language::German}) {
-    sim::resetBus();
+    freshBus();
     postBusEventsToHandler();
     openReadyUnit();
     rec::reset(language);
     dlg::enableControl(ctl::kUpdateButton, true);  // as the ready unit left it
-    sim::unplug(sim::unitPath());
+    bus().unplug(sim::unitPath());
     EXPECT_FALSE(unitDevice.isOpen());
-    EXPECT_EQ(sim::device(sim::unitPath()).closes, 1);
+    EXPECT_EQ(bus().device(sim::unitPath()).closes, 1);
     EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
     expectPanelWithoutUnit();
     EXPECT_EQ(rec::text(ctl::kUnitLabel), L"Firmware ?:") << "the label keeps its text";
@@ -159,15 +159,15 @@ TEST_F(DeviceChangeTest, RemovalOfTheOpenUnitGivesItUp) {
 
 TEST_F(DeviceChangeTest, RemovalOfAnythingElseChangesNothing) {
   addKeyboard();
-  sim::addUnit(sim::UnitModel{}, 2, sim::unitPath(1));
-  sim::unplug(sim::unitPath(1));  // no unit open
-  sim::unplug(kKeyboardPath);
+  bus().addUnit(sim::UnitModel{}, 2, sim::unitPath(1));
+  bus().unplug(sim::unitPath(1));  // no unit open
+  bus().unplug(kKeyboardPath);
   EXPECT_TRUE(rec::calls().empty());
 
-  sim::plug(kKeyboardPath);
+  bus().plug(kKeyboardPath);
   openReadyUnit();
   const UnitDevice before = unitDevice;
-  sim::unplug(kKeyboardPath);
+  bus().unplug(kKeyboardPath);
   EXPECT_TRUE(rec::calls().empty());
   EXPECT_TRUE(sameRecord(unitDevice, before));
 }
@@ -208,7 +208,7 @@ TEST_F(DeviceChangeTest, RemovalRecordNamesTheUnitUnderThePathRule) {
       {sim::unitPath().substr(1), false},
   };
   for (const Case& c : cases) {
-    sim::resetBus();
+    freshBus();
     openReadyUnit();
     const DeviceBroadcast record{kDeviceTypeInterface, c.name};
     EXPECT_EQ(handleDeviceChange(kDeviceRemoveComplete, &record), 1);
@@ -234,12 +234,12 @@ TEST_F(DeviceChangeTest, EventsOtherThanInterfaceArrivalAndRemovalDoNothing) {
   };
   for (bool unitOpen : {false, true}) {
     for (const Case& c : cases) {
-      sim::resetBus();
+      freshBus();
       resetDevice();
       if (unitOpen) {
         openReadyUnit();
       } else {
-        sim::addUnit();
+        bus().addUnit();
         rec::reset();
       }
       const UnitDevice before = unitDevice;
@@ -247,7 +247,7 @@ TEST_F(DeviceChangeTest, EventsOtherThanInterfaceArrivalAndRemovalDoNothing) {
       EXPECT_EQ(handleDeviceChange(c.event, c.nullRecord ? nullptr : &record), c.answer) << std::hex << c.event;
       EXPECT_TRUE(rec::calls().empty()) << std::hex << c.event << " type " << c.deviceType;
       EXPECT_TRUE(sameRecord(unitDevice, before)) << std::hex << c.event << " type " << c.deviceType;
-      EXPECT_EQ(sim::device(sim::unitPath()).opens, unitOpen ? 1 : 0) << "no discovery";
+      EXPECT_EQ(bus().device(sim::unitPath()).opens, unitOpen ? 1 : 0) << "no discovery";
     }
   }
 }
@@ -257,15 +257,15 @@ TEST_F(DeviceChangeTest, EventsOtherThanInterfaceArrivalAndRemovalDoNothing) {
 TEST_F(DeviceChangeTest, UnitSwappedWhileTheIncompatibilityBoxIsOpen) {
   sim::UnitModel incompatible;
   incompatible.esc.typeCode = 0x12345678;
-  sim::addUnit(incompatible);
+  bus().addUnit(incompatible);
   std::size_t callsBeforeRemoval = 0;
   std::size_t callsAfterRemoval = 0;
   rec::scriptBox(dlg::kAnswerOk, [&] {
     callsBeforeRemoval = rec::calls().size();
-    sim::unplug(sim::unitPath());
+    bus().unplug(sim::unitPath());
     callsAfterRemoval = rec::calls().size();
-    sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.unit.esc.typeCode = 0x0A06403C; });
-    sim::plug(sim::unitPath());
+    bus().updateDevice(sim::unitPath(), [](sim::Device& d) { d.unit.esc.typeCode = 0x0A06403C; });
+    bus().plug(sim::unitPath());
     EXPECT_EQ(rec::text(ctl::kHintBox), rec::catalogueText(msg::kReady)) << "the nested assessment";
   });
   assessReadiness(discoverUnit());
@@ -276,7 +276,7 @@ TEST_F(DeviceChangeTest, UnitSwappedWhileTheIncompatibilityBoxIsOpen) {
   EXPECT_EQ(rec::callsStartingWith("enable 1002"), (std::vector<std::string>{"enable 1002 0", "enable 1002 1"}));
   EXPECT_TRUE(rec::enabled(ctl::kUpdateButton)) << "kept as the nested assessment set it";
   EXPECT_TRUE(unitDevice.isOpen());
-  EXPECT_EQ(sim::device(sim::unitPath()).opens, 2);
+  EXPECT_EQ(bus().device(sim::unitPath()).opens, 2);
 
   // The outer assessment ends with its own panel refresh, after its hint.
   const std::vector<std::string>& calls = rec::calls();

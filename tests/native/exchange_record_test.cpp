@@ -6,80 +6,51 @@
 #include "link/unit_protocol.h"
 #include "adapters/exchange/exchange_record.h"
 #include "adapters/exchange/exchange_replay.h"
-#include "base/hex_text.h"
 #include "adapters/exchange/json_line.h"
 #include "support/fixture.h"
+#include "support/identity_conversation.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-std::vector<Report> identityRequests() {
-  return {queryStateRequest(), readEscInfoRequest(), readEscLoaderInfoRequest()};
-}
-
-std::string hex(const Report& report, std::size_t length) { return hextext::fromBytes(report.data(), length); }
-
-// What the host does and is told while it identifies the first interface, one line per
-// call, failures with the transport's last error.
-std::vector<std::string> conversation(const hid::Transport& t, const std::vector<Report>& requests) {
-  std::vector<std::string> seen;
-  auto outcome = [&](const std::string& what, bool ok) {
-    seen.push_back(what + (ok ? "" : " failed, error " + std::to_string(t.lastError())));
-  };
-  std::vector<std::wstring> paths;
-  outcome("list", t.listInterfaces(paths) && !paths.empty());
-  if (paths.empty()) return seen;
-  const hid::Handle handle = t.openInterface(paths[0]);
-  outcome("open", handle != hid::kInvalidHandle);
-  std::uint16_t vendor = 0, product = 0;
-  std::uint32_t output = 0, input = 0;
-  outcome("ids", t.readAttributes(handle, vendor, product));
-  outcome("lengths", t.readReportLengths(handle, output, input));
-  seen.push_back(std::to_string(vendor) + ":" + std::to_string(product) + " " + std::to_string(output) + "/" +
-                 std::to_string(input));
-  for (const Report& request : requests) {
-    outcome("write " + hex(request, output), t.writeReport(handle, request.data(), output));
-    Report reply(input);
-    const bool read = t.readReport(handle, reply.data(), input);
-    outcome("read " + (read ? hex(reply, input) : ""), read);
-  }
-  t.closeInterface(handle);
-  return seen;
-}
+using talk::conversation;
+using talk::identityRequests;
 
 class ExchangeRecordTest : public UpdaterTest {
  protected:
   std::vector<std::string> recordIdentity() {
-    EXPECT_TRUE(record::start(file, sim::transport()));
-    std::vector<std::string> seen = conversation(record::transport(), identityRequests());
-    EXPECT_TRUE(record::finish());
-    sim::resetBus();  // from here on, nothing but the file can answer
+    record::Recorder recorder;
+    EXPECT_TRUE(recorder.start(file, bus().transport()));
+    std::vector<std::string> seen = conversation(recorder.transport(), identityRequests());
+    EXPECT_TRUE(recorder.finish());
+    freshBus();  // from here on, nothing but the file can answer
     return seen;
   }
 
   void loadReplay() {
     std::string error;
-    ASSERT_TRUE(replay::load(file, error)) << error;
+    ASSERT_TRUE(replay.load(file, error)) << error;
   }
 
   TempDir dir;
   std::string file = dir.path("exchanges.jsonl");
+  replay::Replay replay;
 };
 
 TEST_F(ExchangeRecordTest, ARecordedIdentityQueryReplaysByteForByte) {
-  sim::addUnit();
+  bus().addUnit();
   const std::vector<std::string> recorded = recordIdentity();
   ASSERT_EQ(recorded.size(), 11u);
   EXPECT_EQ(recorded[4], "8632:1 60/60");
   EXPECT_EQ(recorded[10].substr(0, 29), "read 022200003c401f1102010000") << "type code and loader version";
 
   loadReplay();
-  EXPECT_EQ(conversation(replay::transport(), identityRequests()), recorded);
-  EXPECT_EQ(replay::mismatch(), "");
+  EXPECT_EQ(conversation(replay.transport(), identityRequests()), recorded);
+  EXPECT_EQ(replay.mismatch(), "");
 }
 
 TEST_F(ExchangeRecordTest, EveryCallIsOneTimestampedJsonLine) {
-  sim::addUnit();
+  bus().addUnit();
   recordIdentity();
   std::istringstream lines(dir.read("exchanges.jsonl"));
   std::vector<std::string> ops;
@@ -99,35 +70,35 @@ TEST_F(ExchangeRecordTest, EveryCallIsOneTimestampedJsonLine) {
 }
 
 TEST_F(ExchangeRecordTest, ADifferentRequestFailsAndNamesTheLineAndByte) {
-  sim::addUnit();
+  bus().addUnit();
   recordIdentity();
   loadReplay();
   const std::vector<std::string> seen =
-      conversation(replay::transport(), {queryStateRequest(), readUnitMemoryRequest(), readEscLoaderInfoRequest()});
+      conversation(replay.transport(), {queryStateRequest(), readUnitMemoryRequest(), readEscLoaderInfoRequest()});
   ASSERT_EQ(seen.size(), 11u);
   EXPECT_EQ(seen[7].substr(0, 10), "write 010a");
   EXPECT_NE(seen[7].find("failed, error " + std::to_string(EPROTO)), std::string::npos);
   EXPECT_NE(seen[10].find("failed"), std::string::npos) << "nothing is answered after a difference";
-  EXPECT_EQ(replay::mismatch().substr(0, 94),
+  EXPECT_EQ(replay.mismatch().substr(0, 94),
             "line 8: the report differs from the recording at byte 1 (recorded 0x1d, this run 0x0a); record");
 }
 
 TEST_F(ExchangeRecordTest, CallsOfAnotherKindOrPathOrLengthAreDifferencesToo) {
-  sim::addUnit();
+  bus().addUnit();
   recordIdentity();
-  const hid::Transport& t = replay::transport();
+  const hid::Transport& t = replay.transport();
   std::vector<std::wstring> paths;
   std::uint16_t vendor = 0, product = 0;
   std::uint8_t buffer[64] = {};
 
   loadReplay();
   t.readAttributes(3, vendor, product);
-  EXPECT_EQ(replay::mismatch(), "line 2: the recording has list, this run calls attributes");
+  EXPECT_EQ(replay.mismatch(), "line 2: the recording has list, this run calls attributes");
 
   loadReplay();
   t.listInterfaces(paths);
   EXPECT_EQ(t.openInterface(L"/dev/hidraw9"), hid::kInvalidHandle);
-  EXPECT_EQ(replay::mismatch().substr(0, 37), "line 3: open of \"\\\\?\\HID#VID_21B8&PID");
+  EXPECT_EQ(replay.mismatch().substr(0, 37), "line 3: open of \"\\\\?\\HID#VID_21B8&PID");
 
   loadReplay();
   t.listInterfaces(paths);
@@ -136,27 +107,28 @@ TEST_F(ExchangeRecordTest, CallsOfAnotherKindOrPathOrLengthAreDifferencesToo) {
   std::uint32_t output = 0, input = 0;
   t.readReportLengths(handle, output, input);
   EXPECT_FALSE(t.writeReport(handle, buffer, 64));
-  EXPECT_EQ(replay::mismatch(), "line 6: a report of 60 bytes recorded, this run writes 64 bytes");
+  EXPECT_EQ(replay.mismatch(), "line 6: a report of 60 bytes recorded, this run writes 64 bytes");
 
   loadReplay();
   t.listInterfaces(paths);
   t.openInterface(paths.at(0));
-  EXPECT_EQ(replay::mismatch(), "this run ended before line 4 (attributes); 9 recorded calls were not made");
+  EXPECT_EQ(replay.mismatch(), "this run ended before line 4 (attributes); 9 recorded calls were not made");
 }
 
 TEST_F(ExchangeRecordTest, FailuresAndTheirErrorCodesReplayToo) {
-  sim::addUnit();
-  sim::setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 2));
+  bus().addUnit();
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 2));
   const std::vector<std::string> recorded = recordIdentity();
   EXPECT_EQ(recorded[8], "read  failed, error " + std::to_string(sim::kErrorGeneralFailure));
 
   loadReplay();
-  EXPECT_EQ(conversation(replay::transport(), identityRequests()), recorded);
-  EXPECT_EQ(replay::mismatch(), "");
+  EXPECT_EQ(conversation(replay.transport(), identityRequests()), recorded);
+  EXPECT_EQ(replay.mismatch(), "");
 }
 
 TEST_F(ExchangeRecordTest, ARecordingThatCannotBeCreatedIsRefused) {
-  EXPECT_FALSE(record::start(dir.path("missing/exchanges.jsonl"), sim::transport()));
+  record::Recorder recorder;
+  EXPECT_FALSE(recorder.start(dir.path("missing/exchanges.jsonl"), bus().transport()));
   EXPECT_EQ(errno, ENOENT);
 }
 
@@ -197,11 +169,11 @@ TEST_F(ExchangeRecordTest, FilesThatAreNotRecordedExchangesAreRefusedWithTheirLi
   for (const auto& c : cases) {
     dir.write("bad.jsonl", c.contents);
     std::string error;
-    EXPECT_FALSE(replay::load(dir.path("bad.jsonl"), error)) << c.contents;
+    EXPECT_FALSE(replay.load(dir.path("bad.jsonl"), error)) << c.contents;
     EXPECT_EQ(error, dir.path("bad.jsonl") + (c.error[0] == 'l' ? " " : ": ") + c.error) << c.contents;
   }
   std::string error;
-  EXPECT_FALSE(replay::load(dir.path("none.jsonl"), error));
+  EXPECT_FALSE(replay.load(dir.path("none.jsonl"), error));
   EXPECT_EQ(error, dir.path("none.jsonl") + ": cannot be read");
 }
 

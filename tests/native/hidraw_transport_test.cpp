@@ -42,7 +42,7 @@ class HidrawTest : public ::testing::Test {
   std::string node(unsigned number) const { return roots.dev + "/hidraw" + std::to_string(number); }
 
   hid::Handle open(unsigned number) {
-    const hid::Handle handle = hidraw::openInterface(roots, node(number));
+    const hid::Handle handle = nodes.openNode(node(number));
     if (handle != hid::kInvalidHandle) handles.push_back(handle);
     return handle;
   }
@@ -65,11 +65,12 @@ class HidrawTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (hid::Handle h : handles) hidraw::transport().closeInterface(h);
+    for (hid::Handle h : handles) nodes.transport().closeInterface(h);
   }
 
   TempDir tree;
   hidraw::Roots roots{tree.path("sys"), tree.path("dev")};
+  hidraw::Nodes nodes{roots};
   std::vector<hid::Handle> handles;
 };
 
@@ -81,18 +82,18 @@ TEST_F(HidrawTest, NodesAreListedInNumericOrderAndOtherEntriesIgnored) {
   tree.write("sys/class/hidraw/README", "");
 
   std::vector<std::string> paths;
-  ASSERT_TRUE(hidraw::listInterfaces(roots, paths));
+  ASSERT_TRUE(nodes.listNodes(paths));
   EXPECT_EQ(paths, (std::vector<std::string>{node(0), node(2), node(10)}));
 }
 
 TEST_F(HidrawTest, NoHidrawClassMeansNoInterfacesButAnUnreadableOneFails) {
   std::vector<std::string> paths{"stale"};
-  EXPECT_TRUE(hidraw::listInterfaces(roots, paths));
+  EXPECT_TRUE(nodes.listNodes(paths));
   EXPECT_TRUE(paths.empty());
 
   tree.write("sys/class/hidraw", "not a directory");
-  EXPECT_FALSE(hidraw::listInterfaces(roots, paths));
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ENOTDIR));
+  EXPECT_FALSE(nodes.listNodes(paths));
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(ENOTDIR));
 }
 
 TEST_F(HidrawTest, IdsComeFromTheUeventAndLengthsFromTheDescriptor) {
@@ -113,8 +114,8 @@ TEST_F(HidrawTest, IdsComeFromTheUeventAndLengthsFromTheDescriptor) {
     ASSERT_NE(handle, hid::kInvalidHandle) << c.hidId;
     std::uint16_t vendor = 0, product = 0;
     std::uint32_t output = 0, input = 0;
-    ASSERT_TRUE(hidraw::transport().readAttributes(handle, vendor, product)) << c.hidId;
-    ASSERT_TRUE(hidraw::transport().readReportLengths(handle, output, input)) << c.hidId;
+    ASSERT_TRUE(nodes.transport().readAttributes(handle, vendor, product)) << c.hidId;
+    ASSERT_TRUE(nodes.transport().readReportLengths(handle, output, input)) << c.hidId;
     EXPECT_EQ(vendor, c.vendor) << c.hidId;
     EXPECT_EQ(product, c.product) << c.hidId;
     EXPECT_EQ(output, c.output) << c.hidId;
@@ -131,29 +132,29 @@ TEST_F(HidrawTest, MalformedSysfsContentsFailWithBadMessage) {
     const hid::Handle handle = open(number++);
     ASSERT_NE(handle, hid::kInvalidHandle);
     std::uint16_t vendor = 0, product = 0;
-    EXPECT_FALSE(hidraw::transport().readAttributes(handle, vendor, product)) << hidId;
-    EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADMSG)) << hidId;
+    EXPECT_FALSE(nodes.transport().readAttributes(handle, vendor, product)) << hidId;
+    EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(EBADMSG)) << hidId;
   }
 
   addNode(number, kRoundelId, {0xA1, 0x01, 0x95});
   hid::Handle handle = open(number++);
   ASSERT_NE(handle, hid::kInvalidHandle) << "a bad descriptor does not stop the node from opening";
   std::uint32_t output = 0, input = 0;
-  EXPECT_FALSE(hidraw::transport().readReportLengths(handle, output, input));
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADMSG));
+  EXPECT_FALSE(nodes.transport().readReportLengths(handle, output, input));
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(EBADMSG));
 
   addNode(number, kRoundelId, kUnitDescriptor);
   std::filesystem::remove(tree.path("sys/class/hidraw/hidraw" + std::to_string(number) + "/device/report_descriptor"));
   handle = open(number);
   ASSERT_NE(handle, hid::kInvalidHandle);
-  EXPECT_FALSE(hidraw::transport().readReportLengths(handle, output, input));
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_FALSE(nodes.transport().readReportLengths(handle, output, input));
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(ENOENT));
 }
 
 TEST_F(HidrawTest, OpenFailuresKeepErrno) {
   EXPECT_EQ(open(7), hid::kInvalidHandle);
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ENOENT));
-  EXPECT_EQ(hidraw::openInterface(roots, roots.dev + "/tty0"), hid::kInvalidHandle) << "not a hidraw node";
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(ENOENT));
+  EXPECT_EQ(nodes.openNode(roots.dev + "/tty0"), hid::kInvalidHandle) << "not a hidraw node";
 }
 
 // Runs an attempt as a user without access, the way a desktop user meets a node udev has
@@ -176,8 +177,8 @@ TEST_F(HidrawTest, PermissionDeniedIsReportedAsEacces) {
   ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
   ASSERT_EQ(chmod(node(0).c_str(), 0000), 0);
   EXPECT_EQ(exitCodeUnprivileged([&] {
-              const hid::Handle handle = hidraw::openInterface(roots, node(0));
-              return handle == hid::kInvalidHandle ? static_cast<int>(hidraw::transport().lastError() & 0xFF) : 0;
+              const hid::Handle handle = nodes.openNode(node(0));
+              return handle == hid::kInvalidHandle ? static_cast<int>(nodes.transport().lastError() & 0xFF) : 0;
             }),
             EACCES);
 }
@@ -211,10 +212,10 @@ TEST_F(HidrawTest, ReportsTravelWholeWithTheirIdFirst) {
   Bytes request(60, 0);
   request[0] = 1;
   request[1] = 0x08;
-  ASSERT_TRUE(hidraw::transport().writeReport(handle, request.data(), request.size()));
+  ASSERT_TRUE(nodes.transport().writeReport(handle, request.data(), request.size()));
 
   Bytes received(60, 0xEE);
-  ASSERT_TRUE(hidraw::transport().readReport(handle, received.data(), received.size()));
+  ASSERT_TRUE(nodes.transport().readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, reply);
   EXPECT_EQ(hostSent(0), request);
 }
@@ -226,12 +227,12 @@ TEST_F(HidrawTest, UnnumberedReportsGetAZeroInFrontAndShortOnesArePadded) {
 
   deviceSends(0, {1, 2, 3, 4, 5, 6, 7, 8});
   Bytes received(9, 0xEE);
-  ASSERT_TRUE(hidraw::transport().readReport(handle, received.data(), received.size()));
+  ASSERT_TRUE(nodes.transport().readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, (Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 
   deviceSends(0, {0xA1, 0xA2});
   received.assign(9, 0xEE);
-  ASSERT_TRUE(hidraw::transport().readReport(handle, received.data(), received.size()));
+  ASSERT_TRUE(nodes.transport().readReport(handle, received.data(), received.size()));
   EXPECT_EQ(received, (Bytes{0, 0xA1, 0xA2, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -240,14 +241,14 @@ TEST_F(HidrawTest, UnnumberedReportsGetAZeroInFrontAndShortOnesArePadded) {
 TEST_F(HidrawTest, AReportTheNodeNeitherDeliversNorTakesTimesOut) {
   constexpr std::uint32_t kBoundMs = 50;
   addNode(0, kRoundelId, kUnitDescriptor);
-  const hid::Handle handle = hidraw::openInterface(roots, node(0), kBoundMs);
+  const hid::Handle handle = nodes.openNode(node(0), kBoundMs);
   ASSERT_NE(handle, hid::kInvalidHandle);
   handles.push_back(handle);
 
   Bytes received(60, 0xEE);
   const auto readStart = std::chrono::steady_clock::now();
-  EXPECT_FALSE(hidraw::transport().readReport(handle, received.data(), received.size()));
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_FALSE(nodes.transport().readReport(handle, received.data(), received.size()));
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
   EXPECT_GE(std::chrono::steady_clock::now() - readStart, std::chrono::milliseconds(kBoundMs));
 
   const int fd = static_cast<int>(handle);
@@ -259,8 +260,8 @@ TEST_F(HidrawTest, AReportTheNodeNeitherDeliversNorTakesTimesOut) {
   Bytes request(60, 0);
   request[0] = 1;
   const auto writeStart = std::chrono::steady_clock::now();
-  EXPECT_FALSE(hidraw::transport().writeReport(handle, request.data(), request.size()));
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_FALSE(nodes.transport().writeReport(handle, request.data(), request.size()));
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(ETIMEDOUT));
   EXPECT_GE(std::chrono::steady_clock::now() - writeStart, std::chrono::milliseconds(kBoundMs));
 }
 
@@ -268,19 +269,19 @@ TEST_F(HidrawTest, HandlesItDidNotOpenAreNeitherUsedNorClosed) {
   const int fd = ::open("/dev/null", O_RDWR);
   ASSERT_GE(fd, 0);
   const std::uint8_t byte = 0;
-  EXPECT_FALSE(hidraw::transport().writeReport(fd, &byte, 1));
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADF));
-  hidraw::transport().closeInterface(fd);
+  EXPECT_FALSE(nodes.transport().writeReport(fd, &byte, 1));
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(EBADF));
+  nodes.transport().closeInterface(fd);
   EXPECT_NE(fcntl(fd, F_GETFD), -1) << "still open";
   ::close(fd);
 
   addNode(0, kRoundelId, kUnitDescriptor);
   const hid::Handle handle = open(0);
-  hidraw::transport().closeInterface(handle);
+  nodes.transport().closeInterface(handle);
   handles.clear();
   std::uint8_t buffer[60];
-  EXPECT_FALSE(hidraw::transport().readReport(handle, buffer, sizeof buffer)) << "a closed handle is not read";
-  EXPECT_EQ(hidraw::transport().lastError(), static_cast<std::uint32_t>(EBADF));
+  EXPECT_FALSE(nodes.transport().readReport(handle, buffer, sizeof buffer)) << "a closed handle is not read";
+  EXPECT_EQ(nodes.transport().lastError(), static_cast<std::uint32_t>(EBADF));
 }
 
 }  // namespace

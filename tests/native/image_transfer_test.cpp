@@ -16,16 +16,16 @@ class ImageTransferTest : public UpdaterTest {
  protected:
   void SetUp() override {
     UpdaterTest::SetUp();
-    sim::addUnit();
+    bus().addUnit();
     ASSERT_EQ(discoverUnit(), 0);
-    sim::updateDevice(sim::unitPath(), [](sim::Device& d) {
+    bus().updateDevice(sim::unitPath(), [](sim::Device& d) {
       d.unit.systemLock = true;
       d.unit.writeProtected = false;
       d.unit.erased = true;
       d.unit.addressSet = true;
       std::fill(d.unit.flash.begin(), d.unit.flash.end(), 0xFF);
     });
-    sim::clearRequests();
+    bus().clearRequests();
     vclock::reset();
   }
 
@@ -33,19 +33,19 @@ class ImageTransferTest : public UpdaterTest {
     return transferImage(sys::FirmwareImage{image.data(), static_cast<std::uint32_t>(image.size())});
   }
 
-  static std::vector<Bytes> blockRequests() {
+  std::vector<Bytes> blockRequests() {
     std::vector<Bytes> blocks;
-    for (const sim::LoggedRequest& r : sim::requests()) {
+    for (const sim::LoggedRequest& r : bus().requests()) {
       EXPECT_EQ(r.command(), UnitCommand::WriteBlock);
       blocks.push_back(r.bytes);
     }
     return blocks;
   }
 
-  static Bytes flash() { return sim::device(sim::unitPath()).unit.flash; }
+  Bytes flash() { return bus().device(sim::unitPath()).unit.flash; }
 
   // The image at the start of flash and erased cells after it.
-  static void expectFlashHolds(const Bytes& image) {
+  void expectFlashHolds(const Bytes& image) {
     Bytes expected(sim::kFlashSize, 0xFF);
     std::copy(image.begin(), image.end(), expected.begin());
     EXPECT_TRUE(flash() == expected);
@@ -100,9 +100,9 @@ TEST_F(ImageTransferTest, NinetySixBytesGoAsTwoFullBlocksStraightFromTheImage) {
 // The unit needs its 20 ms after answering; time the exchange itself takes does not count.
 TEST_F(ImageTransferTest, ThePauseAfterABlockRunsFromTheUnitsReply) {
   constexpr std::uint32_t kExchangeMs = 3;
-  sim::setReplyFilter([](std::vector<std::uint8_t>&) { vclock::advance(kExchangeMs); });
+  bus().setReplyFilter([](std::vector<std::uint8_t>&) { vclock::advance(kExchangeMs); });
   send(vclock::sampleImage(3 * 48));
-  const std::vector<sim::LoggedRequest> sent = sim::requests();
+  const std::vector<sim::LoggedRequest> sent = bus().requests();
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(sent[1].time - sent[0].time, kExchangeMs + 20);
   EXPECT_EQ(sent[2].time - sent[1].time, kExchangeMs + 20);
@@ -130,7 +130,7 @@ TEST_F(ImageTransferTest, TheFinalPartialBlockIsPaddedWithFFAndLosesNoByte) {
 
 TEST_F(ImageTransferTest, AnEmptyImageSendsNothingButStillOpensAndClosesTheWindow) {
   EXPECT_EQ(send(Bytes{}).result, 0);
-  EXPECT_TRUE(sim::requests().empty());
+  EXPECT_TRUE(bus().requests().empty());
   EXPECT_EQ(rec::calls(), joined(kStart, {"destroy 2"}));
   EXPECT_TRUE(vclock::pauses().empty());
 }
@@ -210,7 +210,7 @@ TEST_F(ImageTransferTest, AFailedBlockStopsTheTransferClosesTheWindowAndHandsBac
     SetUp();
     rec::reset();
     hid::active().openInterface(L"no such device");  // leaves last error 2, to tell a stale value from a fresh one
-    sim::setFault(c.fault);
+    bus().setFault(c.fault);
     const TransferResult outcome = send(vclock::sampleImage(3 * 48));
     EXPECT_EQ(outcome.result, c.result) << c.name;
     EXPECT_EQ(outcome.systemError, c.systemError) << c.name;

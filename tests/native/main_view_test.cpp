@@ -35,7 +35,7 @@ class MainViewTest : public UpdaterTest {
     UpdaterTest::SetUp();
     rec::reset(language);
     vclock::setImage(vclock::sampleImage(4096));
-    ASSERT_TRUE(sim::loadScenario(scenario, ""));
+    ASSERT_TRUE(sim::loadScenario(bus(), scenario, ""));
     setRowLabels();
     if (scenario == "incompatible") rec::scriptBox(dlg::kAnswerOk);  // the box that explains it
     assessReadiness(discoverUnit());
@@ -94,7 +94,7 @@ TEST_F(MainViewTest, TheOutcomeOfAnUpdateIsShownInTheViewAsInTheDialog) {
 // follows the box leaves it so, in the dialog and in the view.
 TEST_F(MainViewTest, AnAssessmentNestedInABoxKeepsItsUpdateButtonInTheView) {
   assess("ready");
-  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, UnitCommand::SetSystemLock));
+  bus().setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, UnitCommand::SetSystemLock));
   rec::scriptBox(dlg::kAnswerOk);
   rec::scriptBox(dlg::kAnswerOk, [] {
     const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};

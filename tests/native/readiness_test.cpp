@@ -57,16 +57,16 @@ TEST_F(ReadinessTest, FirstApplicableOutcomeWins) {
 
 TEST_F(ReadinessTest, ReadyUnitIsKeptWithUpdateEnabled) {
   for (std::uint32_t typeCode : {0x111F403Cu, 0x0A06403Cu}) {
-    sim::resetBus();
+    freshBus();
     rec::reset();
     sim::UnitModel unit;
     unit.esc.typeCode = typeCode;
-    sim::addUnit(unit);
+    bus().addUnit(unit);
     discoverAndAssess();
     EXPECT_EQ(rec::text(ctl::kHintBox), rec::catalogueText(msg::kReady)) << "the ready text alone";
     EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
     EXPECT_TRUE(unitDevice.isOpen());
-    EXPECT_EQ(sim::device(sim::unitPath()).closes, 0);
+    EXPECT_EQ(bus().device(sim::unitPath()).closes, 0);
     EXPECT_EQ(rec::text(ctl::kUnitVersionText), L"2.3") << "panel refreshed from the unit";
     EXPECT_EQ(rec::text(ctl::kEscVersionText), L"3.4");
     EXPECT_TRUE(rec::enabled(ctl::kEscLabel));
@@ -93,16 +93,16 @@ TEST_F(ReadinessTest, UnitNotReadyIsGivenUpWithItsHint) {
   for (rec::Language language : {rec::Language::English, rec::Language::German}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name);
-      sim::resetBus();
+      freshBus();
       rec::reset(language);
-      if (c.attached) sim::addUnit(c.unit);
+      if (c.attached) bus().addUnit(c.unit);
       dlg::setControlText(ctl::kHintBox, L"previous hint");
       discoverAndAssess();
       EXPECT_EQ(rec::text(ctl::kHintBox), rec::hintText(c.statusId, language));
       EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
       EXPECT_FALSE(unitDevice.isOpen());
       if (c.attached) {
-        EXPECT_EQ(sim::device(sim::unitPath()).closes, 1) << "the unit's handle is closed";
+        EXPECT_EQ(bus().device(sim::unitPath()).closes, 1) << "the unit's handle is closed";
       }
       for (int id : {ctl::kUnitVersionText, ctl::kEscLoaderVersionText, ctl::kEscVersionText}) {
         EXPECT_EQ(rec::text(id), L"0.0.0") << id;
@@ -119,27 +119,27 @@ TEST_F(ReadinessTest, AUnitSilentDuringIdentificationIsGivenUpAfterTheBoundedWai
   for (unsigned exchange : {1u, 3u}) {
     SCOPED_TRACE(::testing::Message() << "silent from exchange " << exchange);
     SetUp();
-    sim::addUnit();
-    sim::setFault(sim::faultAtExchange(sim::FaultKind::Silent, exchange));
+    bus().addUnit();
+    bus().setFault(sim::faultAtExchange(sim::FaultKind::Silent, exchange));
     discoverAndAssess();
     EXPECT_EQ(vclock::pauses(), std::vector<std::uint32_t>{hid::kReportTimeoutMs});
     EXPECT_EQ(vclock::now(), 30000u);
-    EXPECT_EQ(sim::requests().size(), exchange) << "nothing is asked after the silent query";
+    EXPECT_EQ(bus().requests().size(), exchange) << "nothing is asked after the silent query";
     EXPECT_EQ(rec::text(ctl::kHintBox), rec::hintText(msg::kNoUnit, rec::Language::English));
     EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
     EXPECT_FALSE(unitDevice.isOpen());
-    EXPECT_EQ(sim::device(sim::unitPath()).closes, 1);
+    EXPECT_EQ(bus().device(sim::unitPath()).closes, 1);
     EXPECT_TRUE(rec::boxes().empty());
   }
 }
 
 TEST_F(ReadinessTest, IncompatibleEscIsExplainedInABoxOpenedAfterTheUnitIsGivenUp) {
   for (rec::Language language : {rec::Language::English, rec::Language::German}) {
-    sim::resetBus();
+    freshBus();
     rec::reset(language);
     sim::UnitModel unit;
     unit.esc.loaderErrorReport = true;  // loader info missing: type code 0
-    sim::addUnit(unit);
+    bus().addUnit(unit);
     bool unitOpenWhileBoxShown = true;
     bool updateEnabledWhileBoxShown = true;
     rec::scriptBox(dlg::kAnswerOk, [&] {
@@ -156,7 +156,7 @@ TEST_F(ReadinessTest, IncompatibleEscIsExplainedInABoxOpenedAfterTheUnitIsGivenU
     EXPECT_EQ(rec::boxes()[0].flags, dlg::kIconInformation | dlg::kBoxOk);
     EXPECT_FALSE(unitOpenWhileBoxShown);
     EXPECT_FALSE(updateEnabledWhileBoxShown);
-    EXPECT_EQ(sim::device(sim::unitPath()).closes, 1);
+    EXPECT_EQ(bus().device(sim::unitPath()).closes, 1);
 
     EXPECT_EQ(rec::text(ctl::kHintBox), rec::hintText(msg::kIncompatibleHint, language));
     EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));

@@ -35,7 +35,7 @@ TEST_F(SimScenarioTest, EachScenarioPresentsItsUnit) {
   };
   for (const ScenarioCase& c : cases) {
     SCOPED_TRACE(std::string(c.scenario) + " / " + c.escVersion);
-    ASSERT_TRUE(sim::loadScenario(c.scenario, c.escVersion));
+    ASSERT_TRUE(sim::loadScenario(freshBus(), c.scenario, c.escVersion));
     EXPECT_EQ(discoverUnit(), c.discoverResult);
     EXPECT_EQ(unitDevice.unitMode, c.unitMode);
     EXPECT_EQ(unitDevice.escState, c.escState);
@@ -49,7 +49,7 @@ TEST_F(SimScenarioTest, EachScenarioPresentsItsUnit) {
 }
 
 TEST_F(SimScenarioTest, FailureStrikesTheNamedRequestOnly) {
-  ASSERT_TRUE(sim::loadScenario("fail-at:EraseFirmware:2", ""));
+  ASSERT_TRUE(sim::loadScenario(bus(), "fail-at:EraseFirmware:2", ""));
   ASSERT_EQ(discoverUnit(), 0);
   EXPECT_NE(eraseFirmware(), kReplyNotRead);
   EXPECT_EQ(eraseFirmware(), kReplyNotRead);
@@ -57,7 +57,7 @@ TEST_F(SimScenarioTest, FailureStrikesTheNamedRequestOnly) {
 }
 
 TEST_F(SimScenarioTest, ASilentUnitAnswersUpToItsExchangeAndThenWaitsOutEveryRead) {
-  ASSERT_TRUE(sim::loadScenario("silent-from:4", ""));
+  ASSERT_TRUE(sim::loadScenario(bus(), "silent-from:4", ""));
   ASSERT_EQ(discoverUnit(), 0) << "the identity's three exchanges are answered";
   EXPECT_TRUE(vclock::pauses().empty());
   EXPECT_EQ(eraseFirmware(), kReplyNotRead);
@@ -67,7 +67,7 @@ TEST_F(SimScenarioTest, ASilentUnitAnswersUpToItsExchangeAndThenWaitsOutEveryRea
 }
 
 TEST_F(SimScenarioTest, UnknownScenarioOrVersionLeavesTheBusAsItWas) {
-  ASSERT_TRUE(sim::loadScenario("no-unit", ""));
+  ASSERT_TRUE(sim::loadScenario(bus(), "no-unit", ""));
   const std::pair<const char*, const char*> refused[] = {
       {"bogus", ""},          {"READY", ""},         {"fail-at:", ""},        {"fail-at:Erase", ""},
       {"fail-at:EraseFirmware:0", ""}, {"fail-at:EraseFirmware:x", ""}, {"ready", "0x10000"},
@@ -75,7 +75,7 @@ TEST_F(SimScenarioTest, UnknownScenarioOrVersionLeavesTheBusAsItWas) {
       {"silent-from:", ""},   {"silent-from:0", ""}, {"silent-from:x", ""}, {"silent-from:-1", ""},
   };
   for (const auto& [scenario, version] : refused) {
-    EXPECT_FALSE(sim::loadScenario(scenario, version)) << scenario << " / " << version;
+    EXPECT_FALSE(sim::loadScenario(bus(), scenario, version)) << scenario << " / " << version;
   }
   EXPECT_EQ(discoverUnit(), kNoMatchingDevice);
 }

@@ -29,64 +29,64 @@ TEST_F(DiscoveryTest, NoDevicePresentGivesMinusFourAndTheResetState) {
 }
 
 TEST_F(DiscoveryTest, UnlistableInterfacesGiveMinusOne) {
-  sim::addUnit();
-  sim::setListingFails(true);
+  bus().addUnit();
+  bus().setListingFails(true);
   EXPECT_EQ(discoverUnit(), -1);
   expectResetState();
 }
 
 TEST_F(DiscoveryTest, NonMatchingDevicesAreOpenedClosedAndSkipped) {
-  sim::addDevice(otherDevice(L"kbd", 0x046D, 1));
-  sim::addDevice(otherDevice(L"wrong-product", 0x21B8, 3));
+  bus().addDevice(otherDevice(L"kbd", 0x046D, 1));
+  bus().addDevice(otherDevice(L"wrong-product", 0x21B8, 3));
   sim::Device locked = otherDevice(L"held-exclusively", 0x21B8, 1);
   locked.openable = false;
-  sim::addDevice(locked);
+  bus().addDevice(locked);
   sim::Device mute = otherDevice(L"no-attributes", 0x21B8, 1);
   mute.attributesReadable = false;
-  sim::addDevice(mute);
-  sim::addUnit(sim::UnitModel{}, 2);
+  bus().addDevice(mute);
+  bus().addUnit(sim::UnitModel{}, 2);
 
   EXPECT_EQ(discoverUnit(), 0);
   EXPECT_EQ(unitDevice.devicePath, sim::unitPath());
   EXPECT_EQ(unitDevice.productId, 2);
   for (const wchar_t* path : {L"kbd", L"wrong-product", L"no-attributes"}) {
-    const sim::Device d = sim::device(path);
+    const sim::Device d = bus().device(path);
     EXPECT_EQ(d.opens, 1) << wideToUtf8(path);
     EXPECT_EQ(d.closes, 1) << wideToUtf8(path);
   }
-  for (const sim::LoggedRequest& r : sim::requests()) EXPECT_EQ(r.path, sim::unitPath());
+  for (const sim::LoggedRequest& r : bus().requests()) EXPECT_EQ(r.path, sim::unitPath());
 }
 
 TEST_F(DiscoveryTest, TheFirstOfTwoUnitsIsTakenAndTheOtherNeverOpened) {
-  sim::addUnit(sim::UnitModel{}, 1, sim::unitPath(0));
-  sim::addUnit(sim::UnitModel{}, 2, sim::unitPath(1));
+  bus().addUnit(sim::UnitModel{}, 1, sim::unitPath(0));
+  bus().addUnit(sim::UnitModel{}, 2, sim::unitPath(1));
   EXPECT_EQ(discoverUnit(), 0);
   EXPECT_EQ(unitDevice.devicePath, sim::unitPath(0));
-  EXPECT_EQ(sim::device(sim::unitPath(1)).opens, 0);
+  EXPECT_EQ(bus().device(sim::unitPath(1)).opens, 0);
 }
 
 TEST_F(DiscoveryTest, AUnitThatFailsIdentificationStaysOpen) {
-  sim::addUnit();
-  sim::setFault(sim::faultAtCommand(sim::FaultKind::ReadFails, UnitCommand::QueryState));
+  bus().addUnit();
+  bus().setFault(sim::faultAtCommand(sim::FaultKind::ReadFails, UnitCommand::QueryState));
   EXPECT_EQ(discoverUnit(), -3);
   EXPECT_TRUE(unitDevice.isOpen());
   EXPECT_EQ(unitDevice.devicePath, sim::unitPath());
 }
 
 TEST_F(DiscoveryTest, ResetClosesOnceAndIsHarmlessWhenRepeated) {
-  sim::addUnit();
+  bus().addUnit();
   ASSERT_EQ(discoverUnit(), 0);
   resetDevice();
   resetDevice();
   expectResetState();
-  EXPECT_EQ(sim::device(sim::unitPath()).closes, 1);
+  EXPECT_EQ(bus().device(sim::unitPath()).closes, 1);
 }
 
 TEST_F(DiscoveryTest, ANewDiscoveryGivesThePreviousUnitUp) {
-  sim::addUnit();
+  bus().addUnit();
   ASSERT_EQ(discoverUnit(), 0);
   ASSERT_EQ(discoverUnit(), 0);
-  const sim::Device d = sim::device(sim::unitPath());
+  const sim::Device d = bus().device(sim::unitPath());
   EXPECT_EQ(d.opens, 2);
   EXPECT_EQ(d.closes, 1);
 }

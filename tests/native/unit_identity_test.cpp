@@ -12,7 +12,7 @@ class IdentityTest : public UpdaterTest {
  protected:
   // Discovers the unit described by model and returns the discovery's result.
   std::int32_t identify(const sim::UnitModel& model, std::uint16_t productId = 1) {
-    sim::addUnit(model, productId);
+    bus().addUnit(model, productId);
     return discoverUnit();
   }
 };
@@ -28,7 +28,7 @@ TEST_F(IdentityTest, ReadyUnitFillsEveryEscField) {
   model.outputReportLength = 60;
   model.inputReportLength = 61;
   EXPECT_EQ(identify(model), 0);
-  EXPECT_COMMANDS({UnitCommand::QueryState, UnitCommand::ReadEscInfo, UnitCommand::ReadEscLoaderInfo});
+  EXPECT_COMMANDS(bus(), {UnitCommand::QueryState, UnitCommand::ReadEscInfo, UnitCommand::ReadEscLoaderInfo});
   EXPECT_EQ(unitDevice.outputReportLength, 60u);
   EXPECT_EQ(unitDevice.inputReportLength, 61u);
   EXPECT_EQ(unitDevice.unitMode, 0);
@@ -53,7 +53,7 @@ TEST_F(IdentityTest, WrongModeReadsTheUnitMemoryAndNothingOfTheEsc) {
   model.firmwareVersion = 0x00000109;
   model.infoWord = 0x77;
   EXPECT_EQ(identify(model), 0);
-  EXPECT_COMMANDS({UnitCommand::QueryState, UnitCommand::ReadUnitMemory});
+  EXPECT_COMMANDS(bus(), {UnitCommand::QueryState, UnitCommand::ReadUnitMemory});
   EXPECT_EQ(unitDevice.unitMode, 1);
   EXPECT_EQ(unitDevice.modeByteA, 0xA1);
   EXPECT_EQ(unitDevice.modeWordB, 0xB2B1);
@@ -70,7 +70,7 @@ TEST_F(IdentityTest, NoUpdatableEscAsksNothingMore) {
   sim::UnitModel model;
   model.esc.state = 2;
   EXPECT_EQ(identify(model), 0);
-  EXPECT_COMMANDS({UnitCommand::QueryState});
+  EXPECT_COMMANDS(bus(), {UnitCommand::QueryState});
   EXPECT_EQ(unitDevice.escState, 2);
   EXPECT_EQ(unitDevice.escTypeCode(), 0u);
 }
@@ -101,7 +101,7 @@ TEST_F(IdentityTest, ErrorReportsOfTheEscQueries) {
     model.esc.loaderErrorReport = c.loaderError;
     model.esc.loaderErrorCode = c.loaderCode;
     EXPECT_EQ(identify(model), c.result) << c.name;
-    EXPECT_EQ(sim::commands().size(), c.commandsSent) << c.name;
+    EXPECT_EQ(bus().commands().size(), c.commandsSent) << c.name;
     EXPECT_EQ(unitDevice.escFirmwareVersion(), c.escVersion) << c.name;
     EXPECT_EQ(unitDevice.escTypeCode(), c.typeCode) << c.name;
     EXPECT_TRUE(unitDevice.isOpen()) << c.name;
@@ -110,8 +110,8 @@ TEST_F(IdentityTest, ErrorReportsOfTheEscQueries) {
 
 TEST_F(IdentityTest, ErrorCodesAreReadFromSixteenBitsOnly) {
   // The ESC queries carry 16-bit codes: bytes 6 and 7 of the error report are not part of it.
-  sim::addUnit();
-  sim::setFault(sim::faultAtCommand(FaultKind::ErrorReport, UnitCommand::ReadEscInfo, 1, 0x00070005));
+  bus().addUnit();
+  bus().setFault(sim::faultAtCommand(FaultKind::ErrorReport, UnitCommand::ReadEscInfo, 1, 0x00070005));
   EXPECT_EQ(discoverUnit(), 5);
 }
 
@@ -135,8 +135,8 @@ TEST_F(IdentityTest, TransportFailuresAtEachQuery) {
     SetUp();
     sim::UnitModel model;
     model.mode = c.mode;
-    sim::addUnit(model);
-    sim::setFault(sim::faultAtCommand(c.kind, c.command));
+    bus().addUnit(model);
+    bus().setFault(sim::faultAtCommand(c.kind, c.command));
     EXPECT_EQ(discoverUnit(), c.result) << static_cast<int>(c.command);
     EXPECT_TRUE(unitDevice.isOpen());
   }
@@ -146,7 +146,7 @@ TEST_F(IdentityTest, RefusedCapabilitiesSendNothing) {
   sim::UnitModel model;
   model.capabilitiesFail = true;
   EXPECT_EQ(identify(model), -1);
-  EXPECT_TRUE(sim::requests().empty());
+  EXPECT_TRUE(bus().requests().empty());
 }
 
 TEST_F(IdentityTest, ReportLengthsBeyondSixteenBitsSendNothing) {
@@ -155,7 +155,7 @@ TEST_F(IdentityTest, ReportLengthsBeyondSixteenBitsSendNothing) {
     sim::UnitModel model;
     model.inputReportLength = length;
     EXPECT_EQ(identify(model), -1) << length;
-    EXPECT_TRUE(sim::requests().empty()) << length;
+    EXPECT_TRUE(bus().requests().empty()) << length;
   }
   SetUp();
   sim::UnitModel model;
@@ -166,7 +166,7 @@ TEST_F(IdentityTest, ReportLengthsBeyondSixteenBitsSendNothing) {
 
 TEST_F(IdentityTest, WithoutAnOpenUnitTheQueryFailsAtOnce) {
   EXPECT_EQ(identifyUnit(), -1);
-  EXPECT_TRUE(sim::requests().empty());
+  EXPECT_TRUE(bus().requests().empty());
 }
 
 }  // namespace

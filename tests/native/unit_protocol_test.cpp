@@ -13,11 +13,11 @@ class UnitProtocolTest : public UpdaterTest {
  protected:
   void SetUp() override {
     UpdaterTest::SetUp();
-    sim::addUnit();
+    bus().addUnit();
     ASSERT_EQ(discoverUnit(), 0);
-    sim::clearRequests();
+    bus().clearRequests();
   }
-  Bytes lastRequest() { return sim::requests().back().bytes; }
+  Bytes lastRequest() { return bus().requests().back().bytes; }
 };
 
 struct RequestCase {
@@ -67,10 +67,10 @@ TEST_F(UnitProtocolTest, WriteBlockCarriesUpToFourteenWordsAndRefusesMore) {
   EXPECT_EQ(Bytes(sent.begin() + 4, sent.begin() + 52), staged);
   EXPECT_EQ(Bytes(sent.begin() + 52, sent.end()), Bytes(8, 0)) << "bytes after the block are zero";
 
-  const std::size_t before = sim::requests().size();
+  const std::size_t before = bus().requests().size();
   EXPECT_EQ(writeBlock(block.data(), 60, 15), -1);
   EXPECT_EQ(writeBlock(block.data(), 8, 3), -1) << "more words than the block holds";
-  EXPECT_EQ(sim::requests().size(), before);
+  EXPECT_EQ(bus().requests().size(), before);
 }
 
 TEST_F(UnitProtocolTest, StandardStatusTakesTheLittleEndianCodeOfAnErrorReport) {
@@ -79,7 +79,7 @@ TEST_F(UnitProtocolTest, StandardStatusTakesTheLittleEndianCodeOfAnErrorReport) 
     ExchangeResult expected;
   } cases[] = {{0, 0}, {0x0A0B0C0D, 0x0A0B0C0D}, {0xFFFFFFFD, -3}};
   for (const Case& c : cases) {
-    sim::setFault(sim::faultAtExchange(sim::FaultKind::ErrorReport, 1, c.code));
+    bus().setFault(sim::faultAtExchange(sim::FaultKind::ErrorReport, 1, c.code));
     Report reply;
     ASSERT_EQ(exchange(setWriteAddressRequest(), reply), 0);
     EXPECT_EQ(reply.u8(1), 0xFF);
@@ -89,9 +89,9 @@ TEST_F(UnitProtocolTest, StandardStatusTakesTheLittleEndianCodeOfAnErrorReport) 
 
 TEST_F(UnitProtocolTest, TransportFailuresGiveMinusTwoAndMinusThree) {
   Report reply;
-  sim::setFault(sim::faultAtExchange(sim::FaultKind::WriteFails, 1));
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::WriteFails, 1));
   EXPECT_EQ(exchange(queryStateRequest(), reply), -2);
-  sim::setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 1));
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 1));
   EXPECT_EQ(exchange(queryStateRequest(), reply), -3);
   EXPECT_TRUE(unitDevice.isOpen()) << "a failed exchange leaves the unit open";
 }
@@ -101,15 +101,15 @@ TEST_F(UnitProtocolTest, EraseWaitsASecondBetweenWritingAndReading) {
   Report reply;
   exchange(setSystemLockRequest(true), reply);
   exchange(setWriteProtectionRequest(false), reply);
-  sim::clearRequests();
+  bus().clearRequests();
   EXPECT_EQ(eraseFirmware(), 0);
   EXPECT_EQ(vclock::pauses(), std::vector<std::uint32_t>{1000});
-  EXPECT_EQ(sim::requests().at(0).time, 0u) << "the pause comes after the write";
-  EXPECT_EQ(sim::device(sim::unitPath()).unit.flash[0], 0xFF);
+  EXPECT_EQ(bus().requests().at(0).time, 0u) << "the pause comes after the write";
+  EXPECT_EQ(bus().device(sim::unitPath()).unit.flash[0], 0xFF);
 }
 
 TEST_F(UnitProtocolTest, EraseReturnsAtOnceWhenNothingCouldBeWritten) {
-  sim::setFault(sim::faultAtExchange(sim::FaultKind::WriteFails, 1));
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::WriteFails, 1));
   EXPECT_EQ(eraseFirmware(), -2);
   resetDevice();
   EXPECT_EQ(eraseFirmware(), -1);
@@ -127,12 +127,12 @@ TEST_F(UnitProtocolTest, NothingReachesTheDeviceWithoutAnOpenUnit) {
   EXPECT_EQ(exchange(queryStateRequest(), reply), -1);
   EXPECT_EQ(writeBlock(block.data(), block.size(), 12), -1);
   EXPECT_EQ(eraseFirmware(), -1);
-  EXPECT_TRUE(sim::requests().empty());
+  EXPECT_TRUE(bus().requests().empty());
 }
 
 TEST_F(UnitProtocolTest, ShortOrEmptyReportLengthsNeverReachPastTheBuffers) {
   for (std::uint32_t length : {0u, 2u, 16u}) {
-    sim::updateDevice(sim::unitPath(), [&](sim::Device& d) { d.unit.inputReportLength = length; });
+    bus().updateDevice(sim::unitPath(), [&](sim::Device& d) { d.unit.inputReportLength = length; });
     unitDevice.inputReportLength = length;
     Report reply;
     ASSERT_EQ(exchange(queryStateRequest(), reply), 0);
@@ -145,20 +145,20 @@ TEST_F(UnitProtocolTest, ShortOrEmptyReportLengthsNeverReachPastTheBuffers) {
 }
 
 TEST_F(UnitProtocolTest, ARequestLongerThanTheUnitsOutputReportIsNotSent) {
-  sim::updateDevice(sim::unitPath(), [](sim::Device& d) { d.unit.outputReportLength = 20; });
+  bus().updateDevice(sim::unitPath(), [](sim::Device& d) { d.unit.outputReportLength = 20; });
   unitDevice.outputReportLength = 20;
   Bytes block(48, 0x5A);
   Report reply;
   EXPECT_EQ(exchange(setWriteAddressRequest(), reply), 0) << "12 bytes fit";
   EXPECT_EQ(exchange(writeBlockRequest(block.data(), 16, 4), reply), 0) << "20 bytes fit";
   EXPECT_EQ(lastRequest().size(), 20u);
-  const std::size_t before = sim::requests().size();
+  const std::size_t before = bus().requests().size();
   EXPECT_EQ(writeBlock(block.data(), block.size(), 12), -1) << "52 bytes do not";
-  EXPECT_EQ(sim::requests().size(), before);
+  EXPECT_EQ(bus().requests().size(), before);
 }
 
 TEST_F(UnitProtocolTest, LongerReportsGetBuffersOfTheirOwnLength) {
-  sim::updateDevice(sim::unitPath(), [](sim::Device& d) {
+  bus().updateDevice(sim::unitPath(), [](sim::Device& d) {
     d.unit.outputReportLength = 65;
     d.unit.inputReportLength = 65;
   });

@@ -48,13 +48,13 @@ class UpdateSequenceTest : public UpdaterTest {
   }
 
   void connectReadyUnit(const sim::UnitModel& model, std::size_t imageSize = kSmallImageSize) {
-    sim::resetBus();
-    sim::setClock(vclock::now);
-    sim::addUnit(model);
+    freshBus();
+    bus().setClock(vclock::now);
+    bus().addUnit(model);
     ASSERT_EQ(discoverUnit(), 0);
     assessReadiness(0);
     ASSERT_TRUE(rec::enabled(ctl::kUpdateButton));
-    sim::clearRequests();
+    bus().clearRequests();
     vclock::reset();
     image_ = vclock::sampleImage(imageSize);
     vclock::setImage(image_);
@@ -62,7 +62,7 @@ class UpdateSequenceTest : public UpdaterTest {
     ASSERT_EQ(hid::active().lastError(), kStaleLastError);
     callsBefore_ = rec::calls().size();
     requestsOutsideWriting_ = 0;
-    sim::setReplyFilter([this](Bytes&) { requestsOutsideWriting_ += vclock::updateWriting() ? 0 : 1; });
+    bus().setReplyFilter([this](Bytes&) { requestsOutsideWriting_ += vclock::updateWriting() ? 0 : 1; });
   }
 
   void runConfirmed() {
@@ -90,13 +90,13 @@ class UpdateSequenceTest : public UpdaterTest {
 
   // The box says why; Update is disabled, as pressing it again could never work; the unit,
   // not at fault, stays open with its panel; no question is asked and nothing is sent.
-  static void expectRefused(const RefusalCase& c) {
+  void expectRefused(const RefusalCase& c) {
     ASSERT_EQ(rec::boxes().size(), 1u);
     EXPECT_EQ(rec::boxes()[0].text, text(c.textId));
     EXPECT_EQ(rec::boxes()[0].caption, text(msg::kUpdateFailedCaption));
     EXPECT_EQ(rec::boxes()[0].flags, dlg::kIconError | dlg::kBoxOk);
-    EXPECT_TRUE(sim::requests().empty());
-    EXPECT_EQ(sim::device(sim::unitPath()).unit.flash[0], sim::kOldFirmwareByte);
+    EXPECT_TRUE(bus().requests().empty());
+    EXPECT_EQ(bus().device(sim::unitPath()).unit.flash[0], sim::kOldFirmwareByte);
     EXPECT_TRUE(unitDevice.isOpen());
     EXPECT_EQ(rec::text(ctl::kEscVersionText), L"3.4");
     EXPECT_TRUE(rec::enabled(ctl::kEscVersionText));
@@ -164,11 +164,11 @@ class UpdateSequenceTest : public UpdaterTest {
   void expectFlashHoldsTheImage() {
     Bytes expected(sim::kFlashSize, 0xFF);
     std::copy(image_.begin(), image_.end(), expected.begin());
-    EXPECT_TRUE(sim::device(sim::unitPath()).unit.flash == expected);
+    EXPECT_TRUE(bus().device(sim::unitPath()).unit.flash == expected);
   }
 
   void expectNothingChanged() {
-    EXPECT_TRUE(sim::requests().empty());
+    EXPECT_TRUE(bus().requests().empty());
     EXPECT_TRUE(unitDevice.isOpen());
     EXPECT_TRUE(rec::enabled(ctl::kUpdateButton));
     EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kReady));
@@ -221,7 +221,7 @@ TEST_F(FullUpdateTest, SendsTheCommandSequenceByteForByte) {
   expected.push_back({C::WriteBlock, finalBlockRequest(image_, 2037 * 48, 32)});
   expected.push_back({C::SetWriteProtection, request({1, 0x20, 1, 1})});
   expected.push_back({C::SetSystemLock, request({1, 0x0B, 1, 0})});
-  EXPECT_REQUESTS(expected);
+  EXPECT_REQUESTS(bus(), expected);
 }
 
 TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
@@ -233,7 +233,7 @@ TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
   EXPECT_EQ(requestsOutsideWriting_, 0u) << "the machine stays awake up to the last restore command";
   EXPECT_FALSE(vclock::updateWriting()) << "and both are given back at the end";
 
-  const std::vector<sim::LoggedRequest> sent = sim::requests();
+  const std::vector<sim::LoggedRequest> sent = bus().requests();
   EXPECT_EQ(sent[3].time - sent[1].time, 5040u) << "from lifting protection to setting the address";
   EXPECT_EQ(sent.back().time, sent[sent.size() - 2].time) << "the restore commands follow without a pause";
 
@@ -250,7 +250,7 @@ TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
 
 TEST_F(FullUpdateTest, LeavesTheImageInFlashTheUnitRestoredAndShowsVersion35) {
   expectFlashHoldsTheImage();
-  const sim::UnitModel unit = sim::device(sim::unitPath()).unit;
+  const sim::UnitModel unit = bus().device(sim::unitPath()).unit;
   EXPECT_TRUE(unit.writeProtected);
   EXPECT_FALSE(unit.systemLock);
   expectSuccess();
@@ -317,11 +317,11 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetUp();
-    sim::setFault(c.fault);
+    bus().setFault(c.fault);
     runConfirmed();
     expectFailureReport(c.textId, c.codeLine);
     EXPECT_EQ(rec::boxes().size(), 2u);
-    EXPECT_COMMANDS(firstCommands(c.requestsSent));  // nothing is sent after the failure
+    EXPECT_COMMANDS(bus(), firstCommands(c.requestsSent));  // nothing is sent after the failure
     if (!c.pauses.empty()) {
       EXPECT_EQ(vclock::pauses(), c.pauses);
     }
@@ -331,8 +331,8 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
 
 TEST_F(UpdateSequenceTest, TheOutcomeNamesTheStepItsCodeAndTheSystemError) {
   using K = sim::FaultKind;
-  auto failAt = [](K kind, UnitCommand command, unsigned occurrence = 1, std::uint32_t code = 0) {
-    return std::function<void()>([=] { sim::setFault(sim::faultAtCommand(kind, command, occurrence, code)); });
+  auto failAt = [this](K kind, UnitCommand command, unsigned occurrence = 1, std::uint32_t code = 0) {
+    return std::function<void()>([=] { bus().setFault(sim::faultAtCommand(kind, command, occurrence, code)); });
   };
   const struct {
     const char* name;
@@ -381,7 +381,7 @@ TEST_F(UpdateSequenceTest, TheWritingSpanHoldsEveryRequestAndEndsBeforeTheFailur
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetUp();
-    sim::setFault(c.fault);
+    bus().setFault(c.fault);
     bool heldWhileBoxOpen = true;
     rec::scriptBox(dlg::kAnswerOk);
     rec::scriptBox(dlg::kAnswerOk, [&] { heldWhileBoxOpen = vclock::updateWriting(); });
@@ -392,7 +392,7 @@ TEST_F(UpdateSequenceTest, TheWritingSpanHoldsEveryRequestAndEndsBeforeTheFailur
     EXPECT_EQ(vclock::pauses().size(), c.pauses);
     EXPECT_EQ(vclock::pausesOutsideWriting(), 0u);
     EXPECT_EQ(requestsOutsideWriting_, 0u);
-    EXPECT_FALSE(sim::requests().empty());
+    EXPECT_FALSE(bus().requests().empty());
   }
 }
 
@@ -403,7 +403,7 @@ TEST_F(UpdateSequenceTest, AFailedEraseStillWaitsTheSettleTime) {
   } cases[] = {{sim::FaultKind::ErrorReport, {20, 20, 1000, 4000}}, {sim::FaultKind::WriteFails, {20, 20, 4000}}};
   for (const auto& c : cases) {
     SetUp();
-    sim::setFault(sim::faultAtCommand(c.kind, C::EraseFirmware, 1, 0x0E01));
+    bus().setFault(sim::faultAtCommand(c.kind, C::EraseFirmware, 1, 0x0E01));
     runConfirmed();
     EXPECT_EQ(vclock::pauses(), c.pauses);
     EXPECT_EQ(rec::boxes().back().text.rfind(text(msg::kEraseFailed), 0), 0u);
@@ -411,16 +411,16 @@ TEST_F(UpdateSequenceTest, AFailedEraseStillWaitsTheSettleTime) {
 }
 
 TEST_F(UpdateSequenceTest, AnErrorReportWithCodeZeroLiftsTheProtection) {
-  sim::setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::SetWriteProtection, 1, 0));
+  bus().setFault(sim::faultAtCommand(sim::FaultKind::ErrorReport, C::SetWriteProtection, 1, 0));
   runConfirmed();
-  EXPECT_COMMANDS(updateCommands(3));
+  EXPECT_COMMANDS(bus(), updateCommands(3));
   expectSuccess();
 }
 
 TEST_F(UpdateSequenceTest, CodeLineFollowsTheUserLanguage) {
   rec::reset(rec::Language::German);
   connectReadyUnit(sim::UnitModel{});
-  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
+  bus().setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
   runConfirmed();
   const rec::ShownBox& box = rec::boxes().back();
   EXPECT_EQ(box.text, rec::catalogueText(msg::kSystemLockFailed, rec::Language::German) +
@@ -438,7 +438,7 @@ TEST_F(UpdateSequenceTest, WithoutAnOpenUnitNothingIsAskedAndTheLossIsReported) 
     updateAndReport();
     ASSERT_EQ(rec::boxes().size(), 1u);
     expectFailureReport(msg::kUnitNotDetected, L"");
-    EXPECT_TRUE(sim::requests().empty());
+    EXPECT_TRUE(bus().requests().empty());
   }
 }
 
@@ -461,8 +461,8 @@ TEST_F(UpdateSequenceTest, AUnitWhoseReportsJustHoldABlockTakesTheWholeImage) {
     model.outputReportLength = length;
     connectReadyUnit(model, kBuiltInImageSize);
     runConfirmed();
-    EXPECT_COMMANDS(updateCommands(2038));
-    for (const sim::LoggedRequest& sent : sim::requests()) ASSERT_EQ(sent.bytes.size(), length);
+    EXPECT_COMMANDS(bus(), updateCommands(2038));
+    for (const sim::LoggedRequest& sent : bus().requests()) ASSERT_EQ(sent.bytes.size(), length);
     expectSuccess();
     expectFlashHoldsTheImage();
   }
@@ -512,14 +512,14 @@ TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriti
       EXPECT_EQ(rec::boxes()[1].caption, text(msg::kSameOrOlderVersionCaption));
       EXPECT_EQ(rec::boxes()[1].flags, 0x34u);
     }
-    EXPECT_COMMANDS(updateCommands(3));
+    EXPECT_COMMANDS(bus(), updateCommands(3));
     expectSuccess();
   }
 }
 
 // The dialog keeps handling device changes while a box is open.
-void pullOutTheUnit() {
-  sim::unplug(sim::unitPath());
+void pullOutTheUnit(sim::Bus& bus) {
+  bus.unplug(sim::unitPath());
   const DeviceBroadcast removal{kDeviceTypeInterface, sim::unitPath()};
   handleDeviceChange(kDeviceRemoveComplete, &removal);
 }
@@ -536,18 +536,19 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
     sim::UnitModel model;
     model.esc.firmwareVersion = c.escVersion;
     connectReadyUnit(model);
-    rec::scriptBox(dlg::kAnswerOk, c.boxWithRemoval == 1 ? pullOutTheUnit : std::function<void()>{});
-    if (c.boxWithRemoval == 2) rec::scriptBox(dlg::kAnswerYes, pullOutTheUnit);
+    const auto pullOut = [this] { pullOutTheUnit(bus()); };
+    rec::scriptBox(dlg::kAnswerOk, c.boxWithRemoval == 1 ? pullOut : std::function<void()>{});
+    if (c.boxWithRemoval == 2) rec::scriptBox(dlg::kAnswerYes, pullOut);
     updateAndReport();
     ASSERT_EQ(rec::boxes().size(), c.boxWithRemoval + 1) << "a removed unit reports no version to ask about";
     expectFailureReport(msg::kSystemLockFailed, L"");
-    EXPECT_TRUE(sim::requests().empty());
+    EXPECT_TRUE(bus().requests().empty());
   }
 }
 
 TEST_F(UpdateSequenceTest, AUnitPulledOutWhileARefusalIsShownLeavesTheConnectionLostHint) {
   connectWithOutputReports(51);
-  rec::scriptBox(dlg::kAnswerOk, pullOutTheUnit);
+  rec::scriptBox(dlg::kAnswerOk, [this] { pullOutTheUnit(bus()); });
   updateAndReport();
   ASSERT_EQ(rec::boxes().size(), 1u);
   EXPECT_EQ(rec::boxes()[0].text, text(msg::kUnitReportsTooShort));
@@ -558,7 +559,7 @@ TEST_F(UpdateSequenceTest, AUnitPulledOutWhileARefusalIsShownLeavesTheConnection
 }
 
 TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureHintIsStillShown) {
-  sim::setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
+  bus().setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
   rec::scriptBox(dlg::kAnswerOk);
   rec::scriptBox(dlg::kAnswerOk, [] {
     const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
@@ -593,11 +594,11 @@ TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRest
     for (unsigned k = 1; k <= exchanges; ++k) {
       SCOPED_TRACE(::testing::Message() << kind.name << " at exchange " << k);
       SetUp();
-      sim::setFault(sim::faultAtExchange(kind.kind, k));
+      bus().setFault(sim::faultAtExchange(kind.kind, k));
       runConfirmed();
       if (k <= std::size(stepText)) {
         expectFailureReport(stepText[k - 1], kind.codeLine);
-        EXPECT_COMMANDS(firstCommands(k - 1 + kind.sentBeforeFault));  // nothing is sent after it
+        EXPECT_COMMANDS(bus(), firstCommands(k - 1 + kind.sentBeforeFault));  // nothing is sent after it
       } else {
         expectSuccess();
         expectFlashHoldsTheImage();
@@ -610,11 +611,11 @@ TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRest
 // Replies to the restore commands are not needed, so a unit silent there costs one bounded
 // wait for each of them and the update still succeeds.
 TEST_F(UpdateSequenceTest, AUnitSilentDuringTheRestoreStillEndsInSuccess) {
-  sim::setFault(sim::faultAtExchange(sim::FaultKind::Silent, 8));
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::Silent, 8));
   runConfirmed();
   expectSuccess();
   expectFlashHoldsTheImage();
-  EXPECT_COMMANDS(updateCommands(3));
+  EXPECT_COMMANDS(bus(), updateCommands(3));
   const std::vector<std::uint32_t>& pauses = vclock::pauses();
   ASSERT_GE(pauses.size(), 2u);
   EXPECT_EQ(std::vector<std::uint32_t>(pauses.end() - 2, pauses.end()), (std::vector<std::uint32_t>{30000, 30000}));

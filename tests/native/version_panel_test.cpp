@@ -26,12 +26,12 @@ TEST_F(VersionPanelTest, ValuesOfAnOpenUnit) {
       {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFE, 1, L"255.255.255", L"255.255.255", L"255.254", L"ROUNDEL"},
   };
   for (const Case& c : cases) {
-    sim::resetBus();
+    freshBus();
     sim::UnitModel unit;
     unit.firmwareVersion = c.unitVersion;
     unit.esc.loaderVersion = c.loaderVersion;
     unit.esc.firmwareVersion = c.escVersion;
-    sim::addUnit(unit, c.productId == 1 ? 1 : 2);
+    bus().addUnit(unit, c.productId == 1 ? 1 : 2);
     ASSERT_EQ(discoverUnit(), 0);
     unitDevice.productId = c.productId;  // names for product ids the bus would never match
     rec::reset();
@@ -47,7 +47,7 @@ TEST_F(VersionPanelTest, ValuesOfAnOpenUnit) {
 }
 
 TEST_F(VersionPanelTest, NoUnitShowsZerosGreyedAndKeepsTheLabels) {
-  sim::addUnit(sim::UnitModel{}, 2);
+  bus().addUnit(sim::UnitModel{}, 2);
   ASSERT_EQ(discoverUnit(), 0);
   refreshVersionPanel();
   resetDevice();

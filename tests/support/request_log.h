@@ -1,5 +1,5 @@
 #pragma once
-// The simulated unit's whole request log checked against a table of expected exchanges,
+// A simulated bus's whole request log checked against a table of expected exchanges,
 // in the manner of a HID expectation list: the first unexpected, differing or missing
 // request fails, by index, at the caller's line.
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "link/unit_protocol.h"
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/simulated_bus.h"
 
 namespace reqlog {
 
@@ -53,8 +53,8 @@ inline std::string differenceOf(const sim::LoggedRequest& sent, const Expected& 
 
 }  // namespace detail
 
-inline void expectRequests(const char* file, int line, const std::vector<Expected>& expected) {
-  const std::vector<sim::LoggedRequest> sent = sim::requests();
+inline void expectRequests(const char* file, int line, const sim::Bus& bus, const std::vector<Expected>& expected) {
+  const std::vector<sim::LoggedRequest> sent = bus.requests();
   for (std::size_t i = 0; i < sent.size() && i < expected.size(); ++i) {
     const std::string difference = detail::differenceOf(sent[i], expected[i]);
     if (!difference.empty()) {
@@ -74,8 +74,8 @@ inline void expectRequests(const char* file, int line, const std::vector<Expecte
 }
 
 // The commands alone, in order.
-inline void expectCommands(const char* file, int line, const std::vector<UnitCommand>& expected) {
-  expectRequests(file, line, std::vector<Expected>(expected.begin(), expected.end()));
+inline void expectCommands(const char* file, int line, const sim::Bus& bus, const std::vector<UnitCommand>& expected) {
+  expectRequests(file, line, bus, std::vector<Expected>(expected.begin(), expected.end()));
 }
 
 }  // namespace reqlog

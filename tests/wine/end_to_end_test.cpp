@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/simulated_bus.h"
+#include "programs/windows/simulated_unit_program.h"
 #include "res/controls.h"
 #include "base/format_text.h"
 #include "wine/dialog_driver.h"
@@ -192,18 +193,18 @@ TEST(EndToEnd, UnitPulledOutAndPluggedBackInWhileRunning) {
     if (dialog == nullptr) return;
     ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
 
-    sim::unplug(kUnitPath);
+    simulatedBus().unplug(kUnitPath);
     const DialogView lost = withoutUnit(hintWithInstructions(40020), L"ROUNDEL");
     EXPECT_EQ(drive::awaitView(dialog, lost), lost);
-    EXPECT_EQ(sim::device(kUnitPath).closes, 1);
+    EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 1);
 
-    sim::plug(kUnitPath);
+    simulatedBus().plug(kUnitPath);
     EXPECT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
     closeAndWaitUntilGone(dialog);
   });
   EXPECT_EQ(exitCode, 0);
-  EXPECT_EQ(sim::device(kUnitPath).opens, 2);
-  EXPECT_EQ(sim::device(kUnitPath).closes, 2);
+  EXPECT_EQ(simulatedBus().device(kUnitPath).opens, 2);
+  EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 2);
 }
 
 struct CloseWay {
@@ -221,13 +222,13 @@ TEST_P(EndToEndClose, EndsTheProgramAndClosesTheOpenUnit) {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
     ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
-    ASSERT_EQ(sim::device(kUnitPath).closes, 0);
+    ASSERT_EQ(simulatedBus().device(kUnitPath).closes, 0);
     way.close(dialog);
     EXPECT_TRUE(drive::waitUntilGone(dialog)) << "the dialog is still there";
   });
   EXPECT_EQ(exitCode, 0);
-  EXPECT_EQ(sim::device(kUnitPath).opens, 1);
-  EXPECT_EQ(sim::device(kUnitPath).closes, 1);
+  EXPECT_EQ(simulatedBus().device(kUnitPath).opens, 1);
+  EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 1);
 }
 
 const CloseWay kCloseWays[] = {
@@ -255,7 +256,7 @@ TEST(EndToEnd, CommandsOtherThanCloseAndUpdateChangeNothing) {
       EXPECT_EQ(drive::findOwnedWindow(dialog, L"#32770"), nullptr) << "command " << command;
       EXPECT_EQ(drive::readDialog(dialog), withReadyUnit()) << "command " << command;
     }
-    EXPECT_EQ(sim::device(kUnitPath).closes, 0);
+    EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 0);
     closeAndWaitUntilGone(dialog);
   });
   EXPECT_EQ(exitCode, 0);
@@ -292,7 +293,7 @@ TEST(EndToEnd, ForeignDeviceChangesAreAnsweredWithoutReadingTheirData) {
       }
     }
     EXPECT_EQ(drive::readDialog(dialog), withReadyUnit());
-    EXPECT_EQ(sim::device(kUnitPath).closes, 0);
+    EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 0);
     closeAndWaitUntilGone(dialog);
   });
   EXPECT_EQ(exitCode, 0);
@@ -326,13 +327,13 @@ TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
   ASSERT_EQ(image.size(), 97808u);
   std::vector<std::uint8_t> expectedFlash(sim::kFlashSize, 0xFF);
   std::copy(image.begin(), image.end(), expectedFlash.begin());
-  const std::vector<std::uint8_t>& flash = sim::device(kUnitPath).unit.flash;
+  const std::vector<std::uint8_t>& flash = simulatedBus().device(kUnitPath).unit.flash;
   ASSERT_EQ(flash.size(), expectedFlash.size());
   const std::size_t sameBytes = std::mismatch(flash.begin(), flash.end(), expectedFlash.begin()).first - flash.begin();
   EXPECT_EQ(sameBytes, flash.size()) << "the flash differs from the image (0xFF after it) from this byte on";
 
   // The pauses really happened: erase settle time, and 20 ms after each of 2,037 blocks.
-  const std::vector<sim::LoggedRequest> log = sim::requests();
+  const std::vector<sim::LoggedRequest> log = simulatedBus().requests();
   EXPECT_GE(timeOf(log, UnitCommand::SetWriteAddress) - timeOf(log, UnitCommand::SetWriteProtection), 5040u);
   EXPECT_GE(timeOf(log, UnitCommand::WriteBlock, true) - timeOf(log, UnitCommand::WriteBlock), 2037u * 20u);
 }
@@ -360,11 +361,11 @@ TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
   });
   EXPECT_EQ(exitCode, 0);
   // Nothing is sent after the failed step: the lock is not undone.
-  const std::vector<UnitCommand> sent = sim::commands();
+  const std::vector<UnitCommand> sent = simulatedBus().commands();
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.back(), UnitCommand::SetSystemLock);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), UnitCommand::SetSystemLock), 1);
-  EXPECT_EQ(sim::device(kUnitPath).closes, 1);
+  EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 1);
 }
 
 TEST(EndToEnd, IncompatibleEscAtStartIsExplainedBeforeTheDialogShows) {

@@ -8,7 +8,7 @@ add_library(spindra_driven_program OBJECT
   wine/dialog_driver.cpp
   wine/simulated_program.cpp
   ${PROJECT_SOURCE_DIR}/src/programs/windows/entry.cpp
-  ${PROJECT_SOURCE_DIR}/src/programs/windows/simulated_bus.cpp)
+  ${PROJECT_SOURCE_DIR}/src/programs/windows/simulated_unit_program.cpp)
 target_include_directories(spindra_driven_program PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(spindra_driven_program PRIVATE SPINDRA_SIMULATED_UNIT)
 set(driven_program_libs spindra_main_dialog spindra_win32_seams spindra_sim spindra_resources

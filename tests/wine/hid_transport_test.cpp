@@ -11,6 +11,7 @@
 #include "adapters/win32/win32_hid.h"
 #include "adapters/win32/bounded_io.h"
 #include "base/format_text.h"
+#include "seams/system.h"
 
 namespace {
 
@@ -43,29 +44,29 @@ int openHandleCount() {
 }
 
 // Lists what Wine enumerates, with the ids and report lengths of every interface that opens.
-void describeInterfaces(const std::vector<std::wstring>& paths) {
+void describeInterfaces(win32::UsbBus& usbBus, const std::vector<std::wstring>& paths) {
   std::printf("Wine offers %u HID interface(s)\n", static_cast<unsigned>(paths.size()));
   for (const std::wstring& path : paths) {
     std::string line = "  " + wideToUtf8(path);
-    hid::Handle handle = win32::hidTransport().openInterface(path);
+    hid::Handle handle = usbBus.openInterface(path);
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     if (handle == hid::kInvalidHandle) {
-      line += " (cannot be opened, error " + std::to_string(win32::hidTransport().lastError()) + ")";
+      line += " (cannot be opened, error " + std::to_string(usbBus.lastError()) + ")";
     } else {
       char description[96] = "";
       std::uint32_t outputLength = 0;
       std::uint32_t inputLength = 0;
-      if (win32::hidTransport().readAttributes(handle, vendorId, productId)) {
+      if (usbBus.readAttributes(handle, vendorId, productId)) {
         std::snprintf(description, sizeof description, " %04x:%04x", vendorId, productId);
       }
       line += description;
-      if (win32::hidTransport().readReportLengths(handle, outputLength, inputLength)) {
+      if (usbBus.readReportLengths(handle, outputLength, inputLength)) {
         std::snprintf(description, sizeof description, ", reports out %u in %u bytes", outputLength, inputLength);
         line += description;
       }
     }
-    if (handle != hid::kInvalidHandle) win32::hidTransport().closeInterface(handle);
+    if (handle != hid::kInvalidHandle) usbBus.closeInterface(handle);
     std::printf("%s\n", line.c_str());
   }
 }
@@ -73,13 +74,14 @@ void describeInterfaces(const std::vector<std::wstring>& paths) {
 }  // namespace
 
 TEST(RealTransport, DiscoveryFindsNoUnitAndLeavesNothingOpen) {
+  win32::UsbBus usbBus;
   std::vector<std::wstring> paths;
-  ASSERT_TRUE(win32::hidTransport().listInterfaces(paths));
-  describeInterfaces(paths);
+  ASSERT_TRUE(usbBus.listInterfaces(paths));
+  describeInterfaces(usbBus, paths);
   int handlesBefore = openHandleCount();
   ASSERT_GT(handlesBefore, 0) << "the handle count is what proves every interface was closed";
 
-  hid::use(win32::hidTransport());
+  hid::use(usbBus.transport());
   EXPECT_EQ(discoverUnit(), kNoMatchingDevice);
 
   EXPECT_EQ(openHandleCount(), handlesBefore);
@@ -91,10 +93,11 @@ TEST(RealTransport, DiscoveryFindsNoUnitAndLeavesNothingOpen) {
 }
 
 TEST(RealTransport, ListingIsStableAndPathsAreWhole) {
+  win32::UsbBus usbBus;
   std::vector<std::wstring> first;
   std::vector<std::wstring> second;
-  ASSERT_TRUE(win32::hidTransport().listInterfaces(first));
-  ASSERT_TRUE(win32::hidTransport().listInterfaces(second));
+  ASSERT_TRUE(usbBus.listInterfaces(first));
+  ASSERT_TRUE(usbBus.listInterfaces(second));
   EXPECT_EQ(first, second);
   for (const std::wstring& path : first) {
     EXPECT_FALSE(path.empty());
@@ -102,11 +105,26 @@ TEST(RealTransport, ListingIsStableAndPathsAreWhole) {
   }
 }
 
+const wchar_t* const kAbsentInterface =
+    L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+
 TEST(RealTransport, AbsentInterfaceDoesNotOpenAndSaysWhy) {
-  hid::Handle handle =
-      win32::hidTransport().openInterface(L"\\\\?\\hid#vid_21b8&pid_0001#0&0000&0#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+  win32::UsbBus usbBus;
+  hid::Handle handle = usbBus.openInterface(kAbsentInterface);
   EXPECT_EQ(handle, hid::kInvalidHandle);
-  EXPECT_NE(win32::hidTransport().lastError(), 0u);
+  EXPECT_NE(usbBus.lastError(), 0u);
+}
+
+// The code is taken as the call fails: what the program does before it asks for it, a
+// pause of the update among them, leaves it as it was.
+TEST(RealTransport, TheErrorCodeOfAFailedCallOutlastsLaterSystemCalls) {
+  win32::UsbBus usbBus;
+  ASSERT_EQ(usbBus.openInterface(kAbsentInterface), hid::kInvalidHandle);
+  const std::uint32_t error = usbBus.lastError();
+  ASSERT_NE(error, static_cast<std::uint32_t>(ERROR_GEN_FAILURE));
+  SetLastError(ERROR_GEN_FAILURE);
+  sys::pause(20);
+  EXPECT_EQ(usbBus.lastError(), error);
 }
 
 namespace {
@@ -119,11 +137,11 @@ class PipeUnit : public ::testing::Test {
     server = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
                               1, bufferBytes, bufferBytes, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
-    unit = win32::hidTransport().openInterface(path);
+    unit = usbBus.openInterface(path);
     ASSERT_NE(unit, hid::kInvalidHandle);
   }
   void TearDown() override {
-    if (unit != hid::kInvalidHandle) win32::hidTransport().closeInterface(unit);
+    if (unit != hid::kInvalidHandle) usbBus.closeInterface(unit);
     CloseHandle(server);
   }
 
@@ -145,6 +163,7 @@ class PipeUnit : public ::testing::Test {
   static constexpr DWORD kBoundMs = 200;
   static constexpr DWORD kRoomForReports = 4096;
   const std::wstring path = L"\\\\.\\pipe\\spindra-unit-" + std::to_wstring(GetCurrentProcessId());
+  win32::UsbBus usbBus;
   HANDLE server = INVALID_HANDLE_VALUE;
   hid::Handle unit = hid::kInvalidHandle;
 };
@@ -152,7 +171,7 @@ class PipeUnit : public ::testing::Test {
 TEST_F(PipeUnit, ReportsTravelBothWaysOnTheOverlappedHandle) {
   connect(kRoomForReports);
   const std::vector<std::uint8_t> request(60, 0x01);
-  ASSERT_TRUE(win32::hidTransport().writeReport(unit, request.data(), request.size()));
+  ASSERT_TRUE(usbBus.writeReport(unit, request.data(), request.size()));
   std::vector<std::uint8_t> taken(60, 0);
   DWORD count = 0;
   ASSERT_TRUE(ReadFile(server, taken.data(), static_cast<DWORD>(taken.size()), &count, nullptr));
@@ -161,7 +180,7 @@ TEST_F(PipeUnit, ReportsTravelBothWaysOnTheOverlappedHandle) {
   const std::vector<std::uint8_t> reply(60, 0x5A);
   ASSERT_TRUE(WriteFile(server, reply.data(), static_cast<DWORD>(reply.size()), &count, nullptr));
   std::vector<std::uint8_t> received(60, 0);
-  ASSERT_TRUE(win32::hidTransport().readReport(unit, received.data(), received.size()));
+  ASSERT_TRUE(usbBus.readReport(unit, received.data(), received.size()));
   EXPECT_EQ(received, reply);
 }
 
@@ -171,7 +190,7 @@ TEST_F(PipeUnit, AReadNobodyAnswersEndsAtTheBoundWithTimeoutAndTakesNoLaterReply
   DWORD count = 0;
   const LARGE_INTEGER start = started();
   EXPECT_FALSE(win32::readWithin(unitHandle(), buffer.data(), static_cast<DWORD>(buffer.size()), kBoundMs, count));
-  EXPECT_EQ(win32::hidTransport().lastError(), 1460u);
+  EXPECT_EQ(GetLastError(), 1460u);
   EXPECT_GE(millisecondsSince(start), kBoundMs - 20.0);
   EXPECT_EQ(buffer, std::vector<std::uint8_t>(60, 0xEE)) << "the cancelled read left the buffer alone";
 
@@ -189,7 +208,7 @@ TEST_F(PipeUnit, AWriteNobodyTakesEndsAtTheBoundWithTimeout) {
   DWORD count = 0;
   const LARGE_INTEGER start = started();
   EXPECT_FALSE(win32::writeWithin(unitHandle(), request.data(), static_cast<DWORD>(request.size()), kBoundMs, count));
-  EXPECT_EQ(win32::hidTransport().lastError(), 1460u);
+  EXPECT_EQ(GetLastError(), 1460u);
   EXPECT_GE(millisecondsSince(start), kBoundMs - 20.0);
 }
 

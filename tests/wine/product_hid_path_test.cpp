@@ -15,7 +15,7 @@
 
 #include "base/little_endian.h"
 #include "link/unit_protocol.h"
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/unit_model.h"
 #include "program_driver.h"
 #include "protocol.h"
 #include "res/controls.h"

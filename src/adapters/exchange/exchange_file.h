@@ -15,18 +15,32 @@
 //
 // A read that failed has no data.
 
+#include <cstddef>
+#include <iterator>
+#include <string>
+
 namespace exchangefile {
 
 constexpr const char* kFormat = "spindra-exchanges";
 constexpr int kVersion = 1;
 
 constexpr const char* kBegin = "begin";
-constexpr const char* kList = "list";
-constexpr const char* kOpen = "open";
-constexpr const char* kAttributes = "attributes";
-constexpr const char* kLengths = "lengths";
-constexpr const char* kWrite = "write";
-constexpr const char* kRead = "read";
-constexpr const char* kClose = "close";
+
+// The calls of the HID transport, as the lines after the first one name them.
+enum class Operation { List, Open, Attributes, Lengths, Write, Read, Close };
+constexpr const char* kOperationNames[] = {"list", "open", "attributes", "lengths", "write", "read", "close"};
+
+constexpr const char* nameOf(Operation operation) { return kOperationNames[static_cast<std::size_t>(operation)]; }
+
+// False for a name that is no operation's.
+inline bool operationNamed(const std::string& name, Operation& operation) {
+  for (std::size_t i = 0; i < std::size(kOperationNames); ++i) {
+    if (name == kOperationNames[i]) {
+      operation = static_cast<Operation>(i);
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace exchangefile

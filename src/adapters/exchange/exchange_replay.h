@@ -3,20 +3,48 @@
 // device. Every call must be the one recorded next, with the same arguments and, for
 // a write, the same bytes; the first call that differs fails, and so does every call
 // after it.
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "adapters/exchange/recorded_calls.h"
 #include "seams/hid_transport.h"
 
 namespace replay {
 
-// Reads and checks the whole file before anything is answered. False with a message
-// naming the line for a file that cannot be read or is not an exchange file.
-bool load(const std::string& path, std::string& error);
+class Replay {
+ public:
+  // Reads and checks the whole file before anything is answered, and starts over from its
+  // first call. False with a message naming the line for a file that cannot be read or is
+  // not an exchange file.
+  bool load(const std::string& path, std::string& error);
 
-const hid::Transport& transport();
+  // The operations of the hid:: seam, answered from the recording.
+  bool listInterfaces(std::vector<std::wstring>& paths);
+  hid::Handle openInterface(const std::wstring& path);
+  bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId);
+  bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength);
+  bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length);
+  bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length);
+  void closeInterface(hid::Handle handle);
+  std::uint32_t lastError() const { return lastError_; }
 
-// Asked when the run is over: empty when it made exactly the recorded calls; otherwise
-// the first difference, or the recorded calls it never made.
-std::string mismatch();
+  hid::Transport transport();
+
+  // Asked when the run is over: empty when it made exactly the recorded calls; otherwise
+  // the first difference, or the recorded calls it never made.
+  std::string mismatch() const;
+
+ private:
+  const Call* expect(exchangefile::Operation operation);
+  const Call* expectOn(exchangefile::Operation operation, hid::Handle handle);
+  bool diverge(const std::string& message);
+
+  std::vector<Call> calls_;
+  std::size_t next_ = 0;
+  std::string divergence_;
+  std::uint32_t lastError_ = 0;
+};
 
 }  // namespace replay

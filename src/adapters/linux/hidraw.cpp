@@ -9,37 +9,17 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <map>
-#include <utility>
 
-#include "base/hex_text.h"
-#include "adapters/linux/report_descriptor.h"
 #include "base/format_text.h"
+#include "base/hex_text.h"
 
 namespace hidraw {
 namespace {
 
+// The helpers below answer 0 on success, else the errno that stopped them.
+
 constexpr const char* kNodePrefix = "hidraw";
 constexpr std::size_t kMaxSysfsFileBytes = 64 * 1024;
-
-struct OpenNode {
-  std::string deviceDir;  // <sysfs>/class/hidraw/hidrawN/device
-  ReportLayout layout;
-  std::uint32_t descriptorError = 0;  // 0 when layout holds the descriptor's lengths
-  std::uint32_t reportTimeoutMs = hid::kReportTimeoutMs;
-};
-
-std::map<hid::Handle, OpenNode>& openNodes() {
-  static std::map<hid::Handle, OpenNode> nodes;
-  return nodes;
-}
-
-thread_local std::uint32_t lastErrorValue = 0;
-
-bool fail(int error) {
-  lastErrorValue = static_cast<std::uint32_t>(error);
-  return false;
-}
 
 std::string classDir(const Roots& roots) { return roots.sysfs + "/class/hidraw"; }
 
@@ -60,9 +40,24 @@ bool nodeNumber(const std::string& name, unsigned long& number) {
   return true;
 }
 
-bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& contents) {
+int listNodePaths(const Roots& roots, std::vector<std::string>& paths) {
+  paths.clear();
+  DIR* dir = ::opendir(classDir(roots).c_str());
+  if (!dir) return errno == ENOENT ? 0 : errno;
+  std::vector<std::pair<unsigned long, std::string>> nodes;
+  while (const dirent* entry = ::readdir(dir)) {
+    unsigned long number = 0;
+    if (nodeNumber(entry->d_name, number)) nodes.emplace_back(number, entry->d_name);
+  }
+  ::closedir(dir);
+  std::sort(nodes.begin(), nodes.end());
+  for (const auto& node : nodes) paths.push_back(roots.dev + "/" + node.second);
+  return 0;
+}
+
+int readWholeFile(const std::string& path, std::vector<std::uint8_t>& contents) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fail(errno);
+  if (fd < 0) return errno;
   contents.clear();
   std::uint8_t chunk[4096];
   for (;;) {
@@ -71,13 +66,13 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& contents)
     if (n < 0 || contents.size() + static_cast<std::size_t>(n) > kMaxSysfsFileBytes) {
       const int error = n < 0 ? errno : EBADMSG;
       ::close(fd);
-      return fail(error);
+      return error;
     }
     if (n == 0) break;
     contents.insert(contents.end(), chunk, chunk + n);
   }
   ::close(fd);
-  return true;
+  return 0;
 }
 
 // One to eight hex digits, the way the kernel prints HID_ID fields.
@@ -107,9 +102,9 @@ bool parseHidId(const std::string& value, std::uint16_t& vendorId, std::uint16_t
   return true;
 }
 
-bool readIds(const std::string& deviceDir, std::uint16_t& vendorId, std::uint16_t& productId) {
+int readIds(const std::string& deviceDir, std::uint16_t& vendorId, std::uint16_t& productId) {
   std::vector<std::uint8_t> uevent;
-  if (!readWholeFile(deviceDir + "/uevent", uevent)) return false;
+  if (const int error = readWholeFile(deviceDir + "/uevent", uevent)) return error;
   const std::string text(uevent.begin(), uevent.end());
   const std::string key = "HID_ID=";
   for (std::size_t start = 0; start < text.size();) {
@@ -118,45 +113,50 @@ bool readIds(const std::string& deviceDir, std::uint16_t& vendorId, std::uint16_
     if (text.compare(start, key.size(), key) == 0) {
       const std::size_t valueStart = start + key.size();
       const std::string value = valueStart < end ? text.substr(valueStart, end - valueStart) : std::string();
-      return parseHidId(value, vendorId, productId) || fail(EBADMSG);
+      return parseHidId(value, vendorId, productId) ? 0 : EBADMSG;
     }
     start = end + 1;
   }
-  return fail(EBADMSG);
+  return EBADMSG;
 }
 
-void describe(OpenNode& node) {
+// The report lengths from the descriptor; an error instead when it cannot be read or parsed.
+int describe(const std::string& deviceDir, ReportLayout& layout) {
   std::vector<std::uint8_t> descriptor;
-  if (!readWholeFile(node.deviceDir + "/report_descriptor", descriptor)) {
-    node.descriptorError = lastErrorValue;
-    return;
-  }
-  if (parseReportDescriptor(descriptor.data(), descriptor.size(), node.layout) != kDescriptorOk) {
-    node.descriptorError = EBADMSG;
-  }
+  if (const int error = readWholeFile(deviceDir + "/report_descriptor", descriptor)) return error;
+  return parseReportDescriptor(descriptor.data(), descriptor.size(), layout) == kDescriptorOk ? 0 : EBADMSG;
 }
 
-OpenNode* findNode(hid::Handle handle) {
-  auto it = openNodes().find(handle);
-  if (it != openNodes().end()) return &it->second;
-  fail(EBADF);
-  return nullptr;
-}
-
-// Waits until the node is ready for the given poll events, at most timeoutMs; false with
-// ETIMEDOUT once that has passed. A node that went away counts as ready: the transfer that
-// follows reports it.
-bool awaitReady(int fd, short events, std::uint32_t timeoutMs) {
+// Waits until the node is ready for the given poll events, at most timeoutMs; ETIMEDOUT once
+// that has passed. A node that went away counts as ready: the transfer that follows reports it.
+int awaitReady(int fd, short events, std::uint32_t timeoutMs) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     pollfd node{fd, events, 0};
     const int ready = ::poll(&node, 1, static_cast<int>(std::max<decltype(left)>(left, 0)));
-    if (ready > 0) return true;
-    if (ready == 0) return fail(ETIMEDOUT);
-    if (errno != EINTR) return fail(errno);
+    if (ready > 0) return 0;
+    if (ready == 0) return ETIMEDOUT;
+    if (errno != EINTR) return errno;
   }
+}
+
+int writeWhole(int fd, const std::uint8_t* bytes, std::size_t length) {
+  ssize_t written;
+  do {
+    written = ::write(fd, bytes, length);
+  } while (written < 0 && errno == EINTR);
+  if (written < 0) return errno;
+  return static_cast<std::size_t>(written) == length ? 0 : EIO;
+}
+
+int readSome(int fd, std::uint8_t* bytes, std::size_t length, ssize_t& received) {
+  do {
+    received = ::read(fd, bytes, length);
+  } while (received < 0 && errno == EINTR);
+  if (received < 0) return errno;
+  return received == 0 ? EIO : 0;  // nothing at all: the node went away
 }
 
 }  // namespace
@@ -168,22 +168,13 @@ std::string nodeName(const std::string& path) {
   return nodeNumber(name, number) ? name : std::string();
 }
 
-bool listInterfaces(const Roots& roots, std::vector<std::string>& paths) {
-  paths.clear();
-  DIR* dir = ::opendir(classDir(roots).c_str());
-  if (!dir) return errno == ENOENT || fail(errno);
-  std::vector<std::pair<unsigned long, std::string>> nodes;
-  while (const dirent* entry = ::readdir(dir)) {
-    unsigned long number = 0;
-    if (nodeNumber(entry->d_name, number)) nodes.emplace_back(number, entry->d_name);
-  }
-  ::closedir(dir);
-  std::sort(nodes.begin(), nodes.end());
-  for (const auto& node : nodes) paths.push_back(roots.dev + "/" + node.second);
-  return true;
+bool readNodeIds(const Roots& roots, const std::string& name, std::uint16_t& vendorId, std::uint16_t& productId) {
+  return readIds(deviceDirOf(roots, name), vendorId, productId) == 0;
 }
 
-hid::Handle openInterface(const Roots& roots, const std::string& path, std::uint32_t reportTimeoutMs) {
+bool Nodes::listNodes(std::vector<std::string>& paths) { return succeeded(listNodePaths(roots_, paths)); }
+
+hid::Handle Nodes::openNode(const std::string& path, std::uint32_t reportTimeoutMs) {
   const std::string name = nodeName(path);
   if (name.empty()) {
     fail(ENODEV);
@@ -195,95 +186,89 @@ hid::Handle openInterface(const Roots& roots, const std::string& path, std::uint
     return hid::kInvalidHandle;
   }
   OpenNode node;
-  node.deviceDir = deviceDirOf(roots, name);
+  node.deviceDir = deviceDirOf(roots_, name);
   node.reportTimeoutMs = reportTimeoutMs;
-  describe(node);  // a node whose descriptor cannot be read still opens; only its lengths are unknown
-  openNodes()[fd] = std::move(node);
+  // A node whose descriptor cannot be read still opens; only its lengths are unknown.
+  node.descriptorError = describe(node.deviceDir, node.layout);
+  openNodes_[fd] = std::move(node);
   return fd;
 }
 
-bool readNodeIds(const Roots& roots, const std::string& name, std::uint16_t& vendorId, std::uint16_t& productId) {
-  return readIds(deviceDirOf(roots, name), vendorId, productId);
-}
-
-// The operations of the hid:: seam on open nodes, and the transport they make.
-namespace {
-
-bool readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
-  const OpenNode* node = findNode(handle);
-  return node && readIds(node->deviceDir, vendorId, productId);
-}
-
-bool readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
-  const OpenNode* node = findNode(handle);
-  if (!node) return false;
-  if (node->descriptorError != 0) return fail(static_cast<int>(node->descriptorError));
-  outputLength = node->layout.outputLength;
-  inputLength = node->layout.inputLength;
-  return true;
-}
-
-bool writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length) {
-  const OpenNode* node = findNode(handle);
-  if (!node) return false;
-  if (length == 0) return fail(EINVAL);
-  if (!awaitReady(static_cast<int>(handle), POLLOUT, node->reportTimeoutMs)) return false;
-  ssize_t written;
-  do {
-    written = ::write(static_cast<int>(handle), bytes, length);
-  } while (written < 0 && errno == EINTR);
-  if (written < 0) return fail(errno);
-  return static_cast<std::size_t>(written) == length || fail(EIO);
-}
-
-bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length) {
-  const OpenNode* node = findNode(handle);
-  if (!node) return false;
-  // Without a readable descriptor the reports are taken to be numbered, as the unit's are.
-  const std::size_t idBytes = node->descriptorError == 0 && !node->layout.numberedReports ? 1 : 0;
-  if (length <= idBytes) return fail(EINVAL);
-  if (!awaitReady(static_cast<int>(handle), POLLIN, node->reportTimeoutMs)) return false;
-  ssize_t received;
-  do {
-    received = ::read(static_cast<int>(handle), bytes + idBytes, length - idBytes);
-  } while (received < 0 && errno == EINTR);
-  if (received < 0) return fail(errno);
-  if (received == 0) return fail(EIO);  // the node went away
-  if (idBytes != 0) bytes[0] = 0;
-  std::fill(bytes + idBytes + received, bytes + length, 0);
-  return true;
-}
-
-void closeInterface(hid::Handle handle) {
-  auto it = openNodes().find(handle);
-  if (it == openNodes().end()) return;  // never close a descriptor this transport did not open
-  ::close(static_cast<int>(handle));
-  openNodes().erase(it);
-}
-
-std::uint32_t lastError() { return lastErrorValue; }
-
 // Device paths are UTF-8 on Linux and wide in the core.
-bool listUnderSystemRoots(std::vector<std::wstring>& paths) {
+bool Nodes::listInterfaces(std::vector<std::wstring>& paths) {
   std::vector<std::string> nodes;
-  if (!listInterfaces(Roots{}, nodes)) return false;
+  if (!listNodes(nodes)) return false;
   paths.clear();
   for (const std::string& node : nodes) paths.push_back(utf8ToWide(node));
   return true;
 }
 
-hid::Handle openUnderSystemRoots(const std::wstring& path) { return openInterface(Roots{}, wideToUtf8(path)); }
+hid::Handle Nodes::openInterface(const std::wstring& path) { return openNode(wideToUtf8(path)); }
 
-const hid::Transport kHidraw{listUnderSystemRoots, openUnderSystemRoots, readAttributes, readReportLengths,
-                             writeReport,          readReport,           closeInterface, lastError};
+bool Nodes::readAttributes(hid::Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
+  const OpenNode* node = findNode(handle);
+  return node && succeeded(readIds(node->deviceDir, vendorId, productId));
+}
 
-}  // namespace
+bool Nodes::readReportLengths(hid::Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
+  const OpenNode* node = findNode(handle);
+  if (!node || !succeeded(node->descriptorError)) return false;
+  outputLength = node->layout.outputLength;
+  inputLength = node->layout.inputLength;
+  return true;
+}
 
-const hid::Transport& transport() { return kHidraw; }
+bool Nodes::writeReport(hid::Handle handle, const std::uint8_t* bytes, std::size_t length) {
+  const OpenNode* node = findNode(handle);
+  if (!node) return false;
+  if (length == 0) return fail(EINVAL);
+  const int fd = static_cast<int>(handle);
+  const int waited = awaitReady(fd, POLLOUT, node->reportTimeoutMs);
+  return succeeded(waited != 0 ? waited : writeWhole(fd, bytes, length));
+}
+
+bool Nodes::readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length) {
+  const OpenNode* node = findNode(handle);
+  if (!node) return false;
+  // Without a readable descriptor the reports are taken to be numbered, as the unit's are.
+  const std::size_t idBytes = node->descriptorError == 0 && !node->layout.numberedReports ? 1 : 0;
+  if (length <= idBytes) return fail(EINVAL);
+  const int fd = static_cast<int>(handle);
+  ssize_t received = 0;
+  const int waited = awaitReady(fd, POLLIN, node->reportTimeoutMs);
+  if (!succeeded(waited != 0 ? waited : readSome(fd, bytes + idBytes, length - idBytes, received))) return false;
+  if (idBytes != 0) bytes[0] = 0;
+  std::fill(bytes + idBytes + received, bytes + length, 0);
+  return true;
+}
+
+void Nodes::closeInterface(hid::Handle handle) {
+  auto it = openNodes_.find(handle);
+  if (it == openNodes_.end()) return;  // never close a descriptor this transport did not open
+  ::close(static_cast<int>(handle));
+  openNodes_.erase(it);
+}
+
+hid::Transport Nodes::transport() { return hid::transportOf(*this); }
+
+Nodes::OpenNode* Nodes::findNode(hid::Handle handle) {
+  auto it = openNodes_.find(handle);
+  if (it != openNodes_.end()) return &it->second;
+  fail(EBADF);
+  return nullptr;
+}
+
+bool Nodes::fail(int error) {
+  lastError_ = static_cast<std::uint32_t>(error);
+  return false;
+}
+
+// True for no error; a failure's errno becomes the last error.
+bool Nodes::succeeded(int error) { return error == 0 || fail(error); }
 
 std::string deniedNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds) {
   std::vector<std::string> paths;
-  if (!listInterfaces(roots, paths)) return "";
+  if (listNodePaths(roots, paths) != 0) return "";
   for (const std::string& path : paths) {
     std::uint16_t vendor = 0, product = 0;
     if (!readNodeIds(roots, nodeName(path), vendor, product) || vendor != vendorId ||

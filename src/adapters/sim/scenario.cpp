@@ -5,8 +5,6 @@
 #include <cstring>
 #include <optional>
 
-#include "adapters/sim/simulated_unit.h"
-
 namespace sim {
 
 namespace {
@@ -78,7 +76,7 @@ const FaultScenario* faultScenarioOf(const std::string& scenario) {
 
 }  // namespace
 
-bool loadScenario(const std::string& scenario, const std::string& escVersion) {
+bool loadScenario(Bus& bus, const std::string& scenario, const std::string& escVersion) {
   UnitModel unit;
   if (!escVersion.empty()) {
     std::optional<unsigned long> version = parseNumber(escVersion, 0xFFFF);
@@ -105,14 +103,13 @@ bool loadScenario(const std::string& scenario, const std::string& escVersion) {
     return false;
   }
 
-  resetBus();
   Device keyboard;
   keyboard.path = kKeyboardPath;
   keyboard.vendorId = 0x046D;
   keyboard.productId = 0xC31C;
-  addDevice(keyboard);
-  if (unitPresent) addUnit(unit);
-  if (fault) setFault(*fault);
+  bus.addDevice(keyboard);
+  if (unitPresent) bus.addUnit(unit);
+  if (fault) bus.setFault(*fault);
   return true;
 }
 

@@ -2,9 +2,11 @@
 // Named states of the simulated bus, chosen when the simulated-unit program starts.
 #include <string>
 
+#include "adapters/sim/simulated_bus.h"
+
 namespace sim {
 
-// Empties the bus and puts a keyboard on it, then, by name:
+// Puts a keyboard on an empty bus, then, by name:
 //   "ready" (also the empty name)  a ROUNDEL with a compatible, updatable ESC
 //   "wrong-mode"                   the unit is not in its ESC-update mode
 //   "no-esc"                       no updatable ESC behind the unit
@@ -18,6 +20,6 @@ namespace sim {
 //                                  waits the transport's bound and times out
 // escVersion, unless empty, is the ESC's firmware version, e.g. "0x0304".
 // False, with the bus untouched, for a scenario or version it does not know.
-bool loadScenario(const std::string& scenario, const std::string& escVersion);
+bool loadScenario(Bus& bus, const std::string& scenario, const std::string& escVersion);
 
 }  // namespace sim

@@ -5,7 +5,6 @@
 #include <setupapi.h>
 
 #include <cwchar>
-#include <vector>
 
 #include "adapters/win32/bounded_io.h"
 #include "adapters/win32/hid_library.h"
@@ -35,12 +34,14 @@ bool interfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interfaceData, std::w
   return true;
 }
 
-bool listInterfaces(std::vector<std::wstring>& paths) {
+}  // namespace
+
+bool UsbBus::listInterfaces(std::vector<std::wstring>& paths) {
   paths.clear();
   GUID hidClass;
-  if (!hidInterfaceClass(hidClass)) return false;
+  if (!hidInterfaceClass(hidClass)) return fail();
   HDEVINFO set = SetupDiGetClassDevsW(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-  if (set == INVALID_HANDLE_VALUE) return false;
+  if (set == INVALID_HANDLE_VALUE) return fail();
 
   SP_DEVICE_INTERFACE_DATA interfaceData{};
   interfaceData.cbSize = sizeof(interfaceData);
@@ -52,57 +53,59 @@ bool listInterfaces(std::vector<std::wstring>& paths) {
   return true;
 }
 
-Handle openInterface(const std::wstring& path) {
+Handle UsbBus::openInterface(const std::wstring& path) {
   HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) fail();
   return reinterpret_cast<Handle>(handle);
 }
 
-bool readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
+bool UsbBus::readAttributes(Handle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
   const HidLibrary* library = hidLibrary();
-  if (library == nullptr) return false;
+  if (library == nullptr) return fail();
   HidAttributes attributes{};
   attributes.size = sizeof(attributes);
-  if (!library->getAttributes(toWin32(handle), &attributes)) return false;
+  if (!library->getAttributes(toWin32(handle), &attributes)) return fail();
   vendorId = attributes.vendorId;
   productId = attributes.productId;
   return true;
 }
 
-bool readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
+bool UsbBus::readReportLengths(Handle handle, std::uint32_t& outputLength, std::uint32_t& inputLength) {
   const HidLibrary* library = hidLibrary();
-  if (library == nullptr) return false;
+  if (library == nullptr) return fail();
   PreparsedData preparsed = nullptr;
-  if (!library->getPreparsedData(toWin32(handle), &preparsed)) return false;
+  if (!library->getPreparsedData(toWin32(handle), &preparsed)) return fail();
   HidCaps caps{};
   bool known = library->getCaps(preparsed, &caps) == kHidpStatusSuccess;
   library->freePreparsedData(preparsed);
-  if (!known) return false;
+  if (!known) return fail();
   outputLength = caps.outputReportByteLength;
   inputLength = caps.inputReportByteLength;
   return true;
 }
 
-bool writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
+bool UsbBus::writeReport(Handle handle, const std::uint8_t* bytes, std::size_t length) {
   DWORD written = 0;
-  return writeWithin(toWin32(handle), bytes, static_cast<DWORD>(length), hid::kReportTimeoutMs, written) &&
-         written == length;
+  if (!writeWithin(toWin32(handle), bytes, static_cast<DWORD>(length), hid::kReportTimeoutMs, written) ||
+      written != length) {
+    return fail();
+  }
+  return true;
 }
 
-bool readReport(Handle handle, std::uint8_t* bytes, std::size_t length) {
+bool UsbBus::readReport(Handle handle, std::uint8_t* bytes, std::size_t length) {
   DWORD read = 0;
-  return readWithin(toWin32(handle), bytes, static_cast<DWORD>(length), hid::kReportTimeoutMs, read);
+  return readWithin(toWin32(handle), bytes, static_cast<DWORD>(length), hid::kReportTimeoutMs, read) || fail();
 }
 
-void closeInterface(Handle handle) { CloseHandle(toWin32(handle)); }
+void UsbBus::closeInterface(Handle handle) { CloseHandle(toWin32(handle)); }
 
-std::uint32_t lastError() { return GetLastError(); }
+hid::Transport UsbBus::transport() { return hid::transportOf(*this); }
 
-const hid::Transport kUsbBus{listInterfaces, openInterface,  readAttributes, readReportLengths,
-                             writeReport,    readReport,     closeInterface, lastError};
-
-}  // namespace
-
-const hid::Transport& hidTransport() { return kUsbBus; }
+bool UsbBus::fail() {
+  lastError_ = GetLastError();
+  return false;
+}
 
 }  // namespace win32

@@ -93,11 +93,8 @@ void pause(std::uint32_t milliseconds) { pauseSince(now(), milliseconds); }
 
 Instant now() { return Instant{monotonicMicroseconds()}; }
 
-// The caller may still want the error code of the step the pause belongs to.
 void pauseSince(Instant start, std::uint32_t milliseconds) {
-  const DWORD lastError = GetLastError();
   pauseUntilElapsed(start.microseconds, milliseconds, {monotonicMicroseconds, sleepMicroseconds});
-  SetLastError(lastError);
 }
 
 void beginUpdateWriting() {

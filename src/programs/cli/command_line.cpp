@@ -15,6 +15,7 @@
 #include "adapters/exchange/exchange_replay.h"
 #include "adapters/linux/hidraw.h"
 #include "adapters/exchange/json_line.h"
+#include "adapters/sim/simulated_bus.h"
 #include "res/literals.h"
 #include "ui/main_view.h"
 #include "ui/main_window.h"
@@ -97,30 +98,39 @@ void printError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_s
 
 // --- transport -------------------------------------------------------------------
 
+// What a run can talk through, held for the whole run: the hidraw nodes, the simulated bus
+// of --simulate, a replay in place of either and a recorder in front of any of them.
+struct Transports {
+  hidraw::Nodes hidraw;
+  sim::Bus simulatedBus;
+  replay::Replay replay;
+  record::Recorder recorder;
+};
+
 // Puts the chosen transport behind the hid:: seam; an exit code when that fails, else 0.
-int chooseTransport(const Options& options) {
-  const hid::Transport* transport = &hidraw::transport();
+int chooseTransport(const Options& options, Transports& transports) {
+  hid::Transport transport = transports.hidraw.transport();
   if (!options.scenario.empty()) {
-    transport = &scenario::transport();
+    transport = transports.simulatedBus.transport();
     linuxsys::useSimulatedUnit();
   }
   if (!options.replayFile.empty()) {
     std::string error;
-    if (!replay::load(options.replayFile, error)) {
+    if (!transports.replay.load(options.replayFile, error)) {
       printError(text(Text::kReplayUnusable, {utf8ToWide(error)}));
       return exitcode::kExchangeFileUnusable;
     }
-    transport = &replay::transport();
+    transport = transports.replay.transport();
     linuxsys::useSimulatedUnit();
   }
   if (!options.recordFile.empty()) {
-    if (!record::start(options.recordFile, *transport)) {
+    if (!transports.recorder.start(options.recordFile, transport)) {
       printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
       return exitcode::kExchangeFileUnusable;
     }
-    transport = &record::transport();
+    transport = transports.recorder.transport();
   }
-  hid::use(*transport);
+  hid::use(transport);
   return 0;
 }
 
@@ -227,13 +237,13 @@ Text optionsProblem(OptionsResult result) {
 }
 
 // The recording must be whole and a replay must have matched; either overrides the outcome.
-int closeExchangeFiles(const Options& options, int exitCode) {
-  if (!options.recordFile.empty() && !record::finish()) {
+int closeExchangeFiles(const Options& options, Transports& transports, int exitCode) {
+  if (!options.recordFile.empty() && !transports.recorder.finish()) {
     printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
     return exitcode::kExchangeFileUnusable;
   }
   if (!options.replayFile.empty()) {
-    const std::string mismatch = replay::mismatch();
+    const std::string mismatch = transports.replay.mismatch();
     if (!mismatch.empty()) {
       printError(text(Text::kReplayDiffers, {utf8ToWide(mismatch)}));
       return exitcode::kReplayDiffers;
@@ -242,7 +252,7 @@ int closeExchangeFiles(const Options& options, int exitCode) {
   return exitCode;
 }
 
-int prepare(int argc, const char* const* argv, Options& options) {
+int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simulatedBus) {
   setLanguage(languageFromEnvironment());
   std::string problem;
   const OptionsResult parsed = parseOptions(argc, argv, options, problem);
@@ -259,7 +269,7 @@ int prepare(int argc, const char* const* argv, Options& options) {
     std::fputs(text(Text::kScenarios).c_str(), stdout);
     return exitcode::kReady;
   }
-  if (!options.scenario.empty() && !scenario::prepare(options.scenario, options.escVersion)) {
+  if (!options.scenario.empty() && !scenario::prepare(simulatedBus, options.scenario, options.escVersion)) {
     printError(text(Text::kUnknownScenario, {utf8ToWide(options.scenario), utf8ToWide(options.escVersion)}));
     std::fputs(text(Text::kScenarios).c_str(), stderr);
     return exitcode::kWrongOptions;
@@ -271,9 +281,10 @@ int prepare(int argc, const char* const* argv, Options& options) {
 
 int run(int argc, const char* const* argv) {
   Options options;
-  const int early = prepare(argc, argv, options);
+  Transports transports;
+  const int early = prepare(argc, argv, options, transports.simulatedBus);
   if (early >= 0) return early;
-  const int transportProblem = chooseTransport(options);
+  const int transportProblem = chooseTransport(options, transports);
   if (transportProblem != 0) return transportProblem;
   term::setAnswers(options.answers);
   term::setBoxStream(options.json ? stderr : stdout);
@@ -283,7 +294,7 @@ int run(int argc, const char* const* argv) {
   if (options.update && mainView().readiness == Readiness::Ready) updateAndJudge(facts);
   resetDevice();
 
-  facts.exitCode = closeExchangeFiles(options, facts.exitCode);
+  facts.exitCode = closeExchangeFiles(options, transports, facts.exitCode);
   if (options.json) {
     printJson(facts);
   } else {

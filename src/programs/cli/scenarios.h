@@ -3,15 +3,12 @@
 // more for waiting, a unit that arrives a moment after the program starts.
 #include <string>
 
-#include "seams/hid_transport.h"
+#include "adapters/sim/simulated_bus.h"
 
 namespace scenario {
 
-// Prepares the simulated bus; false for an unknown scenario or ESC version (empty: the
-// scenario's own).
-bool prepare(const std::string& name, const std::string& escVersion);
-
-// The simulated bus as a transport.
-const hid::Transport& transport();
+// Prepares an empty simulated bus; false for an unknown scenario or ESC version (empty:
+// the scenario's own).
+bool prepare(sim::Bus& bus, const std::string& name, const std::string& escVersion);
 
 }  // namespace scenario

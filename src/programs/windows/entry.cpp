@@ -10,7 +10,7 @@
 #include "adapters/win32/system_library.h"
 #include "programs/windows/main_dialog.h"
 #ifdef SPINDRA_SIMULATED_UNIT
-#include "programs/windows/simulated_bus.h"
+#include "programs/windows/simulated_unit_program.h"
 #else
 #include "adapters/win32/win32_hid.h"
 #include "adapters/win32/single_instance.h"
@@ -26,7 +26,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     bringRunningMainDialogForward();
     return 0;
   }
-  hid::use(win32::hidTransport());
+  win32::UsbBus usbBus;
+  hid::use(usbBus.transport());
 #endif
   win32::initCommonControls();
   moduleInstance = instance;

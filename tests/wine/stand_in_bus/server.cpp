@@ -14,7 +14,7 @@
 
 #include "base/little_endian.h"
 #include "adapters/sim/scenario.h"
-#include "adapters/sim/simulated_unit.h"
+#include "adapters/sim/simulated_bus.h"
 #include "protocol.h"
 
 namespace {
@@ -51,39 +51,41 @@ bool unitStaysSilent(std::uint32_t error) { return error == sim::kErrorTimeout; 
 // One open of a device: each message is a report to the model, answered with its reply of
 // the device's input report length. A transfer the model fails breaks the pipe, so the
 // program's read fails as it would on a real bus.
-void serveConnection(HANDLE pipe, const std::wstring& simulatedPath) {
-  const hid::Handle device = sim::transport().openInterface(simulatedPath);
+void serveConnection(sim::Bus& bus, HANDLE pipe, const std::wstring& simulatedPath) {
+  const hid::Transport transport = bus.transport();
+  const hid::Handle device = transport.openInterface(simulatedPath);
   std::uint32_t outputLength = 0, inputLength = 0;
-  sim::transport().readReportLengths(device, outputLength, inputLength);
+  transport.readReportLengths(device, outputLength, inputLength);
   std::vector<std::uint8_t> request(kPipeBufferBytes), reply(inputLength);
   DWORD requestLength = 0;
   while (device != hid::kInvalidHandle &&
          ReadFile(pipe, request.data(), kPipeBufferBytes, &requestLength, nullptr)) {
-    if (!sim::transport().writeReport(device, request.data(), requestLength)) break;
-    if (!sim::transport().readReport(device, reply.data(), reply.size())) {
-      if (unitStaysSilent(sim::transport().lastError())) continue;
+    if (!transport.writeReport(device, request.data(), requestLength)) break;
+    if (!transport.readReport(device, reply.data(), reply.size())) {
+      if (unitStaysSilent(transport.lastError())) continue;
       break;
     }
     DWORD written = 0;
     if (!WriteFile(pipe, reply.data(), static_cast<DWORD>(reply.size()), &written, nullptr)) break;
   }
-  if (device != hid::kInvalidHandle) sim::transport().closeInterface(device);
+  if (device != hid::kInvalidHandle) transport.closeInterface(device);
   CloseHandle(pipe);
 }
 
 std::wstring devicePipe(std::size_t index) { return stand_in::kDevicePipePrefix + std::to_wstring(index); }
 
-stand_in::DeviceDescription describe(std::size_t index, const std::wstring& simulatedPath) {
+stand_in::DeviceDescription describe(sim::Bus& bus, std::size_t index, const std::wstring& simulatedPath) {
   stand_in::DeviceDescription description{};
   devicePipe(index).copy(description.path, stand_in::kPathChars - 1);
-  const hid::Handle device = sim::transport().openInterface(simulatedPath);
+  const hid::Transport transport = bus.transport();
+  const hid::Handle device = transport.openInterface(simulatedPath);
   if (device == hid::kInvalidHandle) return description;
-  description.attributesReadable = sim::transport().readAttributes(device, description.vendorId, description.productId);
+  description.attributesReadable = transport.readAttributes(device, description.vendorId, description.productId);
   std::uint32_t outputLength = 0, inputLength = 0;
-  description.capsReadable = sim::transport().readReportLengths(device, outputLength, inputLength);
+  description.capsReadable = transport.readReportLengths(device, outputLength, inputLength);
   description.outputReportLength = static_cast<std::uint16_t>(outputLength);
   description.inputReportLength = static_cast<std::uint16_t>(inputLength);
-  sim::transport().closeInterface(device);
+  transport.closeInterface(device);
   return description;
 }
 
@@ -92,16 +94,16 @@ void appendLittleEndian16(std::vector<std::uint8_t>& out, std::size_t value) {
   le::write16(&out[out.size() - 2], static_cast<std::uint16_t>(value));
 }
 
-std::vector<std::uint8_t> finalReport(const std::vector<std::wstring>& simulatedPaths) {
+std::vector<std::uint8_t> finalReport(const sim::Bus& bus, const std::vector<std::wstring>& simulatedPaths) {
   std::vector<std::uint8_t> report;
   for (const std::wstring& path : simulatedPaths) {
-    const sim::Device device = sim::device(path);
+    const sim::Device device = bus.device(path);
     if (device.isUnit) {
       report = device.unit.flash;
       break;
     }
   }
-  for (const sim::LoggedRequest& request : sim::requests()) {
+  for (const sim::LoggedRequest& request : bus.requests()) {
     appendLittleEndian16(report, request.bytes.size());
     report.insert(report.end(), request.bytes.begin(), request.bytes.end());
   }
@@ -109,7 +111,7 @@ std::vector<std::uint8_t> finalReport(const std::vector<std::wstring>& simulated
 }
 
 // Answers one control request; false once the final report has been given.
-bool answerControl(HANDLE pipe, const std::vector<std::wstring>& simulatedPaths) {
+bool answerControl(sim::Bus& bus, HANDLE pipe, const std::vector<std::wstring>& simulatedPaths) {
   std::uint8_t request = 0;
   DWORD length = 0;
   bool ended = false;
@@ -117,12 +119,12 @@ bool answerControl(HANDLE pipe, const std::vector<std::wstring>& simulatedPaths)
     std::vector<std::uint8_t> answer;
     if (request == stand_in::kListDevices) {
       for (std::size_t index = 0; index < simulatedPaths.size(); ++index) {
-        const stand_in::DeviceDescription description = describe(index, simulatedPaths[index]);
+        const stand_in::DeviceDescription description = describe(bus, index, simulatedPaths[index]);
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(&description);
         answer.insert(answer.end(), bytes, bytes + sizeof(description));
       }
     } else if (request == stand_in::kFinalReport) {
-      answer = finalReport(simulatedPaths);
+      answer = finalReport(bus, simulatedPaths);
       ended = true;
     }
     DWORD written = 0;
@@ -136,10 +138,12 @@ bool answerControl(HANDLE pipe, const std::vector<std::wstring>& simulatedPaths)
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Static: the connections' detached threads may still use it while the process ends.
+  static sim::Bus bus;
   const std::wstring scenario = argc > 1 ? argv[1] : L"";
-  if (!sim::loadScenario(std::string(scenario.begin(), scenario.end()), "")) return 2;
+  if (!sim::loadScenario(bus, std::string(scenario.begin(), scenario.end()), "")) return 2;
   std::vector<std::wstring> simulatedPaths;
-  sim::transport().listInterfaces(simulatedPaths);
+  bus.transport().listInterfaces(simulatedPaths);
   // Every device pipe listens before the control pipe does: a client that has reached the
   // control pipe finds every device.
   for (std::size_t index = 0; index < simulatedPaths.size(); ++index) {
@@ -147,7 +151,7 @@ int wmain(int argc, wchar_t** argv) {
     if (first == INVALID_HANDLE_VALUE) return 3;
     std::thread(acceptClients<std::function<bool(HANDLE)>>, devicePipe(index), kPipeBufferBytes, first,
                 [path = simulatedPaths[index]](HANDLE pipe) {
-                  std::thread(serveConnection, pipe, path).detach();
+                  std::thread(serveConnection, std::ref(bus), pipe, path).detach();
                   return true;
                 })
         .detach();
@@ -155,6 +159,6 @@ int wmain(int argc, wchar_t** argv) {
   HANDLE control = createPipeInstance(stand_in::kControlPipe, kFinalReportBytes);
   if (control == INVALID_HANDLE_VALUE) return 3;
   acceptClients(stand_in::kControlPipe, kFinalReportBytes, control,
-                [&simulatedPaths](HANDLE pipe) { return answerControl(pipe, simulatedPaths); });
+                [&simulatedPaths](HANDLE pipe) { return answerControl(bus, pipe, simulatedPaths); });
   return 0;
 }

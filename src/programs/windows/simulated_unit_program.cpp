@@ -1,4 +1,4 @@
-#include "programs/windows/simulated_bus.h"
+#include "programs/windows/simulated_unit_program.h"
 
 #include <windows.h>
 #include <dbt.h>
@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "adapters/sim/scenario.h"
-#include "adapters/sim/simulated_unit.h"
 #include "seams/system.h"
 #include "adapters/win32/hid_library.h"
 #include "adapters/win32/program_handles.h"
@@ -27,6 +27,8 @@ constexpr UINT kDeliverNow = WM_APP + 1;       // sent from another thread; the 
 constexpr UINT kDeliverQueued = WM_APP + 2;    // posted; the relay owns the record
 HWND relayWindow = nullptr;
 DWORD dialogThread = 0;
+
+std::optional<sim::Bus> bus;
 
 Record broadcastRecord(const std::wstring& path) {
   constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
@@ -93,7 +95,10 @@ std::string environmentValue(const char* name) {
 bool startSimulatedBus() {
   const std::string scenario = environmentValue("SPINDRA_SIM_SCENARIO");
   const std::string escVersion = environmentValue("SPINDRA_SIM_ESC_VERSION");
-  if (!sim::loadScenario(scenario, escVersion)) {
+  // The seam never keeps the bus of a start before: it is gone.
+  bus.emplace();
+  hid::use(bus->transport());
+  if (!sim::loadScenario(*bus, scenario, escVersion)) {
     std::fprintf(stderr,
                  "unknown SPINDRA_SIM_SCENARIO '%s' or SPINDRA_SIM_ESC_VERSION '%s'\n"
                  "scenarios: ready, wrong-mode, no-esc, incompatible, no-unit, short-reports,\n"
@@ -103,9 +108,10 @@ bool startSimulatedBus() {
   }
   // The same clock the pauses end on: the tick count advances in steps of several
   // milliseconds under Wine, so request times on it could show a pause shorter than it was.
-  sim::setClock([] { return sys::now().microseconds / 1000; });
-  hid::use(sim::transport());
+  bus->setClock([] { return sys::now().microseconds / 1000; });
   if (!createRelayWindow()) return false;
-  sim::setDeviceChangeHook(announceDeviceChange);
+  bus->setDeviceChangeHook(announceDeviceChange);
   return true;
 }
+
+sim::Bus& simulatedBus() { return *bus; }
