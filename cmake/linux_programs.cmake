@@ -10,14 +10,6 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${UDEV_RULE_FILE}
 set(spindra_generated_dir ${CMAKE_BINARY_DIR}/generated)
 configure_file(src/programs/cli/udev_rule.h.in ${spindra_generated_dir}/programs/cli/udev_rule.h @ONLY)
 
-# The terminal's dialog and the system as the command line has them, with the carried image.
-set(spindra_update_system src/adapters/linux/linux_system.cpp)
-add_library(spindra_linux_seams OBJECT src/adapters/linux/terminal_dialog.cpp ${spindra_update_system})
-target_compile_definitions(spindra_linux_seams PRIVATE
-  SPINDRA_IMAGE_FILE="${SPINDRA_EMBEDDED_IMAGE}" SPINDRA_IMAGE_IS_PLACEHOLDER=${SPINDRA_IMAGE_IS_PLACEHOLDER})
-set_source_files_properties(${spindra_update_system} PROPERTIES OBJECT_DEPENDS ${SPINDRA_EMBEDDED_IMAGE})
-target_link_libraries(spindra_linux_seams PUBLIC spindra_linux)
-
 # The program's options, scenarios, permission hint and run, also for the tests.
 file(GLOB cli_sources CONFIGURE_DEPENDS src/programs/cli/*.cpp)
 list(REMOVE_ITEM cli_sources ${PROJECT_SOURCE_DIR}/src/programs/cli/main.cpp)
@@ -25,8 +17,22 @@ add_library(spindra_cli STATIC ${cli_sources})
 target_include_directories(spindra_cli PUBLIC ${spindra_generated_dir})
 target_link_libraries(spindra_cli PUBLIC spindra_ui spindra_linux spindra_exchange spindra_sim)
 
-write_image_record(${SPINDRA_EMBEDDED_IMAGE} ${spindra_generated_dir}/image_record.cpp)
-add_executable(spindra-update src/programs/cli/main.cpp ${spindra_generated_dir}/image_record.cpp)
-target_link_libraries(spindra-update PRIVATE spindra_cli spindra_linux_seams)
+# add_command_line_program(<name> MAIN <source> IMAGE <file> PLACEHOLDER <0|1>): the command
+# line with its own main, carrying an image and the record of it. The terminal's dialog and
+# the system adapter, which embeds the image, are the program's own objects.
+function(add_command_line_program name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "MAIN;IMAGE;PLACEHOLDER" "")
+  set(system_adapter ${PROJECT_SOURCE_DIR}/src/adapters/linux/linux_system.cpp)
+  write_image_record(${arg_IMAGE} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp)
+  add_executable(${name} ${arg_MAIN} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp
+    ${PROJECT_SOURCE_DIR}/src/adapters/linux/terminal_dialog.cpp ${system_adapter})
+  target_compile_definitions(${name} PRIVATE
+    SPINDRA_IMAGE_FILE="${arg_IMAGE}" SPINDRA_IMAGE_IS_PLACEHOLDER=${arg_PLACEHOLDER})
+  set_property(SOURCE ${system_adapter} APPEND PROPERTY OBJECT_DEPENDS ${arg_IMAGE})
+  target_link_libraries(${name} PRIVATE spindra_cli)
+endfunction()
+
+add_command_line_program(spindra-update MAIN src/programs/cli/main.cpp
+  IMAGE ${SPINDRA_EMBEDDED_IMAGE} PLACEHOLDER ${SPINDRA_IMAGE_IS_PLACEHOLDER})
 
 include(cmake/debian_package.cmake)

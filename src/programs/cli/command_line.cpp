@@ -101,6 +101,7 @@ void printError(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_s
 // What a run can talk through, held for the whole run: the hidraw nodes, the simulated bus
 // of --simulate, a replay in place of either and a recorder in front of any of them.
 struct Transports {
+  explicit Transports(const hidraw::Roots& roots) : hidraw(roots) {}
   hidraw::Nodes hidraw;
   sim::Bus simulatedBus;
   replay::Replay replay;
@@ -136,9 +137,9 @@ int chooseTransport(const Options& options, Transports& transports) {
 
 bool onHidraw(const Options& options) { return options.scenario.empty() && options.replayFile.empty(); }
 
-std::string deniedUnitNode(const Options& options) {
+std::string deniedUnitNode(const Options& options, const hidraw::Roots& roots) {
   if (!onHidraw(options)) return "";
-  return hidraw::deniedNode(hidraw::Roots{}, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+  return hidraw::deniedNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
 }
 
 // --- finding the unit ------------------------------------------------------------
@@ -159,12 +160,12 @@ std::int32_t waitForUnit() {
   }
 }
 
-void findAndAssess(const Options& options, Facts& facts) {
+void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts) {
   setRowLabels();
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
   assessReadiness(discovered);
-  if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options);
+  if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options, roots);
   facts.exitCode = readinessExit(facts);
 }
 
@@ -279,9 +280,9 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
 
 }  // namespace
 
-int run(int argc, const char* const* argv) {
+int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
   Options options;
-  Transports transports;
+  Transports transports(roots);
   const int early = prepare(argc, argv, options, transports.simulatedBus);
   if (early >= 0) return early;
   const int transportProblem = chooseTransport(options, transports);
@@ -290,7 +291,7 @@ int run(int argc, const char* const* argv) {
   term::setBoxStream(options.json ? stderr : stdout);
 
   Facts facts;
-  findAndAssess(options, facts);
+  findAndAssess(options, roots, facts);
   if (options.update && mainView().readiness == Readiness::Ready) updateAndJudge(facts);
   resetDevice();
 

@@ -1,3 +1,3 @@
 #include "programs/cli/command_line.h"
 
-int main(int argc, char** argv) { return cli::run(argc, argv); }
+int main(int argc, char** argv) { return cli::run(argc, argv, hidraw::Roots{}); }
