@@ -36,7 +36,8 @@ int openHandleCount() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
   std::vector<std::uint8_t> buffer(1 << 22);
   ULONG returned = 0;
-  if (query == nullptr || query(kSystemHandleInformation, buffer.data(), buffer.size(), &returned) != 0) return -1;
+  const ULONG size = static_cast<ULONG>(buffer.size());
+  if (query == nullptr || query(kSystemHandleInformation, buffer.data(), size, &returned) != 0) return -1;
   const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
   int count = 0;
   for (ULONG i = 0; i < table->count; ++i) count += table->entries[i].processId == GetCurrentProcessId();

@@ -18,9 +18,18 @@
 
 namespace {
 
-constexpr std::uint16_t kMachineI386 = 0x014C;
-constexpr std::uint16_t kRelocationsStripped = 0x0001;
+// The programs are built for the machine of this test: the product ships for i386, and the
+// tests run a build for x86-64 where the machine cannot run 32-bit programs.
 constexpr std::uint16_t kPe32Magic = 0x010B;
+constexpr std::uint16_t kPe32PlusMagic = 0x020B;
+#ifdef _WIN64
+constexpr std::uint16_t kBuildMachine = 0x8664;  // x86-64
+constexpr std::uint16_t kBuildMagic = kPe32PlusMagic;
+#else
+constexpr std::uint16_t kBuildMachine = 0x014C;  // i386
+constexpr std::uint16_t kBuildMagic = kPe32Magic;
+#endif
+constexpr std::uint16_t kRelocationsStripped = 0x0001;
 constexpr std::uint16_t kSubsystemWindowsGui = 2;
 constexpr std::uint16_t kDynamicBase = 0x0040;
 constexpr std::uint16_t kNxCompatible = 0x0100;
@@ -71,9 +80,14 @@ class PeReader {
     image.magic = u16(optional);
     image.subsystem = u16(optional + 68);
     image.dllCharacteristics = u16(optional + 70);
-    const std::uint32_t directoryCount = std::min<std::uint32_t>(u32(optional + 92), 16);
+    // PE32+ widens the image base and the stack and heap sizes: its directories start later
+    // and its import entries are 64-bit.
+    const bool pe32Plus = image.magic == kPe32PlusMagic;
+    importEntrySize_ = pe32Plus ? 8 : 4;
+    const std::uint32_t directories = optional + (pe32Plus ? 112 : 96);
+    const std::uint32_t directoryCount = std::min<std::uint32_t>(u32(directories - 4), 16);
     for (std::uint32_t i = 0; i < directoryCount; ++i) {
-      image.directories.push_back({u32(optional + 96 + 8 * i), u32(optional + 100 + 8 * i)});
+      image.directories.push_back({u32(directories + 8 * i), u32(directories + 4 + 8 * i)});
     }
     for (std::uint32_t i = 0, section = optional + optionalSize; i < sectionCount; ++i, section += 40) {
       sections_.push_back({u32(section + 12), std::max(u32(section + 8), u32(section + 16)), u32(section + 20)});
@@ -98,11 +112,12 @@ class PeReader {
     return ok_;
   }
 
-  // 32-bit entries ended by 0; with the top bit an ordinal, otherwise the address of a
-  // two-byte hint and the name.
+  // Entries of 32 or 64 bits ended by 0; with the top bit an ordinal, otherwise the address
+  // of a two-byte hint and the name.
   void readFunctionNames(std::uint32_t entry, std::vector<std::string>& functions) {
-    for (; ok_ && u32(entry) != 0; entry += 4) {
-      if (u32(entry) & 0x80000000u) continue;
+    const std::uint32_t top = importEntrySize_ - 4;  // the 32 bits that hold the top bit
+    for (; ok_ && (u32(entry) != 0 || u32(entry + top) != 0); entry += importEntrySize_) {
+      if (u32(entry + top) & 0x80000000u) continue;
       functions.push_back(text(offsetOf(u32(entry)) + 2));
     }
   }
@@ -135,16 +150,17 @@ class PeReader {
 
   std::vector<char> bytes_;
   std::vector<Section> sections_;
+  std::uint32_t importEntrySize_ = 4;
   bool ok_ = true;
 };
 
 class ProgramImageTest : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ProgramImageTest, IsA32BitGuiProgramWithAslrAndDep) {
+TEST_P(ProgramImageTest, IsAGuiProgramForTheBuildMachineWithAslrAndDep) {
   ProgramImage image;
   ASSERT_TRUE(PeReader(GetParam()).read(image));
-  EXPECT_EQ(image.machine, kMachineI386);
-  EXPECT_EQ(image.magic, kPe32Magic);
+  EXPECT_EQ(image.machine, kBuildMachine);
+  EXPECT_EQ(image.magic, kBuildMagic);
   EXPECT_EQ(image.subsystem, kSubsystemWindowsGui);
   EXPECT_TRUE(image.dllCharacteristics & kDynamicBase) << "ASLR";
   EXPECT_TRUE(image.dllCharacteristics & kNxCompatible) << "DEP";

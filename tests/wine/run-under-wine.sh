@@ -13,4 +13,5 @@ furnish_wine_prefix
 # Start the search for a free display number at a place of our own so that runners
 # starting together do not race for the same one.
 exec xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" \
-  bash -c 'status=0; wine "$@" || status=$?; wineserver -w; exit $status' wine-test "$@"
+  bash -c 'loader=$1; shift; status=0; "$loader" "$@" || status=$?; wineserver -w; exit $status' \
+  wine-test "$wine_loader" "$@"

@@ -9,6 +9,14 @@ add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE
 set(WINE_TEST_RUNNER ${CMAKE_CURRENT_SOURCE_DIR}/wine/run-under-wine.sh)
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
+# A 64-bit build runs under wine64, named to the runner and to Wine as WINELOADER; Debian's
+# wine, the runner's default, starts the 32-bit programs and needs wine32.
+set(WINE_LOADER_ENVIRONMENT "")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  find_program(WINE64_LOADER wine64 PATHS /usr/lib/wine DOC "The Wine loader of 64-bit programs" REQUIRED)
+  set(WINE_LOADER_ENVIRONMENT "WINELOADER=${WINE64_LOADER}")
+endif()
+
 # add_wine_test(NAME <name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>] [PREFIX <dir>])
 # PREFIX gives the test a Wine prefix of its own in place of the shared one.
 function(add_wine_test)
@@ -19,12 +27,13 @@ function(add_wine_test)
   if(NOT arg_PREFIX)
     set(arg_PREFIX ${WINE_TEST_PREFIX})
   endif()
+  set(environment "WINEPREFIX=${arg_PREFIX}" ${WINE_LOADER_ENVIRONMENT} ${arg_ENV})
   add_executable(${arg_NAME} ${arg_SOURCES})
   target_include_directories(${arg_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS} GTest::gtest_main)
   add_test(NAME ${arg_NAME} COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:${arg_NAME}>)
   set_tests_properties(${arg_NAME} PROPERTIES
-    ENVIRONMENT "WINEPREFIX=${arg_PREFIX};${arg_ENV}"
+    ENVIRONMENT "${environment}"
     TIMEOUT 900)
 endfunction()
 
@@ -33,5 +42,6 @@ add_wine_test(NAME wine_harness_test SOURCES wine/harness_test.cpp ENV SPINDRA_H
 add_test(NAME wine_harness_failure_reaches_ctest
   COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:wine_harness_test>
           --gtest_also_run_disabled_tests --gtest_filter=Harness.DISABLED_FailsOnPurpose)
+set(environment "WINEPREFIX=${WINE_TEST_PREFIX}" ${WINE_LOADER_ENVIRONMENT})
 set_tests_properties(wine_harness_failure_reaches_ctest PROPERTIES
-  ENVIRONMENT "WINEPREFIX=${WINE_TEST_PREFIX}" WILL_FAIL TRUE TIMEOUT 900)
+  ENVIRONMENT "${environment}" WILL_FAIL TRUE TIMEOUT 900)
