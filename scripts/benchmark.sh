@@ -6,15 +6,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake --preset win32
-cmake --build --preset win32 -j 2 --target update_pacing_benchmark spindra-updater-sim
+source scripts/windows-build.sh
+echo "Measured on $windows_reason"
+build_dir=build/$windows_preset
+cmake --preset "$windows_preset"
+cmake --build --preset "$windows_preset" -j 2 --target update_pacing_benchmark spindra-updater-sim
 
-export WINEPREFIX="$PWD/build/win32/wineprefix"
+export WINEPREFIX="$PWD/$build_dir/wineprefix"
 source tests/wine/wine-prefix.sh
 prepare_wine_prefix
 # Inside Wine's virtual desktop, as on Windows, a window hides at once; on a bare X server Wine
 # waits up to two seconds for a window manager that is not there. The program started by the
 # benchmark shares its desktop.
-wine reg add 'HKCU\Software\Wine\AppDefaults\update_pacing_benchmark.exe\Explorer' /v Desktop /d benchmark /f >/dev/null
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v benchmark /d 1024x768 /f >/dev/null
-bash tests/wine/run-under-wine.sh build/win32/update_pacing_benchmark.exe "Z:$PWD/build/win32/spindra-updater-sim.exe"
+"$wine_loader" reg add 'HKCU\Software\Wine\AppDefaults\update_pacing_benchmark.exe\Explorer' /v Desktop /d benchmark /f >/dev/null
+"$wine_loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v benchmark /d 1024x768 /f >/dev/null
+bash tests/wine/run-under-wine.sh "$build_dir/update_pacing_benchmark.exe" "Z:$PWD/$build_dir/spindra-updater-sim.exe"

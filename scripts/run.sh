@@ -11,17 +11,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-cmake --preset win32
-cmake --build --preset win32 -j 2
-
 source scripts/wine-desktop.sh
+cmake --preset "$windows_preset"
+cmake --build --preset "$windows_preset" -j 2
+
 prepare_wine_prefix
-program=build/win32/spindra-updater-sim.exe
+program=build/$windows_preset/spindra-updater-sim.exe
 choose_language "${LANG:-}"
 
 if [ -n "${DISPLAY:-}" ]; then
   status=0
-  "${in_language[@]}" wine "$program" || status=$?
+  "${in_language[@]}" "$wine_loader" "$program" || status=$?
   wineserver -w
   exit $status
 fi

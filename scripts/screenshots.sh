@@ -7,10 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake --preset win32
-cmake --build --preset win32 -j 2 --target screenshot_shooter
-
 source scripts/wine-desktop.sh
+cmake --preset "$windows_preset"
+cmake --build --preset "$windows_preset" -j 2 --target screenshot_shooter
+
 prepare_wine_prefix
 export SPINDRA_SIM_SCENARIO=fail-at:WriteBlock:1000
 requests=$(mktemp -d)
@@ -22,7 +22,7 @@ for wanted_language in en de; do
   export language
   # The shooter asks for each picture with a file <state>.wanted and goes on once it is gone;
   # it has ended without one after a minute.
-  on_virtual_desktop build/win32/screenshot_shooter.exe '
+  on_virtual_desktop "build/$windows_preset/screenshot_shooter.exe" '
     for state in ready progress failure; do
       for ((tries = 0; tries < 300; ++tries)); do
         [ -e "$requests/$state.wanted" ] && break

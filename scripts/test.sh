@@ -16,19 +16,12 @@ for preset in native sanitize; do
   ctest --preset "$preset"
 done
 
-# The shipped program is the 32-bit build, so it is always built. Its tests need wine32,
-# which needs a machine that runs 32-bit programs: that is, whose 32-bit dynamic loader
-# executes. Elsewhere the same programs and tests are built for x86-64 and run under wine64.
+# The shipped program is the 32-bit build, so it is always built; its tests run on the build
+# this machine can run.
 build win32
-if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  wine_preset=win32
-  echo "Windows tests: the 32-bit build under wine32 (this machine runs 32-bit programs)"
-else
-  wine_preset=win64
-  echo "Windows tests: the 64-bit build under wine64, as this machine cannot run 32-bit programs" \
-       "(/lib/ld-linux.so.2 does not execute); the 32-bit build is built but not run"
-  build win64
-fi
-ctest --preset "$wine_preset"
+source scripts/windows-build.sh
+echo "Windows tests: $windows_reason"
+[ "$windows_preset" = win32 ] || build "$windows_preset"
+ctest --preset "$windows_preset"
 
 bash scripts/fuzz.sh

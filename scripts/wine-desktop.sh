@@ -1,8 +1,10 @@
 # Sourced by the scripts that show the simulated-unit program: the Wine prefix of the build,
 # the interface language, and the private X server with Wine's virtual desktop that pictures
-# are taken on. Run from the repository's root.
+# are taken on, for the build this machine runs (windows-build.sh). Run from the
+# repository's root.
 
-export WINEPREFIX="$PWD/build/win32/wineprefix"
+source scripts/windows-build.sh
+export WINEPREFIX="$PWD/build/$windows_preset/wineprefix"
 source tests/wine/wine-prefix.sh
 
 # The interface language a run shows: language (en or de) and in_language, the command
@@ -26,11 +28,11 @@ on_virtual_desktop() {
   local program=$1 script=$2
   shift 2
   xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" bash -c '
-    program=$1 script=$2
-    shift 2
+    program=$1 script=$2 wine_loader=$3
+    shift 3
     shoot() { import -window root "$1"; }
-    "$@" wine explorer /desktop=shot,800x600 "$program" &
+    "$@" "$wine_loader" explorer /desktop=shot,800x600 "$program" &
     eval "$script"
     wineserver -k
-    wait' on-virtual-desktop "$program" "$script" "$@"
+    wait' on-virtual-desktop "$program" "$script" "$wine_loader" "$@"
 }
