@@ -24,10 +24,6 @@ constexpr INT_PTR kEndedAtStart = 1;
 constexpr INT_PTR kEndedByClose = 2;
 constexpr int kCaptionCapacity = 256;  // as the caption is made
 
-// Background answered for the red row; made at the first request, released when the
-// dialog has ended (the platform keeps using it until then).
-HBRUSH escRowBackground = nullptr;
-
 void setTitle(HWND window) {
   const std::wstring title = mainWindowTitle();
   SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
@@ -56,10 +52,10 @@ INT_PTR colourStatic(HDC context, HWND control) {
   if (control != GetDlgItem(mainDialog, ctl::kEscLabel) && control != GetDlgItem(mainDialog, ctl::kEscVersionText)) {
     return FALSE;
   }
-  if (escRowBackground == nullptr) escRowBackground = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
   SetTextColor(context, kEscRowText);
   SetBkMode(context, TRANSPARENT);
-  return reinterpret_cast<INT_PTR>(escRowBackground);
+  // The system's own brush takes on a theme or High Contrast change; it is never deleted.
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
@@ -176,6 +172,4 @@ void bringRunningMainDialogForward() {
 void runMainDialog() {
   DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);
   mainDialog = nullptr;
-  if (escRowBackground != nullptr) DeleteObject(escRowBackground);
-  escRowBackground = nullptr;
 }
