@@ -161,8 +161,8 @@ TEST(SystemAdapter, NoPauseEndsBeforeItsLength) {
 }
 
 // The system answers each change of the execution state with the one it replaces.
-TEST(SystemAdapter, KeepsTheSystemAwakeOnlyWhileTheUpdateWrites) {
-  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+TEST(SystemAdapter, KeepsTheSystemAndDisplayAwakeOnlyWhileTheUpdateWrites) {
+  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
   SetThreadExecutionState(ES_CONTINUOUS);
   sys::beginUpdateWriting();
   EXPECT_EQ(SetThreadExecutionState(kAwake), kAwake) << "held while writing";
