@@ -39,7 +39,8 @@ struct Rect {
 
 WindowRef mainWindow();
 Rect windowRect(WindowRef window);
-// A top-level smooth progress bar owned by the main dialog, range 0 to 100.
+// A top-level smooth progress bar owned by the main dialog, range 0 to 100. Created and
+// moved on screen at once: the update dispatches no messages while it writes.
 WindowRef createProgressWindow(const std::wstring& title, int x, int y, int width, int height);
 void setProgressPosition(WindowRef progress, unsigned position);
 void raiseToTop(WindowRef window);  // top of the z-order, no move, no resize
