@@ -27,8 +27,8 @@ void setControlText(int controlId, const std::wstring& text);
 std::wstring controlText(int controlId);
 void enableControl(int controlId, bool enabled);
 
-// A modal box owned by the main dialog; returns the button pressed. The dialog keeps
-// handling paint and device-change events while the box is open.
+// A modal box owned by the main dialog, or by no window before it exists; returns the
+// button pressed. The dialog keeps handling paint and device-change events while the box is open.
 int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 
 // Windows the update touches. 0 means no window.

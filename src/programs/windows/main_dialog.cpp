@@ -23,6 +23,10 @@ constexpr COLORREF kEscRowText = RGB(255, 0, 0);
 constexpr INT_PTR kEndedAtStart = 1;
 constexpr INT_PTR kEndedByClose = 2;
 constexpr int kCaptionCapacity = 256;  // as the caption is made
+// A copy started a moment ago holds the claim before its dialog exists: it is looked for
+// this long before the claim is taken to be out of reach.
+constexpr ULONGLONG kStartingCopyMs = 2000;
+constexpr DWORD kSearchIntervalMs = 100;
 
 void setTitle(HWND window) {
   const std::wstring title = mainWindowTitle();
@@ -163,10 +167,18 @@ BOOL CALLBACK matchRunningMainDialog(HWND window, LPARAM searchParameter) {
 
 }  // namespace
 
-void bringRunningMainDialogForward() {
+bool bringRunningMainDialogForward() {
   RunningDialogSearch search{mainWindowTitleWithoutVersion()};
-  EnumWindows(matchRunningMainDialog, reinterpret_cast<LPARAM>(&search));
-  if (search.found != nullptr) win32::bringToFront(search.found);
+  const ULONGLONG end = GetTickCount64() + kStartingCopyMs;
+  for (;;) {
+    EnumWindows(matchRunningMainDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      win32::bringToFront(search.found);
+      return true;
+    }
+    if (GetTickCount64() >= end) return false;
+    Sleep(kSearchIntervalMs);
+  }
 }
 
 void runMainDialog() {
