@@ -35,4 +35,5 @@ constexpr std::uint16_t kEscLabel = 40041;
 constexpr std::uint16_t kImageMissing = 40042;
 constexpr std::uint16_t kUnitReportsTooShort = 40043;
 constexpr std::uint16_t kImageDamaged = 40044;
+constexpr std::uint16_t kRunningElsewhere = 40045;
 }  // namespace msg

@@ -27,8 +27,8 @@ void setControlText(int controlId, const std::wstring& text);
 std::wstring controlText(int controlId);
 void enableControl(int controlId, bool enabled);
 
-// A modal box owned by the main dialog; returns the button pressed. The dialog keeps
-// handling paint and device-change events while the box is open.
+// A modal box owned by the main dialog, or by no window before it exists; returns the
+// button pressed. The dialog keeps handling paint and device-change events while the box is open.
 int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 
 // Windows the update touches. 0 means no window.
@@ -39,7 +39,8 @@ struct Rect {
 
 WindowRef mainWindow();
 Rect windowRect(WindowRef window);
-// A top-level smooth progress bar owned by the main dialog, range 0 to 100.
+// A top-level smooth progress bar owned by the main dialog, range 0 to 100. Created and
+// moved on screen at once: the update dispatches no messages while it writes.
 WindowRef createProgressWindow(const std::wstring& title, int x, int y, int width, int height);
 void setProgressPosition(WindowRef progress, unsigned position);
 void raiseToTop(WindowRef window);  // top of the z-order, no move, no resize

@@ -33,3 +33,7 @@ void setRowLabels() {
   showText(ctl::kEscLoaderLabel, dlg::loadText(msg::kEscLoaderLabel));
   showText(ctl::kEscLabel, dlg::loadText(msg::kEscLabel));
 }
+
+void tellUpdaterRunsElsewhere() {
+  dlg::messageBox(dlg::loadText(msg::kRunningElsewhere), mainWindowTitle(), dlg::kIconInformation | dlg::kBoxOk);
+}

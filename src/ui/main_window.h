@@ -1,5 +1,6 @@
 #pragma once
-// What the main window shows before any unit: its title and the version panel's row labels.
+// What the program shows before any unit: the main window's title and the version panel's
+// row labels, or the box of a start that finds another updater running out of its reach.
 #include <string>
 
 // The model and the image's version, as the window's caption.
@@ -8,3 +9,7 @@ std::wstring mainWindowTitle();
 std::wstring mainWindowTitleWithoutVersion();
 
 void setRowLabels();
+
+// A box under the program's title, owned by no window: another updater holds the claim
+// and no window of it can be brought forward from here.
+void tellUpdaterRunsElsewhere();

@@ -187,6 +187,36 @@ TEST(EndToEnd, PictureShowsOnlyItsOwnColoursOnTheDialogBackground) {
   EXPECT_EQ(exitCode, 0);
 }
 
+// A theme or High Contrast change of the face colour while the dialog runs: the red row is
+// then painted on the new colour, its text still red.
+TEST(EndToEnd, RedRowBackgroundFollowsASystemColourChange) {
+  const int exitCode = drive::runSimulatedProgram("ready", [] {
+    HWND dialog = shownMainDialog();
+    if (dialog == nullptr) return;
+    ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+    const int face = COLOR_BTNFACE;
+    const COLORREF original = GetSysColor(face);
+    const COLORREF changed = original == RGB(0, 0, 128) ? RGB(0, 128, 0) : RGB(0, 0, 128);
+    ASSERT_TRUE(SetSysColors(1, &face, &changed));
+    HDC context = GetDC(dialog);
+    for (const int row : {ctl::kEscLabel, ctl::kEscVersionText}) {
+      DWORD_PTR answer = 0;
+      ASSERT_NE(SendMessageTimeoutW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context),
+                                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, row)), SMTO_BLOCK, 5000, &answer),
+                0);
+      LOGBRUSH background{};
+      ASSERT_NE(GetObjectW(reinterpret_cast<HBRUSH>(answer), sizeof(background), &background), 0) << "control " << row;
+      EXPECT_EQ(background.lbStyle, static_cast<UINT>(BS_SOLID)) << "control " << row;
+      EXPECT_EQ(background.lbColor, changed) << "control " << row;
+      EXPECT_EQ(GetTextColor(context), RGB(255, 0, 0)) << "control " << row;
+    }
+    ReleaseDC(dialog, context);
+    SetSysColors(1, &face, &original);
+    closeAndWaitUntilGone(dialog);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
 TEST(EndToEnd, UnitPulledOutAndPluggedBackInWhileRunning) {
   const int exitCode = drive::runSimulatedProgram("ready", [] {
     HWND dialog = shownMainDialog();

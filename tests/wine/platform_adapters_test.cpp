@@ -109,6 +109,30 @@ TEST_F(DialogAdapterTest, ProgressWindowIsASmoothBarOwnedByTheMainDialog) {
   EXPECT_FALSE(IsWindow(window));
 }
 
+// No message is dispatched while an update writes, and none is here: whatever shows was
+// painted by the adapter's own calls. Wine's progress control paints every new position by
+// itself, so under Wine only the paint after creation depends on the adapter.
+TEST_F(DialogAdapterTest, ProgressWindowIsPaintedWithoutAMessageLoop) {
+  dlg::WindowRef progress = dlg::createProgressWindow(L"in progress", 150, 160, 400, 50);
+  ASSERT_NE(progress, 0u);
+  HWND window = reinterpret_cast<HWND>(progress);
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "a paint is pending after creation";
+
+  dlg::setProgressPosition(progress, 50);
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "a paint is pending after a position";
+  RECT client;
+  GetClientRect(window, &client);
+  HDC context = GetDC(window);
+  const auto shownAt = [&](int percent) {
+    return GetPixel(context, client.right * percent / 100, client.bottom / 2);
+  };
+  EXPECT_EQ(shownAt(10), shownAt(40)) << "the bar's half is one colour";
+  EXPECT_EQ(shownAt(60), shownAt(90)) << "the rest is one colour";
+  EXPECT_NE(shownAt(10), shownAt(90)) << "the bar does not show";
+  ReleaseDC(window, context);
+  dlg::destroyWindow(progress);
+}
+
 TEST_F(DialogAdapterTest, MessageBoxIsOwnedByTheMainDialogAndAnswersItsButton) {
   std::thread user([] {
     for (int attempt = 0; attempt < 500; ++attempt) {
@@ -161,8 +185,8 @@ TEST(SystemAdapter, NoPauseEndsBeforeItsLength) {
 }
 
 // The system answers each change of the execution state with the one it replaces.
-TEST(SystemAdapter, KeepsTheSystemAwakeOnlyWhileTheUpdateWrites) {
-  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+TEST(SystemAdapter, KeepsTheSystemAndDisplayAwakeOnlyWhileTheUpdateWrites) {
+  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
   SetThreadExecutionState(ES_CONTINUOUS);
   sys::beginUpdateWriting();
   EXPECT_EQ(SetThreadExecutionState(kAwake), kAwake) << "held while writing";

@@ -8,6 +8,8 @@ namespace {
 
 constexpr DWORD kPollMs = 1;
 constexpr UINT kAnswerTimeoutMs = 5000;
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr WPARAM kTextCapacity = 2048;  // room for any catalogue text
 
 struct Search {
   DWORD processId;
@@ -65,6 +67,9 @@ HWND Program::waitForMainDialog(DWORD timeoutMs) const { return waitForDialog(fa
 
 HWND Program::waitForMessageBox(DWORD timeoutMs) const { return waitForDialog(true, timeoutMs); }
 
+// Found as the main dialog is: an unowned dialog-class window of the process.
+HWND Program::waitForUnownedBox(DWORD timeoutMs) const { return waitForDialog(false, timeoutMs); }
+
 HWND Program::waitForDialog(bool owned, DWORD timeoutMs) const {
   if (!started()) return nullptr;
   for (ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end; Sleep(kPollMs)) {
@@ -90,13 +95,15 @@ void press(HWND dialog, int buttonId) {
 }
 
 std::wstring controlText(HWND dialog, int controlId) {
-  wchar_t text[256] = L"";
+  wchar_t text[kTextCapacity] = L"";
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(GetDlgItem(dialog, controlId), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+  if (!SendMessageTimeoutW(GetDlgItem(dialog, controlId), WM_GETTEXT, kTextCapacity, reinterpret_cast<LPARAM>(text),
                            SMTO_NORMAL, kAnswerTimeoutMs, &length)) {
     return L"";
   }
   return std::wstring(text, length);
 }
+
+std::wstring messageBoxText(HWND box) { return controlText(box, kMessageBoxTextId); }
 
 }  // namespace driver

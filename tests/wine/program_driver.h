@@ -21,6 +21,8 @@ class Program {
   HWND waitForMainDialog(DWORD timeoutMs) const;
   // A message box the program shows over its main dialog; null as above.
   HWND waitForMessageBox(DWORD timeoutMs) const;
+  // A message box the program shows with no main dialog to own it; null as above.
+  HWND waitForUnownedBox(DWORD timeoutMs) const;
   // The exit code, or STILL_ACTIVE when the program has not ended within timeoutMs.
   DWORD waitForExit(DWORD timeoutMs) const;
 
@@ -34,5 +36,7 @@ class Program {
 void press(HWND dialog, int buttonId);
 // A control's text, read with the window's own WM_GETTEXT; empty when it does not answer.
 std::wstring controlText(HWND dialog, int controlId);
+// The text of a message box.
+std::wstring messageBoxText(HWND box);
 
 }  // namespace driver

@@ -28,7 +28,8 @@ add_wine_test(NAME wine_program_image_test SOURCES wine/program_image_test.cpp L
 target_compile_definitions(wine_program_image_test PRIVATE ${shipped_programs})
 add_dependencies(wine_program_image_test spindra-updater spindra-updater-sim)
 
-add_wine_test(NAME wine_single_instance_test SOURCES wine/single_instance_test.cpp wine/program_driver.cpp)
+add_wine_test(NAME wine_single_instance_test SOURCES wine/single_instance_test.cpp wine/program_driver.cpp
+  LIBS spindra_res ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8)
 target_compile_definitions(wine_single_instance_test PRIVATE ${shipped_programs})
 add_dependencies(wine_single_instance_test spindra-updater)
 

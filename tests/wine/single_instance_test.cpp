@@ -1,17 +1,21 @@
-// One updater per session: a second start of the product brings the first one's dialog to the
-// front and ends at once, showing nothing of its own.
+// One updater per computer: a second start of the product brings the first one's dialog to
+// the front and ends at once, showing nothing of its own; where no window of the first one
+// can be found (another user session) it says so in a box and ends.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "program_driver.h"
+#include "res/catalogue.h"
 #include "res/controls.h"
+#include "res/message_ids.h"
 
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
 const std::wstring kCaption = L"TELMARIX SPINDRA 60 LV FW Updater 3.5 ";
+const wchar_t* const kClaimName = L"Global\\spindra-60-lv-updater.only-instance";
 
 std::wstring widen(const char* text) { return std::wstring(text, text + std::char_traits<char>::length(text)); }
 
@@ -79,7 +83,7 @@ TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithExitCodeZero) {
 // The copy already running may be another version of the updater: it holds the same claim,
 // and its dialog differs only in the version of its caption.
 TEST(SingleInstance, ASecondStartBringsForwardAnUpdaterOfAnotherVersion) {
-  HANDLE claim = CreateMutexW(nullptr, FALSE, L"Local\\spindra-60-lv-updater.only-instance");
+  HANDLE claim = CreateMutexW(nullptr, FALSE, kClaimName);
   ASSERT_NE(claim, nullptr);
   HWND otherVersion = CreateWindowExW(0, L"#32770", L"TELMARIX SPINDRA 60 LV FW Updater 9.9 ", WS_POPUP | WS_VISIBLE,
                                       0, 0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -96,6 +100,53 @@ TEST(SingleInstance, ASecondStartBringsForwardAnUpdaterOfAnotherVersion) {
   DestroyWindow(inFront);
   DestroyWindow(otherVersion);
   CloseHandle(claim);
+}
+
+// The claim as another user's copy holds it: its security lets no one else open it.
+HANDLE holdClaimNobodyElseMayOpen() {
+  SECURITY_DESCRIPTOR security;
+  ACL noAccess;
+  InitializeSecurityDescriptor(&security, SECURITY_DESCRIPTOR_REVISION);
+  InitializeAcl(&noAccess, sizeof(noAccess), ACL_REVISION);
+  SetSecurityDescriptorDacl(&security, TRUE, &noAccess, FALSE);
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), &security, FALSE};
+  return CreateMutexW(&attributes, FALSE, kClaimName);
+}
+
+// A copy in another session or of another user holds the claim, and no window of it is on
+// this desktop to bring forward.
+TEST(SingleInstance, AClaimHeldOutOfReachIsExplainedInABoxAndEndsWithExitCodeZero) {
+  struct Case {
+    const char* holder;
+    HANDLE (*hold)();
+  };
+  const Case cases[] = {
+      {"a process with no window", [] { return CreateMutexW(nullptr, FALSE, kClaimName); }},
+      {"another user context (access denied)", holdClaimNobodyElseMayOpen},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.holder);
+    HANDLE claim = c.hold();
+    ASSERT_NE(claim, nullptr);
+    if (c.hold == holdClaimNobodyElseMayOpen) {
+      ASSERT_EQ(CreateMutexW(nullptr, FALSE, kClaimName), nullptr) << "the claim could be opened";
+      ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+
+    driver::Program second(widen(SPINDRA_PRODUCT_EXE));
+    ASSERT_TRUE(second.started());
+    const HWND box = second.waitForUnownedBox(kTimeoutMs);
+    ASSERT_NE(box, nullptr) << "no box; exit code " << second.waitForExit(0);
+    wchar_t caption[64] = L"";
+    GetWindowTextW(box, caption, 64);
+    EXPECT_EQ(caption, kCaption);
+    EXPECT_EQ(driver::messageBoxText(box), catalogue::text(msg::kRunningElsewhere, catalogue::Language::English));
+    EXPECT_EQ(second.waitForExit(0), static_cast<DWORD>(STILL_ACTIVE)) << "ended before the box was answered";
+
+    driver::press(box, IDOK);
+    EXPECT_EQ(second.waitForExit(kTimeoutMs), 0u);
+    CloseHandle(claim);
+  }
 }
 
 TEST(SingleInstance, TheNextStartRunsOnceTheFirstHasEnded) {

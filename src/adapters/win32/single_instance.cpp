@@ -4,7 +4,8 @@ namespace win32 {
 
 namespace {
 
-constexpr wchar_t kInstanceMutexName[] = L"Local\\spindra-60-lv-updater.only-instance";
+// In the global namespace, so that copies in other user sessions see it too.
+constexpr wchar_t kInstanceMutexName[] = L"Global\\spindra-60-lv-updater.only-instance";
 
 }  // namespace
 
@@ -12,7 +13,8 @@ bool claimOnlyInstance() {
   // Never closed: the system releases it with the process.
   HANDLE claim = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
   const DWORD error = GetLastError();
-  if (claim == nullptr) return error != ERROR_ACCESS_DENIED;  // held by a copy of another user context
+  // Access denied: held by a copy of another user, whose claim this one may not open.
+  if (claim == nullptr) return error != ERROR_ACCESS_DENIED;
   return error != ERROR_ALREADY_EXISTS;
 }
 

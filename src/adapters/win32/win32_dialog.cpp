@@ -53,13 +53,18 @@ Rect windowRect(WindowRef window) {
   return Rect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
+// No message is dispatched while an update writes, and a window's paint otherwise waits for a
+// dispatch: the bar is painted at once, on its creation and after each position.
 WindowRef createProgressWindow(const std::wstring& title, int x, int y, int width, int height) {
-  return toRef(CreateWindowExW(0, lit::kProgressClass, title.c_str(), kProgressStyle, x, y, width, height, mainDialog,
-                               nullptr, moduleInstance, nullptr));
+  HWND progress = CreateWindowExW(0, lit::kProgressClass, title.c_str(), kProgressStyle, x, y, width, height,
+                                  mainDialog, nullptr, moduleInstance, nullptr);
+  if (progress != nullptr) UpdateWindow(progress);
+  return toRef(progress);
 }
 
 void setProgressPosition(WindowRef progress, unsigned position) {
   SendMessageW(toWindow(progress), PBM_SETPOS, position, 0);
+  UpdateWindow(toWindow(progress));
 }
 
 void raiseToTop(WindowRef window) { SetWindowPos(toWindow(window), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); }

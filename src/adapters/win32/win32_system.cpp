@@ -1,5 +1,5 @@
-// System adapter: pauses against a deadline on the performance counter, the machine kept awake
-// while an update writes, the image from the program's resources.
+// System adapter: pauses against a deadline on the performance counter, the machine and its
+// display kept awake while an update writes, the image from the program's resources.
 #include "seams/system.h"
 
 #include <windows.h>
@@ -98,7 +98,8 @@ void pauseSince(Instant start, std::uint32_t milliseconds) {
 }
 
 void beginUpdateWriting() {
-  SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  // On a Modern Standby machine turning the display off is how standby begins.
+  SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
   beginPrecisePacing();
 }
 

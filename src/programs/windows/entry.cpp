@@ -1,5 +1,6 @@
 // The program's entry. The product takes no arguments and reads no environment; it runs once
-// per session, a second start bringing the first one forward. The simulated-unit build talks
+// per computer, a second start bringing the first one forward, or saying that it runs where
+// it cannot be reached (another user session). The simulated-unit build talks
 // to no real unit, so any number of copies may run; it first sets up its bus from the
 // scenario it is given.
 #include <windows.h>
@@ -14,6 +15,7 @@
 #else
 #include "adapters/win32/win32_hid.h"
 #include "adapters/win32/single_instance.h"
+#include "ui/main_window.h"
 #endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -21,16 +23,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // An update keeps the dialog from its messages for most of a minute; Windows must not
   // offer to end the program then and leave the ESC half-written.
   DisableProcessWindowsGhosting();
+  moduleInstance = instance;
 #ifndef SPINDRA_SIMULATED_UNIT
   if (!win32::claimOnlyInstance()) {
-    bringRunningMainDialogForward();
+    if (!bringRunningMainDialogForward()) tellUpdaterRunsElsewhere();
     return 0;
   }
   win32::UsbBus usbBus;
   hid::use(usbBus.transport());
 #endif
   win32::initCommonControls();
-  moduleInstance = instance;
 #ifdef SPINDRA_SIMULATED_UNIT
   if (!startSimulatedBus()) return 2;
 #endif

@@ -23,10 +23,10 @@ constexpr COLORREF kEscRowText = RGB(255, 0, 0);
 constexpr INT_PTR kEndedAtStart = 1;
 constexpr INT_PTR kEndedByClose = 2;
 constexpr int kCaptionCapacity = 256;  // as the caption is made
-
-// Background answered for the red row; made at the first request, released when the
-// dialog has ended (the platform keeps using it until then).
-HBRUSH escRowBackground = nullptr;
+// A copy started a moment ago holds the claim before its dialog exists: it is looked for
+// this long before the claim is taken to be out of reach.
+constexpr ULONGLONG kStartingCopyMs = 2000;
+constexpr DWORD kSearchIntervalMs = 100;
 
 void setTitle(HWND window) {
   const std::wstring title = mainWindowTitle();
@@ -56,10 +56,10 @@ INT_PTR colourStatic(HDC context, HWND control) {
   if (control != GetDlgItem(mainDialog, ctl::kEscLabel) && control != GetDlgItem(mainDialog, ctl::kEscVersionText)) {
     return FALSE;
   }
-  if (escRowBackground == nullptr) escRowBackground = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
   SetTextColor(context, kEscRowText);
   SetBkMode(context, TRANSPARENT);
-  return reinterpret_cast<INT_PTR>(escRowBackground);
+  // The system's own brush takes on a theme or High Contrast change; it is never deleted.
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
@@ -167,15 +167,21 @@ BOOL CALLBACK matchRunningMainDialog(HWND window, LPARAM searchParameter) {
 
 }  // namespace
 
-void bringRunningMainDialogForward() {
+bool bringRunningMainDialogForward() {
   RunningDialogSearch search{mainWindowTitleWithoutVersion()};
-  EnumWindows(matchRunningMainDialog, reinterpret_cast<LPARAM>(&search));
-  if (search.found != nullptr) win32::bringToFront(search.found);
+  const ULONGLONG end = GetTickCount64() + kStartingCopyMs;
+  for (;;) {
+    EnumWindows(matchRunningMainDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      win32::bringToFront(search.found);
+      return true;
+    }
+    if (GetTickCount64() >= end) return false;
+    Sleep(kSearchIntervalMs);
+  }
 }
 
 void runMainDialog() {
   DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);
   mainDialog = nullptr;
-  if (escRowBackground != nullptr) DeleteObject(escRowBackground);
-  escRowBackground = nullptr;
 }
