@@ -1,7 +1,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <sstream>
@@ -25,37 +26,54 @@ struct ProgramRun {
   std::string err;
 };
 
-ProgramRun runProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {"LANG=C"}) {
-  TempDir dir;
-  const std::string outFile = dir.path("out"), errFile = dir.path("err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> argStrings{SPINDRA_UPDATE_PROGRAM};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv, envp;
-  for (std::string& a : argStrings) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> envStrings = environment;
-  for (std::string& e : envStrings) envp.push_back(e.data());
-  envp.push_back(nullptr);
+// How the program is started: which build and its environment.
+struct Launch {
+  std::string program = SPINDRA_UPDATE_PROGRAM;
+  std::vector<std::string> environment = {"LANG=C"};
+};
 
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// In the child: stdin, stdout and stderr in place, then the program.
+[[noreturn]] void becomeProgram(const Launch& how, std::vector<std::string> args, const std::string& outFile,
+                                const std::string& errFile) {
+  const int streams[] = {open("/dev/null", O_RDONLY), open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                         open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+  for (int fd = 0; fd < 3; ++fd) {
+    if (streams[fd] < 0 || dup2(streams[fd], fd) < 0) _exit(127);
+  }
+  std::vector<std::string> environment = how.environment;
+  execve(how.program.c_str(), pointersTo(args).data(), pointersTo(environment).data());
+  _exit(127);
+}
+
+ProgramRun launch(const Launch& how, const std::vector<std::string>& args) {
+  TempDir dir;
+  std::vector<std::string> argStrings{how.program};
+  argStrings.insert(argStrings.end(), args.begin(), args.end());
   ProgramRun run;
-  pid_t child = 0;
-  const int spawned = posix_spawn(&child, SPINDRA_UPDATE_PROGRAM, &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << SPINDRA_UPDATE_PROGRAM;
+  const pid_t child = fork();
+  if (child == 0) becomeProgram(how, argStrings, dir.path("out"), dir.path("err"));
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child) {
+    ADD_FAILURE() << "cannot run " << how.program;
     return run;
   }
-  int status = 0;
-  waitpid(child, &status, 0);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = dir.read("out");
   run.err = dir.read("err");
   return run;
+}
+
+ProgramRun runProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {"LANG=C"}) {
+  Launch how;
+  how.environment = environment;
+  return launch(how, args);
 }
 
 jsonl::Object jsonOf(const ProgramRun& run) {
@@ -78,6 +96,36 @@ std::string shown(std::uint16_t id, rec::Language language = rec::Language::Engl
 }
 
 std::string notReadyHint(std::uint16_t statusId) { return shown(statusId) + "\n\n" + shown(msg::kInstructions); }
+
+std::string fileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+const std::string kNoImageLine =
+    "This build carries no firmware image: it shows the status and can simulate an update (--simulate),\n"
+    "but cannot update an ESC.\n";
+
+// The test build with one bit of its embedded image changed, as a damaged download would be.
+struct DamagedProgram {
+  DamagedProgram() {
+    std::string program = fileContents(SPINDRA_UPDATE_TEST_PROGRAM);
+    image = fileContents(SPINDRA_UPDATE_TEST_IMAGE);
+    const std::size_t at = program.find(image);
+    if (at == std::string::npos || program.rfind(image) != at) {
+      ADD_FAILURE() << "the image is not embedded once in " << SPINDRA_UPDATE_TEST_PROGRAM;
+      return;
+    }
+    image[image.size() / 2] ^= 0x01;
+    program.replace(at, image.size(), image);
+    dir.write("spindra-update", program);
+    chmod(path().c_str(), 0755);
+  }
+  std::string path() const { return dir.path("spindra-update"); }
+
+  TempDir dir;
+  std::string image;  // as embedded now
+};
 
 TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
   const struct {
@@ -109,6 +157,61 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
     EXPECT_EQ(facts["unit"], c.unit);
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     EXPECT_EQ(facts["update"], "not run");
+  }
+}
+
+// Ready means an update would start: what Update would refuse is the status, with the
+// refusal's text and exit code, and the terminal is not told to run --update.
+TEST(SpindraUpdateTest, AReadyUnitThatUpdateWouldRefuseIsNotReady) {
+  const DamagedProgram damaged;
+  const struct {
+    const char* name;
+    std::string program;
+    const char* scenario;
+    const char* outcome;
+    int exitCode;
+    std::string hint;
+  } cases[] = {
+      {"short reports", SPINDRA_UPDATE_PROGRAM, "short-reports", "UnitReportsTooShort", 38,
+       notReadyHint(msg::kUnitReportsTooShort)},
+      {"damaged image", damaged.path(), "ready", "ImageDamaged", 37, shown(msg::kImageDamaged)},
+      {"damaged image and short reports", damaged.path(), "short-reports", "ImageDamaged", 37,
+       shown(msg::kImageDamaged)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Launch how;
+    how.program = c.program;
+    ProgramRun run = launch(how, {"--simulate", c.scenario});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    const std::string ending = "ESC              3.4\n\n" + c.hint + "\n";
+    EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), ending.size())), ending) << run.out;
+
+    run = launch(how, {"--simulate", c.scenario, "--json"});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    jsonl::Object facts = jsonOf(run);
+    EXPECT_EQ(facts["outcome"], c.outcome);
+    EXPECT_EQ(facts["exitCode"], c.exitCode);
+    EXPECT_EQ(facts["hint"], c.hint);
+    EXPECT_EQ(facts["update"], "not run");
+  }
+}
+
+// This tree's spindra-update carries only the placeholder, which reaches no real unit.
+TEST(SpindraUpdateTest, ABuildWithoutAnImageEndsEveryStatusSayingSo) {
+  const struct {
+    std::vector<std::string> args;
+    std::string line;
+  } cases[] = {
+      {{}, kNoImageLine},
+      {{"--lang", "de"},
+       "Dieses Programm enthält kein Firmware-Abbild: Es zeigt den Status und kann ein Update simulieren\n"
+       "(--simulate), aber keinen Regler aktualisieren.\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runProgram(c.args);
+    const std::string ending = "\n\n" + c.line;
+    EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), ending.size())), ending) << run.out;
   }
 }
 
@@ -280,8 +383,7 @@ TEST(SpindraUpdateTest, ARecordedUpdateCarriesTheImageAndReplaysByteForByte) {
     if (line["op"] != "write" || !data || !hextext::toBytes(*data, report) || report.at(1) != 0x1B) continue;
     blocks.append(report.begin() + 4, report.begin() + 4 + report[2]);
   }
-  std::ifstream imageFile(SPINDRA_UPDATE_IMAGE, std::ios::binary);
-  const std::string image((std::istreambuf_iterator<char>(imageFile)), std::istreambuf_iterator<char>());
+  const std::string image = fileContents(SPINDRA_UPDATE_IMAGE);
   EXPECT_EQ(blocks.size(), 97808u);
   EXPECT_TRUE(blocks == image) << "the recorded blocks differ from the embedded image";
 

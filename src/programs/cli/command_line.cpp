@@ -34,6 +34,7 @@ constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a cha
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
   std::string deniedNode;   // a unit this user may not open
+  UpdateStep refusal = UpdateStep::None;  // what Update would refuse the ready unit for
   bool updateRun = false;
   UpdateOutcome update;
   int exitCode = exitcode::kNoUnit;
@@ -72,6 +73,21 @@ const char* readinessName(Readiness readiness) {
     case Readiness::Ready: break;
   }
   return "Ready";
+}
+
+const char* refusalName(UpdateStep refusal) {
+  switch (refusal) {
+    case UpdateStep::ImageMissing: return "ImageMissing";
+    case UpdateStep::ImageDamaged: return "ImageDamaged";
+    default: break;
+  }
+  return "UnitReportsTooShort";
+}
+
+// "Ready" only when an update would start: a refusal is named instead.
+const char* outcomeName(const Facts& facts) {
+  if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
+  return readinessName(mainView().readiness);
 }
 
 int readinessExit(const Facts& facts) {
@@ -160,13 +176,22 @@ std::int32_t waitForUnit() {
   }
 }
 
+// The checks Update makes before its questions: a unit they rule out is shown as the window
+// shows it after Update was refused, not as ready.
+void findRefusal(Facts& facts) {
+  sys::FirmwareImage image;
+  facts.refusal = updateRefusal(image);
+  if (facts.refusal != UpdateStep::None) showRefusalHint(facts.refusal);
+}
+
 void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts) {
   setRowLabels();
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
   assessReadiness(discovered);
   if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options, roots);
-  facts.exitCode = readinessExit(facts);
+  if (mainView().readiness == Readiness::Ready) findRefusal(facts);
+  facts.exitCode = facts.refusal == UpdateStep::None ? readinessExit(facts) : updateExit(facts.refusal);
 }
 
 // --- updating --------------------------------------------------------------------
@@ -188,6 +213,12 @@ std::string title() {
   return wideToUtf8(title);
 }
 
+bool carriesImage() {
+  sys::FirmwareImage image;
+  return imageRefusal(image) != UpdateStep::ImageMissing;
+}
+
+// A build without an image says so last, whatever the status.
 void printForPeople(const Facts& facts) {
   const MainView& view = mainView();
   if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
@@ -202,11 +233,12 @@ void printForPeople(const Facts& facts) {
   // Where the window's Update button is enabled, the terminal names the option that does its work.
   if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
   if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
+  if (!carriesImage()) std::printf("\n%s\n", text(Text::kNoImageCarried).c_str());
 }
 
 void printJson(const Facts& facts) {
   const MainView& view = mainView();
-  jsonl::Object json = {{"outcome", readinessName(view.readiness)}, {"exitCode", facts.exitCode}};
+  jsonl::Object json = {{"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
   json["unit"] = forTerminal(view.rows[0].label);
