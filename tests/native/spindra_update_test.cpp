@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "link/unit_device.h"
+#include "programs/cli/permission_hint.h"
 #include "programs/cli/udev_rule.h"
 #include "base/hex_text.h"
 #include "adapters/exchange/json_line.h"
@@ -26,10 +27,12 @@ struct ProgramRun {
   std::string err;
 };
 
-// How the program is started: which build and its environment.
+// How the program is started: which build, its environment and whether it runs as a user
+// who may not open what root could.
 struct Launch {
   std::string program = SPINDRA_UPDATE_PROGRAM;
   std::vector<std::string> environment = {"LANG=C"};
+  bool unprivileged = false;
 };
 
 std::vector<char*> pointersTo(std::vector<std::string>& strings) {
@@ -39,7 +42,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
   return pointers;
 }
 
-// In the child: stdin, stdout and stderr in place, then the program.
+// In the child: stdin, stdout and stderr in place, root given up when asked, the program.
 [[noreturn]] void becomeProgram(const Launch& how, std::vector<std::string> args, const std::string& outFile,
                                 const std::string& errFile) {
   const int streams[] = {open("/dev/null", O_RDONLY), open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
@@ -47,6 +50,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
   for (int fd = 0; fd < 3; ++fd) {
     if (streams[fd] < 0 || dup2(streams[fd], fd) < 0) _exit(127);
   }
+  if (how.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(127);
   std::vector<std::string> environment = how.environment;
   execve(how.program.c_str(), pointersTo(args).data(), pointersTo(environment).data());
   _exit(127);
@@ -433,6 +437,34 @@ TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
   const ProgramRun help = runProgram({"--help", "--lang", "de"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.substr(0, 30), "Aufruf: spindra-update [Option");
+}
+
+// A unit this user may not open is the whole answer: not the instructions for a unit that is
+// missing, but how to get access, with an outcome and exit code of its own.
+TEST(SpindraUpdateTest, AUnitThisUserMayNotOpenIsAnsweredWithHowToGetAccess) {
+  TempDir tree;
+  tree.write("sys/class/hidraw/hidraw0/device/uevent", "DRIVER=hid-generic\nHID_ID=0003:000021B8:00000001\n");
+  tree.write("dev/hidraw0", "");
+  const std::string node = tree.path("dev/hidraw0");
+  ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(node.c_str(), 0000), 0);
+  Launch how;
+  how.program = SPINDRA_UPDATE_TEST_PROGRAM;
+  how.environment = {"LANG=C", "SPINDRA_TEST_SYSFS=" + tree.path("sys"), "SPINDRA_TEST_DEV=" + tree.path("dev")};
+  how.unprivileged = true;
+  const std::string hint = cli::permissionHint(node);
+
+  ProgramRun run = launch(how, {});
+  EXPECT_EQ(run.exitCode, 14) << run.err;
+  EXPECT_EQ(run.out, hint);
+
+  run = launch(how, {"--json"});
+  EXPECT_EQ(run.exitCode, 14);
+  jsonl::Object facts = jsonOf(run);
+  EXPECT_EQ(facts["outcome"], "PermissionDenied");
+  EXPECT_EQ(facts["exitCode"], 14);
+  EXPECT_EQ(facts["permissionDenied"], node);
+  EXPECT_EQ(facts["hint"], hint);
 }
 
 // The rule the permission hint quotes gives the seat's user each of the unit's products.

@@ -84,8 +84,9 @@ const char* refusalName(UpdateStep refusal) {
   return "UnitReportsTooShort";
 }
 
-// "Ready" only when an update would start: a refusal is named instead.
+// "Ready" only when an update would start: a refusal and a denied node are named instead.
 const char* outcomeName(const Facts& facts) {
+  if (!facts.deniedNode.empty()) return "PermissionDenied";
   if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
   return readinessName(mainView().readiness);
 }
@@ -218,8 +219,7 @@ bool carriesImage() {
   return imageRefusal(image) != UpdateStep::ImageMissing;
 }
 
-// A build without an image says so last, whatever the status.
-void printForPeople(const Facts& facts) {
+void printStatus() {
   const MainView& view = mainView();
   if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
   std::printf("%s\n\n", title().c_str());
@@ -232,7 +232,16 @@ void printForPeople(const Facts& facts) {
   std::printf("\n%s\n", forTerminal(view.hint).c_str());
   // Where the window's Update button is enabled, the terminal names the option that does its work.
   if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
-  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
+}
+
+// A unit this user may not open is all there is to tell: the window's status would be that
+// no unit was found. A build without an image says so last, whatever the status.
+void printForPeople(const Facts& facts) {
+  if (facts.deniedNode.empty()) {
+    printStatus();
+  } else {
+    std::fputs(permissionHint(facts.deniedNode).c_str(), stdout);
+  }
   if (!carriesImage()) std::printf("\n%s\n", text(Text::kNoImageCarried).c_str());
 }
 
@@ -245,7 +254,7 @@ void printJson(const Facts& facts) {
   json["unitVersion"] = forTerminal(view.rows[0].value);
   json["escLoaderVersion"] = forTerminal(view.rows[1].value);
   json["escVersion"] = forTerminal(view.rows[2].value);
-  json["hint"] = forTerminal(view.hint);
+  json["hint"] = facts.deniedNode.empty() ? forTerminal(view.hint) : permissionHint(facts.deniedNode);
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
   std::printf("%s\n", jsonl::line(json).c_str());
