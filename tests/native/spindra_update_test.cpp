@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "link/unit_device.h"
@@ -27,11 +28,12 @@ struct ProgramRun {
   std::string err;
 };
 
-// How the program is started: which build, its environment and whether it runs as a user
-// who may not open what root could.
+// How the program is started: which build, its environment, what its stdin is (a file or a
+// terminal's device) and whether it runs as a user who may not open what root could.
 struct Launch {
   std::string program = SPINDRA_UPDATE_PROGRAM;
   std::vector<std::string> environment = {"LANG=C"};
+  std::string input = "/dev/null";
   bool unprivileged = false;
 };
 
@@ -45,7 +47,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
 // In the child: stdin, stdout and stderr in place, root given up when asked, the program.
 [[noreturn]] void becomeProgram(const Launch& how, std::vector<std::string> args, const std::string& outFile,
                                 const std::string& errFile) {
-  const int streams[] = {open("/dev/null", O_RDONLY), open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+  const int streams[] = {open(how.input.c_str(), O_RDWR), open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
                          open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
   for (int fd = 0; fd < 3; ++fd) {
     if (streams[fd] < 0 || dup2(streams[fd], fd) < 0) _exit(127);
@@ -348,6 +350,78 @@ TEST(SpindraUpdateTest, UnansweredQuestionsAreDeclinedAndSaySoWithTheOptionToUse
   EXPECT_NE(run.out.find(shown(msg::kSameOrOlderVersion, rec::Language::German) + "\nNicht überschrieben:"),
             std::string::npos)
       << run.out;
+}
+
+// A terminal whose user has typed the answer before the program asks.
+class AnsweringTerminal {
+ public:
+  explicit AnsweringTerminal(const std::string& answer) : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+      ADD_FAILURE() << "no pseudo-terminal";
+      return;
+    }
+    device_ = ptsname(master_);
+    user_ = open(device_.c_str(), O_RDWR | O_NOCTTY);  // held open, so that the typed line waits
+    if (user_ < 0 || write(master_, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) {
+      ADD_FAILURE() << "cannot type on " << device_;
+    }
+  }
+  ~AnsweringTerminal() {
+    if (user_ >= 0) close(user_);
+    if (master_ >= 0) close(master_);
+  }
+  AnsweringTerminal(const AnsweringTerminal&) = delete;
+  AnsweringTerminal& operator=(const AnsweringTerminal&) = delete;
+
+  const std::string& device() const { return device_; }
+
+ private:
+  int master_;
+  int user_ = -1;
+  std::string device_;
+};
+
+// Asked on a terminal, the question is preceded by the unit, the ESC's firmware now and after
+// the update, and the size of what is written.
+TEST(SpindraUpdateTest, TheQuestionOnATerminalNamesWhatTheUpdateChanges) {
+  const std::string size = std::to_string(fileContents(SPINDRA_UPDATE_IMAGE).size());
+  const struct {
+    std::vector<std::string> args;
+    std::string answer;
+    int exitCode;
+    std::string details;  // empty: not asked, so none
+    std::string prompt;
+  } cases[] = {
+      {{}, "n\n", 20,
+       "Unit:             ROUNDEL 2.3\nESC firmware:     3.4 now, 3.5 after the update\nFirmware image:   " + size +
+           " bytes\n",
+       "Continue? [y/N] "},
+      {{"--lang", "de", "--esc-version", "0x0201"}, "j\n", 0,
+       "Einheit:          ROUNDEL 2.3\nRegler-Firmware:  jetzt 2.1, nach dem Update 3.5\nFirmware-Abbild:  " + size +
+           " Bytes\n",
+       "Fortfahren? [j/N] "},
+      {{"--yes"}, "", 0, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer + (c.args.empty() ? "" : c.args.back()));
+    const AnsweringTerminal terminal(c.answer);
+    Launch how;
+    how.input = terminal.device();
+    std::vector<std::string> args{"--simulate", "ready", "--update"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProgramRun run = launch(how, args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    const bool german = c.prompt.rfind("Fort", 0) == 0;
+    const std::string question =
+        shown(msg::kConfirm, german ? rec::Language::German : rec::Language::English) + "\n";
+    if (c.details.empty()) {
+      EXPECT_EQ(run.out.find("Unit:"), std::string::npos) << run.out;
+      EXPECT_EQ(run.err.find("Continue?"), std::string::npos) << run.err;
+    } else {
+      EXPECT_NE(run.out.find(question + "\n" + c.details), std::string::npos) << run.out;
+      EXPECT_EQ(run.err.rfind(c.prompt, 0), 0u) << run.err;
+    }
+  }
 }
 
 TEST(SpindraUpdateTest, TheProgressBarCountsEveryBlock) {

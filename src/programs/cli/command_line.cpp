@@ -30,6 +30,9 @@ namespace {
 
 constexpr std::uint32_t kPollMs = 500;
 constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
+// The version of the image written, which is also the program's.
+constexpr std::uint32_t kVersionMajor = SPINDRA_IMAGE_VERSION_MAJOR;
+constexpr std::uint32_t kVersionMinor = SPINDRA_IMAGE_VERSION_MINOR;
 
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
@@ -197,9 +200,20 @@ void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& fa
 
 // --- updating --------------------------------------------------------------------
 
+// The unit, the ESC's firmware before and after, and what is written: the panel's rows as
+// the window shows them.
+std::string whatChanges(const sys::FirmwareImage& image) {
+  const MainView& view = mainView();
+  return text(Text::kWhatChanges,
+              {view.rows[0].label, view.rows[0].value, view.rows[2].value, kVersionMajor, kVersionMinor, image.size});
+}
+
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
-  if (sys::locateFirmwareImage(image)) term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
+  if (sys::locateFirmwareImage(image)) {
+    term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
+    term::setConfirmDetails(whatChanges(image));
+  }
   facts.updateRun = true;
   facts.update = updateAndReport();
   facts.exitCode = updateExit(facts.update.step);
@@ -264,10 +278,7 @@ void printJson(const Facts& facts) {
 // --- the run ---------------------------------------------------------------------
 
 void showUsage() {
-  std::fputs(text(Text::kUsage, {lit::kTargetModel, static_cast<std::uint32_t>(kImageVersion >> 8),
-                                 static_cast<std::uint32_t>(kImageVersion & 0xFF)})
-                 .c_str(),
-             stdout);
+  std::fputs(text(Text::kUsage, {lit::kTargetModel, kVersionMajor, kVersionMinor}).c_str(), stdout);
 }
 
 Text optionsProblem(OptionsResult result) {
