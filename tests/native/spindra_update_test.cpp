@@ -12,6 +12,7 @@
 #include "programs/cli/permission_hint.h"
 #include "programs/cli/udev_rule.h"
 #include "base/hex_text.h"
+#include "base/sha256.h"
 #include "adapters/exchange/json_line.h"
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"
@@ -106,6 +107,11 @@ std::string notReadyHint(std::uint16_t statusId) { return shown(statusId) + "\n\
 std::string fileContents(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string sha256Text(const std::string& bytes) {
+  const Sha256Digest digest = sha256(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  return hextext::fromBytes(digest.data(), digest.size());
 }
 
 const std::string kNoImageLine =
@@ -219,6 +225,39 @@ TEST(SpindraUpdateTest, ABuildWithoutAnImageEndsEveryStatusSayingSo) {
     const std::string ending = "\n\n" + c.line;
     EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), ending.size())), ending) << run.out;
   }
+}
+
+TEST(SpindraUpdateTest, VersionNamesTheProgramAndTheImageItCarries) {
+  const DamagedProgram damaged;
+  const std::string image = fileContents(SPINDRA_UPDATE_TEST_IMAGE);
+  const std::string size = std::to_string(image.size());
+  const struct {
+    std::string program;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+  } cases[] = {
+      {SPINDRA_UPDATE_PROGRAM, {"--version"}, 0, "spindra-update 3.5\n" + kNoImageLine},
+      {SPINDRA_UPDATE_PROGRAM, {"-V", "--lang", "de"}, 0,
+       "spindra-update 3.5\nDieses Programm enthält kein Firmware-Abbild: Es zeigt den Status und kann ein Update "
+       "simulieren\n(--simulate), aber keinen Regler aktualisieren.\n"},
+      {SPINDRA_UPDATE_TEST_PROGRAM, {"-V"}, 0,
+       "spindra-update 3.5\nFirmware image 3.5: " + size + " bytes, SHA-256 " + sha256Text(image) + "\n"},
+      {SPINDRA_UPDATE_TEST_PROGRAM, {"--version", "--lang", "de"}, 0,
+       "spindra-update 3.5\nFirmware-Abbild 3.5: " + size + " Bytes, SHA-256 " + sha256Text(image) + "\n"},
+      {damaged.path(), {"--version"}, 37,
+       "spindra-update 3.5\nFirmware image 3.5: " + size + " bytes, SHA-256 " + sha256Text(damaged.image) + "\n" +
+           shown(msg::kImageDamaged) + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program + " " + c.args[0]);
+    Launch how;
+    how.program = c.program;
+    const ProgramRun run = launch(how, c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, c.out);
+  }
+  EXPECT_NE(runProgram({"--help"}).out.find("  --version             show the program's version"), std::string::npos);
 }
 
 TEST(SpindraUpdateTest, AnIncompatibleEscIsExplainedNamingTheModel) {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/hex_text.h"
+#include "base/sha256.h"
 #include "link/unit_device.h"
 #include "programs/cli/exit_codes.h"
 #include "adapters/linux/linux_system.h"
@@ -281,6 +283,24 @@ void showUsage() {
   std::fputs(text(Text::kUsage, {lit::kTargetModel, kVersionMajor, kVersionMinor}).c_str(), stdout);
 }
 
+// The program's version, which is the firmware's it writes, and the image it carries as it
+// is now: a damaged one is told as Update would refuse it.
+int showVersion() {
+  std::printf("%s\n", text(Text::kVersion, {kVersionMajor, kVersionMinor}).c_str());
+  sys::FirmwareImage image;
+  const UpdateStep refusal = imageRefusal(image);
+  if (refusal == UpdateStep::ImageMissing) {
+    std::printf("%s\n", text(Text::kNoImageCarried).c_str());
+    return exitcode::kReady;
+  }
+  const Sha256Digest digest = sha256(image.bytes, image.size);
+  const std::wstring digestText = utf8ToWide(hextext::fromBytes(digest.data(), digest.size()));
+  std::printf("%s\n", text(Text::kImageCarried, {kVersionMajor, kVersionMinor, image.size, digestText}).c_str());
+  if (refusal == UpdateStep::None) return exitcode::kReady;
+  std::printf("%s\n", forTerminal(outcomeMessage({refusal})).c_str());
+  return updateExit(refusal);
+}
+
 Text optionsProblem(OptionsResult result) {
   switch (result) {
     case OptionsResult::Conflicting: return Text::kConflictingOptions;
@@ -318,6 +338,7 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
     showUsage();
     return exitcode::kReady;
   }
+  if (options.version) return showVersion();
   if (options.scenario == "list") {
     std::fputs(text(Text::kScenarios).c_str(), stdout);
     return exitcode::kReady;
