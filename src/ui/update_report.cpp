@@ -39,17 +39,10 @@ void showErrorBox(const UpdateOutcome& outcome) {
   dlg::messageBox(outcomeMessage(outcome), dlg::loadText(msg::kUpdateFailedCaption), dlg::kIconError | dlg::kBoxOk);
 }
 
-// Pressing Update again could never work, so it is disabled; the unit is not at fault and
-// stays open. The hint is written before the box opens, so that a removal handled while
-// it is open has the last word.
+// The hint is written before the box opens, so that a removal handled while it is open
+// has the last word.
 void showRefusal(const UpdateOutcome& outcome) {
-  const std::uint16_t text = textOf(outcome.step);
-  showUpdateEnabled(false);
-  if (outcome.step == UpdateStep::UnitReportsTooShort) {
-    appendHint(text);  // another unit is needed: the connection instructions follow
-  } else {
-    showText(ctl::kHintBox, dlg::loadText(text));
-  }
+  showRefusalHint(outcome.step);
   showErrorBox(outcome);
 }
 
@@ -79,6 +72,18 @@ UpdateOutcome updateAndReport() {
     showFailure(outcome);
   }
   return outcome;
+}
+
+// Pressing Update again could never work, so it is disabled; the unit is not at fault and
+// stays open.
+void showRefusalHint(UpdateStep refusal) {
+  const std::uint16_t text = textOf(refusal);
+  showUpdateEnabled(false);
+  if (refusal == UpdateStep::UnitReportsTooShort) {
+    appendHint(text);  // another unit is needed: the connection instructions follow
+  } else {
+    showText(ctl::kHintBox, dlg::loadText(text));
+  }
 }
 
 std::wstring outcomeMessage(const UpdateOutcome& outcome) {

@@ -16,14 +16,6 @@ bool matchesRecord(const sys::FirmwareImage& image) {
   return image.size == record.size && sha256(image.bytes, image.size) == record.sha256;
 }
 
-// What rules an update out before anything reaches the unit; None when nothing does.
-UpdateStep refusalOf(sys::FirmwareImage& image) {
-  if (!sys::locateFirmwareImage(image) || image.size == 0) return UpdateStep::ImageMissing;
-  if (!matchesRecord(image)) return UpdateStep::ImageDamaged;
-  if (unitDevice.outputReportLength < kBlockRequestBytes) return UpdateStep::UnitReportsTooShort;
-  return UpdateStep::None;
-}
-
 bool userAccepts(std::uint16_t textId, std::uint16_t captionId, unsigned buttons, int acceptingAnswer) {
   return dlg::messageBox(dlg::loadText(textId), dlg::loadText(captionId), buttons | dlg::kIconWarning) ==
          acceptingAnswer;
@@ -106,12 +98,25 @@ bool isRefusal(UpdateStep step) { return step >= UpdateStep::ImageMissing && ste
 
 bool isFailure(UpdateStep step) { return step >= UpdateStep::UnitNotDetected; }
 
+UpdateStep imageRefusal(sys::FirmwareImage& image) {
+  if (!sys::locateFirmwareImage(image) || image.size == 0) return UpdateStep::ImageMissing;
+  if (!matchesRecord(image)) return UpdateStep::ImageDamaged;
+  return UpdateStep::None;
+}
+
+UpdateStep updateRefusal(sys::FirmwareImage& image) {
+  const UpdateStep refusal = imageRefusal(image);
+  if (refusal != UpdateStep::None) return refusal;
+  if (unitDevice.outputReportLength < kBlockRequestBytes) return UpdateStep::UnitReportsTooShort;
+  return UpdateStep::None;
+}
+
 UpdateOutcome runUpdate() {
   if (!unitDevice.isOpen()) return {UpdateStep::UnitNotDetected, kNoUnitOpen, hid::active().lastError()};
   // Refused before the user is asked and before anything reaches the unit, so the ESC
   // keeps its firmware rather than being erased and left empty.
   sys::FirmwareImage image;
-  const UpdateStep refusal = refusalOf(image);
+  const UpdateStep refusal = updateRefusal(image);
   if (refusal != UpdateStep::None) return {refusal};
   if (!userConfirms()) return {UpdateStep::Cancelled};
 

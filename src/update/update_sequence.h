@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "link/unit_protocol.h"
+#include "seams/system.h"
 
 #include "update/image_version.h"
 
@@ -39,6 +40,14 @@ struct UpdateOutcome {
 
 bool isRefusal(UpdateStep step);
 bool isFailure(UpdateStep step);
+
+// What rules an update of the open unit out before anything reaches it, in this order: no
+// image, a damaged image, output reports too short for a block. None when nothing does;
+// image is then the one to write. Update asks it before its questions, a status before
+// it calls a unit ready.
+UpdateStep updateRefusal(sys::FirmwareImage& image);
+// Its part that concerns the carried image alone: ImageMissing, ImageDamaged or None.
+UpdateStep imageRefusal(sys::FirmwareImage& image);
 
 // What the Update button does: refuse what cannot be written, confirm, write the image.
 // Shows nothing of the outcome; the caller does.

@@ -1,14 +1,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "link/unit_device.h"
+#include "programs/cli/permission_hint.h"
 #include "programs/cli/udev_rule.h"
 #include "base/hex_text.h"
+#include "base/sha256.h"
 #include "adapters/exchange/json_line.h"
 #include "res/message_ids.h"
 #include "support/recording_dialog.h"
@@ -25,37 +29,58 @@ struct ProgramRun {
   std::string err;
 };
 
-ProgramRun runProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {"LANG=C"}) {
-  TempDir dir;
-  const std::string outFile = dir.path("out"), errFile = dir.path("err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> argStrings{SPINDRA_UPDATE_PROGRAM};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv, envp;
-  for (std::string& a : argStrings) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> envStrings = environment;
-  for (std::string& e : envStrings) envp.push_back(e.data());
-  envp.push_back(nullptr);
+// How the program is started: which build, its environment, what its stdin is (a file or a
+// terminal's device) and whether it runs as a user who may not open what root could.
+struct Launch {
+  std::string program = SPINDRA_UPDATE_PROGRAM;
+  std::vector<std::string> environment = {"LANG=C"};
+  std::string input = "/dev/null";
+  bool unprivileged = false;
+};
 
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// In the child: stdin, stdout and stderr in place, root given up when asked, the program.
+[[noreturn]] void becomeProgram(const Launch& how, std::vector<std::string> args, const std::string& outFile,
+                                const std::string& errFile) {
+  const int streams[] = {open(how.input.c_str(), O_RDWR), open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                         open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
+  for (int fd = 0; fd < 3; ++fd) {
+    if (streams[fd] < 0 || dup2(streams[fd], fd) < 0) _exit(127);
+  }
+  if (how.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(127);
+  std::vector<std::string> environment = how.environment;
+  execve(how.program.c_str(), pointersTo(args).data(), pointersTo(environment).data());
+  _exit(127);
+}
+
+ProgramRun launch(const Launch& how, const std::vector<std::string>& args) {
+  TempDir dir;
+  std::vector<std::string> argStrings{how.program};
+  argStrings.insert(argStrings.end(), args.begin(), args.end());
   ProgramRun run;
-  pid_t child = 0;
-  const int spawned = posix_spawn(&child, SPINDRA_UPDATE_PROGRAM, &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << SPINDRA_UPDATE_PROGRAM;
+  const pid_t child = fork();
+  if (child == 0) becomeProgram(how, argStrings, dir.path("out"), dir.path("err"));
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child) {
+    ADD_FAILURE() << "cannot run " << how.program;
     return run;
   }
-  int status = 0;
-  waitpid(child, &status, 0);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = dir.read("out");
   run.err = dir.read("err");
   return run;
+}
+
+ProgramRun runProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {"LANG=C"}) {
+  Launch how;
+  how.environment = environment;
+  return launch(how, args);
 }
 
 jsonl::Object jsonOf(const ProgramRun& run) {
@@ -78,6 +103,41 @@ std::string shown(std::uint16_t id, rec::Language language = rec::Language::Engl
 }
 
 std::string notReadyHint(std::uint16_t statusId) { return shown(statusId) + "\n\n" + shown(msg::kInstructions); }
+
+std::string fileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string sha256Text(const std::string& bytes) {
+  const Sha256Digest digest = sha256(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  return hextext::fromBytes(digest.data(), digest.size());
+}
+
+const std::string kNoImageLine =
+    "This build carries no firmware image: it shows the status and can simulate an update (--simulate),\n"
+    "but cannot update an ESC.\n";
+
+// The test build with one bit of its embedded image changed, as a damaged download would be.
+struct DamagedProgram {
+  DamagedProgram() {
+    std::string program = fileContents(SPINDRA_UPDATE_TEST_PROGRAM);
+    image = fileContents(SPINDRA_UPDATE_TEST_IMAGE);
+    const std::size_t at = program.find(image);
+    if (at == std::string::npos || program.rfind(image) != at) {
+      ADD_FAILURE() << "the image is not embedded once in " << SPINDRA_UPDATE_TEST_PROGRAM;
+      return;
+    }
+    image[image.size() / 2] ^= 0x01;
+    program.replace(at, image.size(), image);
+    dir.write("spindra-update", program);
+    chmod(path().c_str(), 0755);
+  }
+  std::string path() const { return dir.path("spindra-update"); }
+
+  TempDir dir;
+  std::string image;  // as embedded now
+};
 
 TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
   const struct {
@@ -110,6 +170,94 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     EXPECT_EQ(facts["update"], "not run");
   }
+}
+
+// Ready means an update would start: what Update would refuse is the status, with the
+// refusal's text and exit code, and the terminal is not told to run --update.
+TEST(SpindraUpdateTest, AReadyUnitThatUpdateWouldRefuseIsNotReady) {
+  const DamagedProgram damaged;
+  const struct {
+    const char* name;
+    std::string program;
+    const char* scenario;
+    const char* outcome;
+    int exitCode;
+    std::string hint;
+  } cases[] = {
+      {"short reports", SPINDRA_UPDATE_PROGRAM, "short-reports", "UnitReportsTooShort", 38,
+       notReadyHint(msg::kUnitReportsTooShort)},
+      {"damaged image", damaged.path(), "ready", "ImageDamaged", 37, shown(msg::kImageDamaged)},
+      {"damaged image and short reports", damaged.path(), "short-reports", "ImageDamaged", 37,
+       shown(msg::kImageDamaged)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Launch how;
+    how.program = c.program;
+    ProgramRun run = launch(how, {"--simulate", c.scenario});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    const std::string ending = "ESC              3.4\n\n" + c.hint + "\n";
+    EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), ending.size())), ending) << run.out;
+
+    run = launch(how, {"--simulate", c.scenario, "--json"});
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    jsonl::Object facts = jsonOf(run);
+    EXPECT_EQ(facts["outcome"], c.outcome);
+    EXPECT_EQ(facts["exitCode"], c.exitCode);
+    EXPECT_EQ(facts["hint"], c.hint);
+    EXPECT_EQ(facts["update"], "not run");
+  }
+}
+
+// This tree's spindra-update carries only the placeholder, which reaches no real unit.
+TEST(SpindraUpdateTest, ABuildWithoutAnImageEndsEveryStatusSayingSo) {
+  const struct {
+    std::vector<std::string> args;
+    std::string line;
+  } cases[] = {
+      {{}, kNoImageLine},
+      {{"--lang", "de"},
+       "Dieses Programm enthält kein Firmware-Abbild: Es zeigt den Status und kann ein Update simulieren\n"
+       "(--simulate), aber keinen Regler aktualisieren.\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runProgram(c.args);
+    const std::string ending = "\n\n" + c.line;
+    EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), ending.size())), ending) << run.out;
+  }
+}
+
+TEST(SpindraUpdateTest, VersionNamesTheProgramAndTheImageItCarries) {
+  const DamagedProgram damaged;
+  const std::string image = fileContents(SPINDRA_UPDATE_TEST_IMAGE);
+  const std::string size = std::to_string(image.size());
+  const struct {
+    std::string program;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string out;
+  } cases[] = {
+      {SPINDRA_UPDATE_PROGRAM, {"--version"}, 0, "spindra-update 3.5\n" + kNoImageLine},
+      {SPINDRA_UPDATE_PROGRAM, {"-V", "--lang", "de"}, 0,
+       "spindra-update 3.5\nDieses Programm enthält kein Firmware-Abbild: Es zeigt den Status und kann ein Update "
+       "simulieren\n(--simulate), aber keinen Regler aktualisieren.\n"},
+      {SPINDRA_UPDATE_TEST_PROGRAM, {"-V"}, 0,
+       "spindra-update 3.5\nFirmware image 3.5: " + size + " bytes, SHA-256 " + sha256Text(image) + "\n"},
+      {SPINDRA_UPDATE_TEST_PROGRAM, {"--version", "--lang", "de"}, 0,
+       "spindra-update 3.5\nFirmware-Abbild 3.5: " + size + " Bytes, SHA-256 " + sha256Text(image) + "\n"},
+      {damaged.path(), {"--version"}, 37,
+       "spindra-update 3.5\nFirmware image 3.5: " + size + " bytes, SHA-256 " + sha256Text(damaged.image) + "\n" +
+           shown(msg::kImageDamaged) + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program + " " + c.args[0]);
+    Launch how;
+    how.program = c.program;
+    const ProgramRun run = launch(how, c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, c.out);
+  }
+  EXPECT_NE(runProgram({"--help"}).out.find("  --version             show the program's version"), std::string::npos);
 }
 
 TEST(SpindraUpdateTest, AnIncompatibleEscIsExplainedNamingTheModel) {
@@ -243,6 +391,78 @@ TEST(SpindraUpdateTest, UnansweredQuestionsAreDeclinedAndSaySoWithTheOptionToUse
       << run.out;
 }
 
+// A terminal whose user has typed the answer before the program asks.
+class AnsweringTerminal {
+ public:
+  explicit AnsweringTerminal(const std::string& answer) : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
+      ADD_FAILURE() << "no pseudo-terminal";
+      return;
+    }
+    device_ = ptsname(master_);
+    user_ = open(device_.c_str(), O_RDWR | O_NOCTTY);  // held open, so that the typed line waits
+    if (user_ < 0 || write(master_, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) {
+      ADD_FAILURE() << "cannot type on " << device_;
+    }
+  }
+  ~AnsweringTerminal() {
+    if (user_ >= 0) close(user_);
+    if (master_ >= 0) close(master_);
+  }
+  AnsweringTerminal(const AnsweringTerminal&) = delete;
+  AnsweringTerminal& operator=(const AnsweringTerminal&) = delete;
+
+  const std::string& device() const { return device_; }
+
+ private:
+  int master_;
+  int user_ = -1;
+  std::string device_;
+};
+
+// Asked on a terminal, the question is preceded by the unit, the ESC's firmware now and after
+// the update, and the size of what is written.
+TEST(SpindraUpdateTest, TheQuestionOnATerminalNamesWhatTheUpdateChanges) {
+  const std::string size = std::to_string(fileContents(SPINDRA_UPDATE_IMAGE).size());
+  const struct {
+    std::vector<std::string> args;
+    std::string answer;
+    int exitCode;
+    std::string details;  // empty: not asked, so none
+    std::string prompt;
+  } cases[] = {
+      {{}, "n\n", 20,
+       "Unit:             ROUNDEL 2.3\nESC firmware:     3.4 now, 3.5 after the update\nFirmware image:   " + size +
+           " bytes\n",
+       "Continue? [y/N] "},
+      {{"--lang", "de", "--esc-version", "0x0201"}, "j\n", 0,
+       "Einheit:          ROUNDEL 2.3\nRegler-Firmware:  jetzt 2.1, nach dem Update 3.5\nFirmware-Abbild:  " + size +
+           " Bytes\n",
+       "Fortfahren? [j/N] "},
+      {{"--yes"}, "", 0, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer + (c.args.empty() ? "" : c.args.back()));
+    const AnsweringTerminal terminal(c.answer);
+    Launch how;
+    how.input = terminal.device();
+    std::vector<std::string> args{"--simulate", "ready", "--update"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProgramRun run = launch(how, args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    const bool german = c.prompt.rfind("Fort", 0) == 0;
+    const std::string question =
+        shown(msg::kConfirm, german ? rec::Language::German : rec::Language::English) + "\n";
+    if (c.details.empty()) {
+      EXPECT_EQ(run.out.find("Unit:"), std::string::npos) << run.out;
+      EXPECT_EQ(run.err.find("Continue?"), std::string::npos) << run.err;
+    } else {
+      EXPECT_NE(run.out.find(question + "\n" + c.details), std::string::npos) << run.out;
+      EXPECT_EQ(run.err.rfind(c.prompt, 0), 0u) << run.err;
+    }
+  }
+}
+
 TEST(SpindraUpdateTest, TheProgressBarCountsEveryBlock) {
   const ProgramRun run = runProgram({"--simulate", "ready", "--update", "--yes"});
   EXPECT_EQ(run.exitCode, 0);
@@ -280,8 +500,7 @@ TEST(SpindraUpdateTest, ARecordedUpdateCarriesTheImageAndReplaysByteForByte) {
     if (line["op"] != "write" || !data || !hextext::toBytes(*data, report) || report.at(1) != 0x1B) continue;
     blocks.append(report.begin() + 4, report.begin() + 4 + report[2]);
   }
-  std::ifstream imageFile(SPINDRA_UPDATE_IMAGE, std::ios::binary);
-  const std::string image((std::istreambuf_iterator<char>(imageFile)), std::istreambuf_iterator<char>());
+  const std::string image = fileContents(SPINDRA_UPDATE_IMAGE);
   EXPECT_EQ(blocks.size(), 97808u);
   EXPECT_TRUE(blocks == image) << "the recorded blocks differ from the embedded image";
 
@@ -331,6 +550,34 @@ TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
   const ProgramRun help = runProgram({"--help", "--lang", "de"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.substr(0, 30), "Aufruf: spindra-update [Option");
+}
+
+// A unit this user may not open is the whole answer: not the instructions for a unit that is
+// missing, but how to get access, with an outcome and exit code of its own.
+TEST(SpindraUpdateTest, AUnitThisUserMayNotOpenIsAnsweredWithHowToGetAccess) {
+  TempDir tree;
+  tree.write("sys/class/hidraw/hidraw0/device/uevent", "DRIVER=hid-generic\nHID_ID=0003:000021B8:00000001\n");
+  tree.write("dev/hidraw0", "");
+  const std::string node = tree.path("dev/hidraw0");
+  ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(node.c_str(), 0000), 0);
+  Launch how;
+  how.program = SPINDRA_UPDATE_TEST_PROGRAM;
+  how.environment = {"LANG=C", "SPINDRA_TEST_SYSFS=" + tree.path("sys"), "SPINDRA_TEST_DEV=" + tree.path("dev")};
+  how.unprivileged = true;
+  const std::string hint = cli::permissionHint(node);
+
+  ProgramRun run = launch(how, {});
+  EXPECT_EQ(run.exitCode, 14) << run.err;
+  EXPECT_EQ(run.out, hint);
+
+  run = launch(how, {"--json"});
+  EXPECT_EQ(run.exitCode, 14);
+  jsonl::Object facts = jsonOf(run);
+  EXPECT_EQ(facts["outcome"], "PermissionDenied");
+  EXPECT_EQ(facts["exitCode"], 14);
+  EXPECT_EQ(facts["permissionDenied"], node);
+  EXPECT_EQ(facts["hint"], hint);
 }
 
 // The rule the permission hint quotes gives the seat's user each of the unit's products.

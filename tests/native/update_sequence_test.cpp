@@ -453,6 +453,38 @@ TEST_F(UpdateSequenceTest, WhatCannotBeWrittenIsRefusedBeforeAnyQuestionAndTheUn
   }
 }
 
+// The same checks tell a status whether an update would start: the first that fails is named,
+// and nothing is asked, shown or sent.
+TEST_F(UpdateSequenceTest, TheChecksBeforeAnUpdateNameTheFirstThatFails) {
+  const struct {
+    const char* name;
+    bool carried;
+    bool damaged;
+    std::uint32_t reportLength;
+    UpdateStep refusal;
+    UpdateStep imageRefusal;
+  } cases[] = {
+      {"fit", true, false, 52, UpdateStep::None, UpdateStep::None},
+      {"no image and short reports", false, false, 51, UpdateStep::ImageMissing, UpdateStep::ImageMissing},
+      {"damaged image and short reports", true, true, 51, UpdateStep::ImageDamaged, UpdateStep::ImageDamaged},
+      {"short reports", true, false, 51, UpdateStep::UnitReportsTooShort, UpdateStep::None},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    connectWithOutputReports(c.reportLength);
+    if (!c.carried) vclock::removeImage();
+    if (c.damaged) vclock::setRecordedImage(vclock::sampleImage(image_.size() + 1));
+    sys::FirmwareImage image;
+    EXPECT_EQ(updateRefusal(image), c.refusal);
+    EXPECT_EQ(imageRefusal(image), c.imageRefusal);
+    if (c.refusal == UpdateStep::None) {
+      EXPECT_EQ(Bytes(image.bytes, image.bytes + image.size), image_) << "the image to write";
+    }
+    EXPECT_TRUE(callsDuringUpdate().empty());
+    EXPECT_TRUE(bus().requests().empty());
+  }
+}
+
 TEST_F(UpdateSequenceTest, AUnitWhoseReportsJustHoldABlockTakesTheWholeImage) {
   for (const std::uint32_t length : {52u, 59u}) {
     SCOPED_TRACE(length);

@@ -31,6 +31,7 @@ struct ProgressBar {
 
 struct State {
   Answers answers;
+  std::string confirmDetails;
   std::FILE* boxStream = stdout;
   std::map<int, std::wstring> texts;
   std::vector<ShownBox> boxes;
@@ -49,14 +50,16 @@ bool acceptsAnswer(std::string line) {
   return line == "y" || line == "yes" || line == "j" || line == "ja";
 }
 
-// Options answer first; then the user, when there is a terminal to ask on.
-bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered) {
+// Options answer first; then the user, when there is a terminal to ask on, after the
+// details that go with the question.
+bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered, const std::string& details = "") {
   State& s = state();
   if (answeredByOption) return true;
   if (!isatty(STDIN_FILENO)) {
     std::fprintf(s.boxStream, "%s\n", cli::text(unanswered).c_str());
     return false;
   }
+  if (!details.empty()) std::fprintf(s.boxStream, "\n%s", details.c_str());
   std::fflush(stdout);
   std::fputs(cli::text(prompt).c_str(), stderr);
   std::fflush(stderr);
@@ -68,8 +71,9 @@ int answerOf(unsigned flags) {
   const Answers& a = state().answers;
   switch (flags & 0xF) {
     case dlg::kBoxOkCancel:
-      return userAgrees(a.confirm, cli::Text::kConfirmPrompt, cli::Text::kConfirmUnanswered) ? dlg::kAnswerOk
-                                                                                             : dlg::kAnswerCancel;
+      return userAgrees(a.confirm, cli::Text::kConfirmPrompt, cli::Text::kConfirmUnanswered, state().confirmDetails)
+                 ? dlg::kAnswerOk
+                 : dlg::kAnswerCancel;
     case dlg::kBoxYesNo:
       return userAgrees(a.allowSameVersion, cli::Text::kQuestionPrompt, cli::Text::kQuestionUnanswered)
                  ? dlg::kAnswerYes
@@ -111,6 +115,7 @@ void drawProgress(ProgressBar& p) {
 }  // namespace
 
 void setAnswers(const Answers& answers) { state().answers = answers; }
+void setConfirmDetails(const std::string& details) { state().confirmDetails = details; }
 void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
 void expectBlocks(unsigned total) { state().progress.total = total; }
 const std::vector<ShownBox>& boxes() { return state().boxes; }

@@ -15,6 +15,9 @@ struct Answers {
 };
 
 void setAnswers(const Answers& answers);
+// Lines shown right before the question that confirms the update, when the terminal asks
+// it: what the update is about to change.
+void setConfirmDetails(const std::string& details);
 // Where message boxes are printed: stdout, or stderr when stdout carries JSON.
 void setBoxStream(std::FILE* stream);
 // Blocks the coming transfer sends; the progress bar counts them.

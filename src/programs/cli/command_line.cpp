@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/hex_text.h"
+#include "base/sha256.h"
 #include "link/unit_device.h"
 #include "programs/cli/exit_codes.h"
 #include "adapters/linux/linux_system.h"
@@ -30,10 +32,14 @@ namespace {
 
 constexpr std::uint32_t kPollMs = 500;
 constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
+// The version of the image written, which is also the program's.
+constexpr std::uint32_t kVersionMajor = SPINDRA_IMAGE_VERSION_MAJOR;
+constexpr std::uint32_t kVersionMinor = SPINDRA_IMAGE_VERSION_MINOR;
 
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
   std::string deniedNode;   // a unit this user may not open
+  UpdateStep refusal = UpdateStep::None;  // what Update would refuse the ready unit for
   bool updateRun = false;
   UpdateOutcome update;
   int exitCode = exitcode::kNoUnit;
@@ -72,6 +78,22 @@ const char* readinessName(Readiness readiness) {
     case Readiness::Ready: break;
   }
   return "Ready";
+}
+
+const char* refusalName(UpdateStep refusal) {
+  switch (refusal) {
+    case UpdateStep::ImageMissing: return "ImageMissing";
+    case UpdateStep::ImageDamaged: return "ImageDamaged";
+    default: break;
+  }
+  return "UnitReportsTooShort";
+}
+
+// "Ready" only when an update would start: a refusal and a denied node are named instead.
+const char* outcomeName(const Facts& facts) {
+  if (!facts.deniedNode.empty()) return "PermissionDenied";
+  if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
+  return readinessName(mainView().readiness);
 }
 
 int readinessExit(const Facts& facts) {
@@ -160,20 +182,40 @@ std::int32_t waitForUnit() {
   }
 }
 
+// The checks Update makes before its questions: a unit they rule out is shown as the window
+// shows it after Update was refused, not as ready.
+void findRefusal(Facts& facts) {
+  sys::FirmwareImage image;
+  facts.refusal = updateRefusal(image);
+  if (facts.refusal != UpdateStep::None) showRefusalHint(facts.refusal);
+}
+
 void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts) {
   setRowLabels();
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
   assessReadiness(discovered);
   if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options, roots);
-  facts.exitCode = readinessExit(facts);
+  if (mainView().readiness == Readiness::Ready) findRefusal(facts);
+  facts.exitCode = facts.refusal == UpdateStep::None ? readinessExit(facts) : updateExit(facts.refusal);
 }
 
 // --- updating --------------------------------------------------------------------
 
+// The unit, the ESC's firmware before and after, and what is written: the panel's rows as
+// the window shows them.
+std::string whatChanges(const sys::FirmwareImage& image) {
+  const MainView& view = mainView();
+  return text(Text::kWhatChanges,
+              {view.rows[0].label, view.rows[0].value, view.rows[2].value, kVersionMajor, kVersionMinor, image.size});
+}
+
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
-  if (sys::locateFirmwareImage(image)) term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
+  if (sys::locateFirmwareImage(image)) {
+    term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
+    term::setConfirmDetails(whatChanges(image));
+  }
   facts.updateRun = true;
   facts.update = updateAndReport();
   facts.exitCode = updateExit(facts.update.step);
@@ -188,7 +230,12 @@ std::string title() {
   return wideToUtf8(title);
 }
 
-void printForPeople(const Facts& facts) {
+bool carriesImage() {
+  sys::FirmwareImage image;
+  return imageRefusal(image) != UpdateStep::ImageMissing;
+}
+
+void printStatus() {
   const MainView& view = mainView();
   if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
   std::printf("%s\n\n", title().c_str());
@@ -201,19 +248,29 @@ void printForPeople(const Facts& facts) {
   std::printf("\n%s\n", forTerminal(view.hint).c_str());
   // Where the window's Update button is enabled, the terminal names the option that does its work.
   if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
-  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
+}
+
+// A unit this user may not open is all there is to tell: the window's status would be that
+// no unit was found. A build without an image says so last, whatever the status.
+void printForPeople(const Facts& facts) {
+  if (facts.deniedNode.empty()) {
+    printStatus();
+  } else {
+    std::fputs(permissionHint(facts.deniedNode).c_str(), stdout);
+  }
+  if (!carriesImage()) std::printf("\n%s\n", text(Text::kNoImageCarried).c_str());
 }
 
 void printJson(const Facts& facts) {
   const MainView& view = mainView();
-  jsonl::Object json = {{"outcome", readinessName(view.readiness)}, {"exitCode", facts.exitCode}};
+  jsonl::Object json = {{"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
   json["unit"] = forTerminal(view.rows[0].label);
   json["unitVersion"] = forTerminal(view.rows[0].value);
   json["escLoaderVersion"] = forTerminal(view.rows[1].value);
   json["escVersion"] = forTerminal(view.rows[2].value);
-  json["hint"] = forTerminal(view.hint);
+  json["hint"] = facts.deniedNode.empty() ? forTerminal(view.hint) : permissionHint(facts.deniedNode);
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
   std::printf("%s\n", jsonl::line(json).c_str());
@@ -223,10 +280,25 @@ void printJson(const Facts& facts) {
 // --- the run ---------------------------------------------------------------------
 
 void showUsage() {
-  std::fputs(text(Text::kUsage, {lit::kTargetModel, static_cast<std::uint32_t>(kImageVersion >> 8),
-                                 static_cast<std::uint32_t>(kImageVersion & 0xFF)})
-                 .c_str(),
-             stdout);
+  std::fputs(text(Text::kUsage, {lit::kTargetModel, kVersionMajor, kVersionMinor}).c_str(), stdout);
+}
+
+// The program's version, which is the firmware's it writes, and the image it carries as it
+// is now: a damaged one is told as Update would refuse it.
+int showVersion() {
+  std::printf("%s\n", text(Text::kVersion, {kVersionMajor, kVersionMinor}).c_str());
+  sys::FirmwareImage image;
+  const UpdateStep refusal = imageRefusal(image);
+  if (refusal == UpdateStep::ImageMissing) {
+    std::printf("%s\n", text(Text::kNoImageCarried).c_str());
+    return exitcode::kReady;
+  }
+  const Sha256Digest digest = sha256(image.bytes, image.size);
+  const std::wstring digestText = utf8ToWide(hextext::fromBytes(digest.data(), digest.size()));
+  std::printf("%s\n", text(Text::kImageCarried, {kVersionMajor, kVersionMinor, image.size, digestText}).c_str());
+  if (refusal == UpdateStep::None) return exitcode::kReady;
+  std::printf("%s\n", forTerminal(outcomeMessage({refusal})).c_str());
+  return updateExit(refusal);
 }
 
 Text optionsProblem(OptionsResult result) {
@@ -266,6 +338,7 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
     showUsage();
     return exitcode::kReady;
   }
+  if (options.version) return showVersion();
   if (options.scenario == "list") {
     std::fputs(text(Text::kScenarios).c_str(), stdout);
     return exitcode::kReady;

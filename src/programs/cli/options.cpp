@@ -20,6 +20,7 @@ bool parseOne(int argc, const char* const* argv, int& i, Options& options) {
   const std::string arg = argv[i];
   std::string value;
   if (arg == "--help" || arg == "-h") return options.help = true;
+  if (arg == "--version" || arg == "-V") return options.version = true;
   if (arg == "--update") return options.update = true;
   if (arg == "--wait") return options.wait = true;
   if (arg == "--json") return options.json = true;

@@ -9,6 +9,7 @@ namespace cli {
 
 struct Options {
   bool help = false;
+  bool version = false;
   bool update = false;
   bool wait = false;
   bool json = false;
