@@ -34,6 +34,7 @@ constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a cha
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
   std::string deniedNode;   // a unit this user may not open
+  std::string inUseNode;    // a unit another program holds
   bool updateRun = false;
   UpdateOutcome update;
   int exitCode = exitcode::kNoUnit;
@@ -74,9 +75,16 @@ const char* readinessName(Readiness readiness) {
   return "Ready";
 }
 
+// A unit held by another program is an outcome of its own; the readiness names every other.
+const char* outcomeName(const Facts& facts) {
+  return facts.inUseNode.empty() ? readinessName(mainView().readiness) : "UnitInUse";
+}
+
 int readinessExit(const Facts& facts) {
   switch (mainView().readiness) {
-    case Readiness::NoUnit: return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
+    case Readiness::NoUnit:
+      if (!facts.inUseNode.empty()) return exitcode::kUnitInUse;
+      return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
     case Readiness::WrongMode: return exitcode::kWrongMode;
     case Readiness::NoUpdatableEsc: return exitcode::kNoUpdatableEsc;
     case Readiness::EscIncompatible: return exitcode::kEscIncompatible;
@@ -137,9 +145,13 @@ int chooseTransport(const Options& options, Transports& transports) {
 
 bool onHidraw(const Options& options) { return options.scenario.empty() && options.replayFile.empty(); }
 
-std::string deniedUnitNode(const Options& options, const hidraw::Roots& roots) {
-  if (!onHidraw(options)) return "";
-  return hidraw::deniedNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+// A unit's node that discovery had to pass over: this user denied, or another program holding it.
+void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Facts& facts) {
+  if (!onHidraw(options)) return;
+  const hidraw::UnusableNode node =
+      hidraw::unusableNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+  if (node.error == EACCES) facts.deniedNode = node.path;
+  if (node.error == EWOULDBLOCK) facts.inUseNode = node.path;
 }
 
 // --- finding the unit ------------------------------------------------------------
@@ -165,7 +177,7 @@ void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& fa
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
   assessReadiness(discovered);
-  if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options, roots);
+  if (mainView().readiness == Readiness::NoUnit) notePassedOverUnit(options, roots, facts);
   facts.exitCode = readinessExit(facts);
 }
 
@@ -180,6 +192,13 @@ void updateAndJudge(Facts& facts) {
 }
 
 // --- telling ---------------------------------------------------------------------
+
+// Why a unit found was not used, when it was not: the permission hint or that it is in use.
+std::string passedOverText(const Facts& facts) {
+  if (!facts.deniedNode.empty()) return permissionHint(facts.deniedNode);
+  if (!facts.inUseNode.empty()) return text(Text::kUnitInUse, {utf8ToWide(facts.inUseNode)});
+  return "";
+}
 
 // Without the caption's trailing space.
 std::string title() {
@@ -201,14 +220,16 @@ void printForPeople(const Facts& facts) {
   std::printf("\n%s\n", forTerminal(view.hint).c_str());
   // Where the window's Update button is enabled, the terminal names the option that does its work.
   if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
-  if (!facts.deniedNode.empty()) std::printf("\n%s", permissionHint(facts.deniedNode).c_str());
+  const std::string passedOver = passedOverText(facts);
+  if (!passedOver.empty()) std::printf("\n%s", passedOver.c_str());
 }
 
 void printJson(const Facts& facts) {
   const MainView& view = mainView();
-  jsonl::Object json = {{"outcome", readinessName(view.readiness)}, {"exitCode", facts.exitCode}};
+  jsonl::Object json = {{"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
+  if (!facts.inUseNode.empty()) json["unitInUse"] = facts.inUseNode;
   json["unit"] = forTerminal(view.rows[0].label);
   json["unitVersion"] = forTerminal(view.rows[0].value);
   json["escLoaderVersion"] = forTerminal(view.rows[1].value);
@@ -217,7 +238,7 @@ void printJson(const Facts& facts) {
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
   std::printf("%s\n", jsonl::line(json).c_str());
-  if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts.deniedNode).c_str(), stderr);
+  std::fputs(passedOverText(facts).c_str(), stderr);
 }
 
 // --- the run ---------------------------------------------------------------------
