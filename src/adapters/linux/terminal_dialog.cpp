@@ -1,9 +1,12 @@
 #include "adapters/linux/terminal_dialog.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <map>
 
 #include "seams/dialog.h"
@@ -49,7 +52,50 @@ bool acceptsAnswer(std::string line) {
   return line == "y" || line == "yes" || line == "j" || line == "ja";
 }
 
-// Options answer first; then the user, when there is a terminal to ask on.
+volatile std::sig_atomic_t questionInterrupted = 0;
+void noteInterruption(int) { questionInterrupted = 1; }
+
+// Ctrl-C at a question is noted, not fatal. SIGINT is blocked except while the answer is
+// awaited, so that it cannot slip in between a look at the flag and the wait.
+struct CaughtInterruption {
+  sigset_t previousMask;
+  struct sigaction previousAction;
+};
+
+CaughtInterruption catchInterruption() {
+  CaughtInterruption caught;
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &interrupt, &caught.previousMask);
+  struct sigaction noting = {};
+  noting.sa_handler = noteInterruption;
+  sigemptyset(&noting.sa_mask);
+  sigaction(SIGINT, &noting, &caught.previousAction);
+  questionInterrupted = 0;
+  return caught;
+}
+
+void releaseInterruption(const CaughtInterruption& caught) {
+  pthread_sigmask(SIG_SETMASK, &caught.previousMask, nullptr);
+  sigaction(SIGINT, &caught.previousAction, nullptr);
+}
+
+// The user's line, empty when none can be read; false when Ctrl-C came first.
+bool awaitAnswer(const CaughtInterruption& caught, std::string& answer) {
+  sigset_t waiting = caught.previousMask;
+  sigdelset(&waiting, SIGINT);
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  while (!questionInterrupted && ppoll(&input, 1, nullptr, &waiting) < 0 && errno == EINTR) {
+  }
+  if (questionInterrupted) return false;
+  char line[64] = {};
+  if (std::fgets(line, sizeof line, stdin)) answer = line;
+  return true;
+}
+
+// Options answer first; then the user, when there is a terminal to ask on. Ctrl-C at the
+// question declines it: nothing has reached the unit yet.
 bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered) {
   State& s = state();
   if (answeredByOption) return true;
@@ -57,11 +103,18 @@ bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered) {
     std::fprintf(s.boxStream, "%s\n", cli::text(unanswered).c_str());
     return false;
   }
+  const CaughtInterruption caught = catchInterruption();
   std::fflush(stdout);
   std::fputs(cli::text(prompt).c_str(), stderr);
   std::fflush(stderr);
-  char line[64] = {};
-  return std::fgets(line, sizeof line, stdin) && acceptsAnswer(line);
+  std::string answer;
+  const bool answered = awaitAnswer(caught, answer);
+  releaseInterruption(caught);
+  if (!answered) {
+    std::fputs("\n", stderr);  // ends the prompt's line after the terminal's ^C
+    std::fprintf(s.boxStream, "%s\n", cli::text(cli::Text::kQuestionInterrupted).c_str());
+  }
+  return answered && acceptsAnswer(answer);
 }
 
 int answerOf(unsigned flags) {
