@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -38,6 +39,9 @@ struct State {
   std::map<int, std::wstring> texts;
   std::vector<ShownBox> boxes;
   ProgressBar progress;
+  // The progress as another thread reads it (transferLeft).
+  std::atomic<unsigned> blocksLeft{0};
+  std::atomic<bool> transferBegun{false};
 };
 
 State& state() {
@@ -139,10 +143,12 @@ std::string minutesAndSeconds(Clock::duration duration) {
   return text;
 }
 
+unsigned blocksToSend(const ProgressBar& p) { return p.total - std::min(p.sent, p.total); }
+
 std::string progressLine(const ProgressBar& p) {
   const std::size_t filled = kBarWidth * std::min(p.percent, 100u) / 100;
   const std::string bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] ";
-  const unsigned toSend = p.total - std::min(p.sent, p.total);
+  const unsigned toSend = blocksToSend(p);
   const std::wstring left =
       p.sent == 0 ? L"-:--" : utf8ToWide(minutesAndSeconds((Clock::now() - p.start) * toSend / p.sent));
   return bar + cli::text(cli::Text::kProgress, {p.sent, p.total, p.percent, left});
@@ -165,7 +171,14 @@ void drawProgress(ProgressBar& p) {
 
 void setAnswers(const Answers& answers) { state().answers = answers; }
 void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
-void expectBlocks(unsigned total) { state().progress.total = total; }
+void expectBlocks(unsigned total) {
+  State& s = state();
+  s.progress.total = total;
+  s.blocksLeft = total;
+  s.transferBegun = false;
+}
+
+TransferLeft transferLeft() { return {state().blocksLeft, state().transferBegun}; }
 const std::vector<ShownBox>& boxes() { return state().boxes; }
 
 }  // namespace term
@@ -197,16 +210,20 @@ WindowRef mainWindow() { return kDialogWindow; }
 Rect windowRect(WindowRef) { return Rect{}; }
 
 WindowRef createProgressWindow(const std::wstring& title, int, int, int, int) {
-  ProgressBar& p = state().progress;
+  State& s = state();
+  ProgressBar& p = s.progress;
   p = ProgressBar{true, false, p.total, 0, 0, 0, Clock::now()};
+  s.transferBegun = true;
   std::fprintf(stderr, "%s\n", cli::forTerminal(title).c_str());
   return kProgressWindow;
 }
 
 void setProgressPosition(WindowRef window, unsigned position) {
-  ProgressBar& p = state().progress;
+  State& s = state();
+  ProgressBar& p = s.progress;
   if (window != kProgressWindow || !p.open) return;
   if (p.started) ++p.sent;
+  s.blocksLeft = blocksToSend(p);
   p.percent = position;
   drawProgress(p);
   p.started = true;

@@ -1,7 +1,10 @@
 #include "programs/cli/command_line.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +17,7 @@
 #include "adapters/exchange/exchange_record.h"
 #include "adapters/exchange/exchange_replay.h"
 #include "adapters/linux/hidraw.h"
+#include "adapters/linux/interruptions.h"
 #include "adapters/exchange/json_line.h"
 #include "adapters/sim/simulated_bus.h"
 #include "res/literals.h"
@@ -37,6 +41,7 @@ struct Facts {
   std::string inUseNode;    // a unit another program holds
   bool updateRun = false;
   UpdateOutcome update;
+  std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
   int exitCode = exitcode::kNoUnit;
 };
 
@@ -183,11 +188,27 @@ void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& fa
 
 // --- updating --------------------------------------------------------------------
 
+// About what the rest of an update waits: the pause after each block still to write and,
+// before the first block, the erase's waits; rounded up to whole seconds.
+std::uint32_t secondsLeft() {
+  const term::TransferLeft left = term::transferLeft();
+  std::uint32_t milliseconds = left.blocks * kCommandPauseMs;
+  if (!left.begun) milliseconds += kEraseWaitMs + kEraseSettleMs;
+  return (milliseconds + 999) / 1000;
+}
+
+// On the thread that holds the signals, at once; on a terminal below the progress bar.
+void tellInterruptionHeld(int) {
+  const char* lineStart = isatty(STDERR_FILENO) ? "\n" : "";
+  std::fprintf(stderr, "%s%s\n", lineStart, text(Text::kInterruptionHeld, {secondsLeft()}).c_str());
+}
+
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
   if (sys::locateFirmwareImage(image)) term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
   facts.updateRun = true;
   facts.update = updateAndReport();
+  facts.heldSignal = interruptions::nameOf(interruptions::firstHeld());
   facts.exitCode = updateExit(facts.update.step);
 }
 
@@ -220,6 +241,9 @@ void printForPeople(const Facts& facts) {
   std::printf("\n%s\n", forTerminal(view.hint).c_str());
   // Where the window's Update button is enabled, the terminal names the option that does its work.
   if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
+  if (!facts.heldSignal.empty()) {
+    std::printf("%s\n", text(Text::kInterruptionWasHeld, {utf8ToWide(facts.heldSignal)}).c_str());
+  }
   const std::string passedOver = passedOverText(facts);
   if (!passedOver.empty()) std::printf("\n%s", passedOver.c_str());
 }
@@ -237,6 +261,7 @@ void printJson(const Facts& facts) {
   json["hint"] = forTerminal(view.hint);
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
+  if (!facts.heldSignal.empty()) json["interruptionHeld"] = facts.heldSignal;
   std::printf("%s\n", jsonl::line(json).c_str());
   std::fputs(passedOverText(facts).c_str(), stderr);
 }
@@ -302,6 +327,10 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
 }  // namespace
 
 int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
+  // A reader that went away (a closed terminal, a pipe) costs only the output: the update
+  // goes on and the exit code still tells its outcome.
+  std::signal(SIGPIPE, SIG_IGN);
+  interruptions::setNotice(tellInterruptionHeld);
   Options options;
   Transports transports(roots);
   const int early = prepare(argc, argv, options, transports.simulatedBus);
