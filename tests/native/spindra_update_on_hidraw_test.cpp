@@ -200,13 +200,14 @@ class RunningProgram {
     pid_ = child;
   }
 
-  pid_t pid() const { return pid_; }
-  void signal(int signal) const { ::kill(pid_, signal); }
+  void signal(int signal) const {
+    if (pid_ > 0) ::kill(pid_, signal);  // never -1: that would reach every process
+  }
   // The reading ends close at the next look, as a terminal that went away.
   void closeOutput() { closeRequested_ = true; }
 
-  // The exit code once the program has ended by itself within bound; -1 otherwise (then it
-  // is killed).
+  // The exit code once the program has ended by itself within bound; -1 otherwise (it is
+  // then killed when this object goes).
   int exitCode(Clock::duration bound) {
     const Clock::time_point deadline = Clock::now() + bound;
     int status = 0;
