@@ -6,9 +6,12 @@ file(GLOB exchange_sources CONFIGURE_DEPENDS src/adapters/exchange/*.cpp)
 add_library(spindra_exchange STATIC ${exchange_sources})
 target_link_libraries(spindra_exchange PUBLIC spindra_seams nlohmann_json::nlohmann_json)
 
-# hidraw and its report descriptors, and the command line's own texts.
+# hidraw and its report descriptors, the signals held while an update writes, and the
+# command line's own texts.
+find_package(Threads REQUIRED)
 add_library(spindra_linux STATIC
   src/adapters/linux/cli_texts.cpp
   src/adapters/linux/hidraw.cpp
+  src/adapters/linux/interruptions.cpp
   src/adapters/linux/report_descriptor.cpp)
-target_link_libraries(spindra_linux PUBLIC spindra_seams spindra_res)
+target_link_libraries(spindra_linux PUBLIC spindra_seams spindra_res Threads::Threads)

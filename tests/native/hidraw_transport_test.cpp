@@ -10,31 +10,25 @@
 #include <vector>
 
 #include "adapters/linux/hidraw.h"
+#include "support/hidraw_tree.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using hidrawtree::kRoundelId;
+using hidrawtree::kUnitDescriptor;
 
-// The unit's shape: 59 data bytes out in report 1, in through report 2.
-const Bytes kUnitDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x85, 0x01, 0x95, 0x3B,
-                               0x09, 0x01, 0x91, 0x02, 0x85, 0x02, 0x95, 0x3B, 0x09, 0x01, 0x81, 0x02, 0xC0};
 // Eight data bytes each way, reports not numbered.
 const Bytes kUnnumberedDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08,
                                      0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
-
-constexpr const char* kRoundelId = "0003:000021B8:00000001";
 
 // A sysfs and /dev of our own. Each node is a FIFO: it carries both directions in
 // order, so a test puts the unit's reply in before the host writes its request.
 class HidrawTest : public ::testing::Test {
  protected:
   void addNode(unsigned number, const std::string& hidId, const Bytes& descriptor) {
-    const std::string name = "hidraw" + std::to_string(number);
-    const std::string device = "sys/class/hidraw/" + name + "/device/";
-    tree.write(device + "uevent", "DRIVER=hid-generic\nHID_ID=" + hidId +
-                                      "\nHID_NAME=Test Device\nHID_PHYS=usb-0000:00:14.0-2/input0\nHID_UNIQ=\n");
-    tree.write(device + "report_descriptor", std::string(descriptor.begin(), descriptor.end()));
+    hidrawtree::describeNode(tree, number, hidId, descriptor);
     std::filesystem::create_directories(tree.path("dev"));
     ASSERT_EQ(mkfifo(node(number).c_str(), 0600), 0);
   }
@@ -183,7 +177,7 @@ TEST_F(HidrawTest, PermissionDeniedIsReportedAsEacces) {
             EACCES);
 }
 
-TEST_F(HidrawTest, TheDeniedNodeIsTheFirstUnitThisUserMayNotOpen) {
+TEST_F(HidrawTest, TheUnusableNodeIsTheFirstUnitThisUserMayNotOpen) {
   addNode(0, "0003:0000046D:0000C31C", kUnnumberedDescriptor);  // somebody else's keyboard
   addNode(1, kRoundelId, kUnitDescriptor);                       // handed over by udev
   addNode(2, "0003:000021B8:00000003", kUnitDescriptor);         // not a unit
@@ -193,11 +187,36 @@ TEST_F(HidrawTest, TheDeniedNodeIsTheFirstUnitThisUserMayNotOpen) {
   ASSERT_EQ(chmod(node(1).c_str(), 0666), 0);
 
   auto deniedIs = [&](const std::string& expected) {
-    return exitCodeUnprivileged([&] { return hidraw::deniedNode(roots, 0x21B8, {1, 2}) == expected ? 0 : 1; });
+    return exitCodeUnprivileged([&] {
+      const hidraw::UnusableNode found = hidraw::unusableNode(roots, 0x21B8, {1, 2});
+      return found.path == expected && found.error == (expected.empty() ? 0 : EACCES) ? 0 : 1;
+    });
   };
   EXPECT_EQ(deniedIs(node(3)), 0);
   ASSERT_EQ(chmod(node(3).c_str(), 0666), 0);
   EXPECT_EQ(deniedIs(""), 0);
+}
+
+// One program per unit: while a node is open here, no other opener gets it, and it is
+// named as held by another program until it is closed.
+TEST_F(HidrawTest, AnOpenNodeIsHeldAgainstEveryOtherOpener) {
+  addNode(0, kRoundelId, kUnitDescriptor);
+  const hid::Handle held = open(0);
+  ASSERT_NE(held, hid::kInvalidHandle);
+
+  hidraw::Nodes other{roots};
+  EXPECT_EQ(other.openNode(node(0)), hid::kInvalidHandle);
+  EXPECT_EQ(other.transport().lastError(), static_cast<std::uint32_t>(EWOULDBLOCK));
+  const hidraw::UnusableNode unusable = hidraw::unusableNode(roots, 0x21B8, {1, 2});
+  EXPECT_EQ(unusable.path, node(0));
+  EXPECT_EQ(unusable.error, EWOULDBLOCK);
+
+  nodes.transport().closeInterface(held);
+  handles.clear();
+  const hid::Handle taken = other.openNode(node(0));
+  EXPECT_NE(taken, hid::kInvalidHandle) << "free again once closed";
+  other.transport().closeInterface(taken);
+  EXPECT_EQ(hidraw::unusableNode(roots, 0x21B8, {1, 2}).path, "");
 }
 
 TEST_F(HidrawTest, ReportsTravelWholeWithTheirIdFirst) {

@@ -13,9 +13,10 @@ target_compile_definitions(native_tests PRIVATE
   SPINDRA_UPDATE_PROGRAM="$<TARGET_FILE:spindra-update>" SPINDRA_UPDATE_IMAGE="${SPINDRA_EMBEDDED_IMAGE}")
 add_test(NAME native_tests COMMAND native_tests)
 
-# spindra-update as the tests run it on prepared hidraw trees, carrying an image of its own.
+# spindra-update as the tests run it on prepared hidraw trees, carrying an image of its own:
+# 100 blocks, the last one partial, so that a whole update at real pacing takes seconds.
 set(cli_test_image ${CMAKE_BINARY_DIR}/test-image/firmware_image.bin)
-make_generated_image_now(${cli_test_image} 0x54455354)
+make_generated_image_now(${cli_test_image} 0x54455354 4790)
 add_command_line_program(spindra-update-test MAIN ${CMAKE_CURRENT_SOURCE_DIR}/programs/cli_on_test_roots.cpp
   IMAGE ${cli_test_image} PLACEHOLDER 0)
 add_dependencies(native_tests spindra-update-test)

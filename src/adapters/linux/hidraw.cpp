@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -127,6 +128,17 @@ int describe(const std::string& deviceDir, ReportLayout& layout) {
   return parseReportDescriptor(descriptor.data(), descriptor.size(), layout) == kDescriptorOk ? 0 : EBADMSG;
 }
 
+// Opens a node for reading and writing and takes its exclusive lock without waiting.
+int openLocked(const std::string& path, int& fd) {
+  fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+  const int error = errno;
+  ::close(fd);
+  fd = -1;
+  return error;
+}
+
 // Waits until the node is ready for the given poll events, at most timeoutMs; ETIMEDOUT once
 // that has passed. A node that went away counts as ready: the transfer that follows reports it.
 int awaitReady(int fd, short events, std::uint32_t timeoutMs) {
@@ -180,9 +192,9 @@ hid::Handle Nodes::openNode(const std::string& path, std::uint32_t reportTimeout
     fail(ENODEV);
     return hid::kInvalidHandle;
   }
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
-    fail(errno);
+  int fd = -1;
+  if (const int error = openLocked(path, fd)) {
+    fail(error);
     return hid::kInvalidHandle;
   }
   OpenNode node;
@@ -266,23 +278,21 @@ bool Nodes::fail(int error) {
 // True for no error; a failure's errno becomes the last error.
 bool Nodes::succeeded(int error) { return error == 0 || fail(error); }
 
-std::string deniedNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds) {
+UnusableNode unusableNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds) {
   std::vector<std::string> paths;
-  if (listNodePaths(roots, paths) != 0) return "";
+  if (listNodePaths(roots, paths) != 0) return {};
   for (const std::string& path : paths) {
     std::uint16_t vendor = 0, product = 0;
     if (!readNodeIds(roots, nodeName(path), vendor, product) || vendor != vendorId ||
         std::find(productIds.begin(), productIds.end(), product) == productIds.end()) {
       continue;
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0) {
-      ::close(fd);
-    } else if (errno == EACCES) {
-      return path;
-    }
+    int fd = -1;
+    const int error = openLocked(path, fd);
+    if (error == 0) ::close(fd);
+    if (error == EACCES || error == EWOULDBLOCK) return {path, error};
   }
-  return "";
+  return {};
 }
 
 }  // namespace hidraw

@@ -35,6 +35,9 @@ class Nodes {
   // Opens <dev>/hidrawN for reading and writing; its sysfs entry is looked up under the same
   // roots. Each report's write and read on it waits at most reportTimeoutMs, then fails with
   // ETIMEDOUT (a shorter bound is for tests). kInvalidHandle on failure.
+  // While open the node is held under an exclusive advisory lock (flock), so that no other
+  // program sends to the unit between two of our requests; a node another program holds
+  // fails at once with EWOULDBLOCK.
   hid::Handle openNode(const std::string& path, std::uint32_t reportTimeoutMs = hid::kReportTimeoutMs);
 
   // The operations of the hid:: seam: listing and opening as above (paths in UTF-8), and
@@ -73,9 +76,16 @@ class Nodes {
 bool readNodeIds(const Roots& roots, const std::string& nodeName, std::uint16_t& vendorId,
                  std::uint16_t& productId);
 
-// The first node of a device with this vendor id and one of these product ids that
-// this user may not open (EACCES); empty when there is none.
-std::string deniedNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds);
+// A node of a device this program looked for but cannot use, and why: EACCES when this
+// user may not open it, EWOULDBLOCK when another program holds it.
+struct UnusableNode {
+  std::string path;  // empty when there is none
+  int error = 0;
+};
+
+// The first node of a device with this vendor id and one of these product ids that cannot
+// be opened, this user denied or another program holding it.
+UnusableNode unusableNode(const Roots& roots, std::uint16_t vendorId, const std::vector<std::uint16_t>& productIds);
 
 // "hidrawN" of a path, or empty when its last component is not a hidraw node name.
 std::string nodeName(const std::string& path);

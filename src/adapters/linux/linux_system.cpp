@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "adapters/linux/interruptions.h"
 #include "base/pacing.h"
 #include "seams/system.h"
 
@@ -54,9 +55,10 @@ void pauseSince(Instant start, std::uint32_t milliseconds) {
 }
 
 // Linux sleeps to the microsecond already; there is no coarser timer to refine. Keeping the
-// machine awake is left to the user's session, as for any command-line program.
-void beginUpdateWriting() {}
-void endUpdateWriting() {}
+// machine awake is left to the user's session, as for any command-line program. What the
+// span needs here is that no Ctrl-C, kill or closed terminal ends the program inside it.
+void beginUpdateWriting() { interruptions::hold(); }
+void endUpdateWriting() { interruptions::release(); }
 
 bool locateFirmwareImage(FirmwareImage& image) {
   if (SPINDRA_IMAGE_IS_PLACEHOLDER && !linuxsys::simulatedUnit) return false;

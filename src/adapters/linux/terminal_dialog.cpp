@@ -1,9 +1,13 @@
 #include "adapters/linux/terminal_dialog.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <map>
 
 #include "seams/dialog.h"
@@ -36,6 +40,9 @@ struct State {
   std::map<int, std::wstring> texts;
   std::vector<ShownBox> boxes;
   ProgressBar progress;
+  // The progress as another thread reads it (transferLeft).
+  std::atomic<unsigned> blocksLeft{0};
+  std::atomic<bool> transferBegun{false};
 };
 
 State& state() {
@@ -50,8 +57,51 @@ bool acceptsAnswer(std::string line) {
   return line == "y" || line == "yes" || line == "j" || line == "ja";
 }
 
+volatile std::sig_atomic_t questionInterrupted = 0;
+void noteInterruption(int) { questionInterrupted = 1; }
+
+// Ctrl-C at a question is noted, not fatal. SIGINT is blocked except while the answer is
+// awaited, so that it cannot slip in between a look at the flag and the wait.
+struct CaughtInterruption {
+  sigset_t previousMask;
+  struct sigaction previousAction;
+};
+
+CaughtInterruption catchInterruption() {
+  CaughtInterruption caught;
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &interrupt, &caught.previousMask);
+  struct sigaction noting = {};
+  noting.sa_handler = noteInterruption;
+  sigemptyset(&noting.sa_mask);
+  sigaction(SIGINT, &noting, &caught.previousAction);
+  questionInterrupted = 0;
+  return caught;
+}
+
+void releaseInterruption(const CaughtInterruption& caught) {
+  pthread_sigmask(SIG_SETMASK, &caught.previousMask, nullptr);
+  sigaction(SIGINT, &caught.previousAction, nullptr);
+}
+
+// The user's line, empty when none can be read; false when Ctrl-C came first.
+bool awaitAnswer(const CaughtInterruption& caught, std::string& answer) {
+  sigset_t waiting = caught.previousMask;
+  sigdelset(&waiting, SIGINT);
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  while (!questionInterrupted && ppoll(&input, 1, nullptr, &waiting) < 0 && errno == EINTR) {
+  }
+  if (questionInterrupted) return false;
+  char line[64] = {};
+  if (std::fgets(line, sizeof line, stdin)) answer = line;
+  return true;
+}
+
 // Options answer first; then the user, when there is a terminal to ask on, after the
-// details that go with the question.
+// details that go with the question. Ctrl-C at the question declines it: nothing has
+// reached the unit yet.
 bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered, const std::string& details = "") {
   State& s = state();
   if (answeredByOption) return true;
@@ -60,11 +110,18 @@ bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered, c
     return false;
   }
   if (!details.empty()) std::fprintf(s.boxStream, "\n%s", details.c_str());
+  const CaughtInterruption caught = catchInterruption();
   std::fflush(stdout);
   std::fputs(cli::text(prompt).c_str(), stderr);
   std::fflush(stderr);
-  char line[64] = {};
-  return std::fgets(line, sizeof line, stdin) && acceptsAnswer(line);
+  std::string answer;
+  const bool answered = awaitAnswer(caught, answer);
+  releaseInterruption(caught);
+  if (!answered) {
+    std::fputs("\n", stderr);  // ends the prompt's line after the terminal's ^C
+    std::fprintf(s.boxStream, "%s\n", cli::text(cli::Text::kQuestionInterrupted).c_str());
+  }
+  return answered && acceptsAnswer(answer);
 }
 
 int answerOf(unsigned flags) {
@@ -90,10 +147,12 @@ std::string minutesAndSeconds(Clock::duration duration) {
   return text;
 }
 
+unsigned blocksToSend(const ProgressBar& p) { return p.total - std::min(p.sent, p.total); }
+
 std::string progressLine(const ProgressBar& p) {
   const std::size_t filled = kBarWidth * std::min(p.percent, 100u) / 100;
   const std::string bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] ";
-  const unsigned toSend = p.total - std::min(p.sent, p.total);
+  const unsigned toSend = blocksToSend(p);
   const std::wstring left =
       p.sent == 0 ? L"-:--" : utf8ToWide(minutesAndSeconds((Clock::now() - p.start) * toSend / p.sent));
   return bar + cli::text(cli::Text::kProgress, {p.sent, p.total, p.percent, left});
@@ -117,7 +176,14 @@ void drawProgress(ProgressBar& p) {
 void setAnswers(const Answers& answers) { state().answers = answers; }
 void setConfirmDetails(const std::string& details) { state().confirmDetails = details; }
 void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
-void expectBlocks(unsigned total) { state().progress.total = total; }
+void expectBlocks(unsigned total) {
+  State& s = state();
+  s.progress.total = total;
+  s.blocksLeft = total;
+  s.transferBegun = false;
+}
+
+TransferLeft transferLeft() { return {state().blocksLeft, state().transferBegun}; }
 const std::vector<ShownBox>& boxes() { return state().boxes; }
 
 }  // namespace term
@@ -149,16 +215,20 @@ WindowRef mainWindow() { return kDialogWindow; }
 Rect windowRect(WindowRef) { return Rect{}; }
 
 WindowRef createProgressWindow(const std::wstring& title, int, int, int, int) {
-  ProgressBar& p = state().progress;
+  State& s = state();
+  ProgressBar& p = s.progress;
   p = ProgressBar{true, false, p.total, 0, 0, 0, Clock::now()};
+  s.transferBegun = true;
   std::fprintf(stderr, "%s\n", cli::forTerminal(title).c_str());
   return kProgressWindow;
 }
 
 void setProgressPosition(WindowRef window, unsigned position) {
-  ProgressBar& p = state().progress;
+  State& s = state();
+  ProgressBar& p = s.progress;
   if (window != kProgressWindow || !p.open) return;
   if (p.started) ++p.sent;
+  s.blocksLeft = blocksToSend(p);
   p.percent = position;
   drawProgress(p);
   p.started = true;

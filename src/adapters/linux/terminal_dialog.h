@@ -23,6 +23,14 @@ void setBoxStream(std::FILE* stream);
 // Blocks the coming transfer sends; the progress bar counts them.
 void expectBlocks(unsigned total);
 
+// How far the expected transfer is: blocks not yet sent, and whether it has begun (its
+// progress window is open). Safe to ask from any thread.
+struct TransferLeft {
+  unsigned blocks = 0;
+  bool begun = false;
+};
+TransferLeft transferLeft();
+
 struct ShownBox {
   std::wstring text;
   std::wstring caption;

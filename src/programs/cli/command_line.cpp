@@ -1,7 +1,10 @@
 #include "programs/cli/command_line.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +19,7 @@
 #include "adapters/exchange/exchange_record.h"
 #include "adapters/exchange/exchange_replay.h"
 #include "adapters/linux/hidraw.h"
+#include "adapters/linux/interruptions.h"
 #include "adapters/exchange/json_line.h"
 #include "adapters/sim/simulated_bus.h"
 #include "res/literals.h"
@@ -39,9 +43,11 @@ constexpr std::uint32_t kVersionMinor = SPINDRA_IMAGE_VERSION_MINOR;
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
   std::string deniedNode;   // a unit this user may not open
+  std::string inUseNode;    // a unit another program holds
   UpdateStep refusal = UpdateStep::None;  // what Update would refuse the ready unit for
   bool updateRun = false;
   UpdateOutcome update;
+  std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
   int exitCode = exitcode::kNoUnit;
 };
 
@@ -89,16 +95,20 @@ const char* refusalName(UpdateStep refusal) {
   return "UnitReportsTooShort";
 }
 
-// "Ready" only when an update would start: a refusal and a denied node are named instead.
+// "Ready" only when an update would start: a refusal, a denied node and a node held by
+// another program are named instead.
 const char* outcomeName(const Facts& facts) {
   if (!facts.deniedNode.empty()) return "PermissionDenied";
+  if (!facts.inUseNode.empty()) return "UnitInUse";
   if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
   return readinessName(mainView().readiness);
 }
 
 int readinessExit(const Facts& facts) {
   switch (mainView().readiness) {
-    case Readiness::NoUnit: return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
+    case Readiness::NoUnit:
+      if (!facts.inUseNode.empty()) return exitcode::kUnitInUse;
+      return facts.deniedNode.empty() ? exitcode::kNoUnit : exitcode::kPermissionDenied;
     case Readiness::WrongMode: return exitcode::kWrongMode;
     case Readiness::NoUpdatableEsc: return exitcode::kNoUpdatableEsc;
     case Readiness::EscIncompatible: return exitcode::kEscIncompatible;
@@ -159,9 +169,13 @@ int chooseTransport(const Options& options, Transports& transports) {
 
 bool onHidraw(const Options& options) { return options.scenario.empty() && options.replayFile.empty(); }
 
-std::string deniedUnitNode(const Options& options, const hidraw::Roots& roots) {
-  if (!onHidraw(options)) return "";
-  return hidraw::deniedNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+// A unit's node that discovery had to pass over: this user denied, or another program holding it.
+void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Facts& facts) {
+  if (!onHidraw(options)) return;
+  const hidraw::UnusableNode node =
+      hidraw::unusableNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+  if (node.error == EACCES) facts.deniedNode = node.path;
+  if (node.error == EWOULDBLOCK) facts.inUseNode = node.path;
 }
 
 // --- finding the unit ------------------------------------------------------------
@@ -195,7 +209,7 @@ void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& fa
   const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
   assessReadiness(discovered);
-  if (mainView().readiness == Readiness::NoUnit) facts.deniedNode = deniedUnitNode(options, roots);
+  if (mainView().readiness == Readiness::NoUnit) notePassedOverUnit(options, roots, facts);
   if (mainView().readiness == Readiness::Ready) findRefusal(facts);
   facts.exitCode = facts.refusal == UpdateStep::None ? readinessExit(facts) : updateExit(facts.refusal);
 }
@@ -210,6 +224,21 @@ std::string whatChanges(const sys::FirmwareImage& image) {
               {view.rows[0].label, view.rows[0].value, view.rows[2].value, kVersionMajor, kVersionMinor, image.size});
 }
 
+// About what the rest of an update waits: the pause after each block still to write and,
+// before the first block, the erase's waits; rounded up to whole seconds.
+std::uint32_t secondsLeft() {
+  const term::TransferLeft left = term::transferLeft();
+  std::uint32_t milliseconds = left.blocks * kCommandPauseMs;
+  if (!left.begun) milliseconds += kEraseWaitMs + kEraseSettleMs;
+  return (milliseconds + 999) / 1000;
+}
+
+// On the thread that holds the signals, at once; on a terminal below the progress bar.
+void tellInterruptionHeld(int) {
+  const char* lineStart = isatty(STDERR_FILENO) ? "\n" : "";
+  std::fprintf(stderr, "%s%s\n", lineStart, text(Text::kInterruptionHeld, {secondsLeft()}).c_str());
+}
+
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
   if (sys::locateFirmwareImage(image)) {
@@ -218,10 +247,18 @@ void updateAndJudge(Facts& facts) {
   }
   facts.updateRun = true;
   facts.update = updateAndReport();
+  facts.heldSignal = interruptions::nameOf(interruptions::firstHeld());
   facts.exitCode = updateExit(facts.update.step);
 }
 
 // --- telling ---------------------------------------------------------------------
+
+// Why a unit found was not used, when it was not: the permission hint or that it is in use.
+std::string passedOverText(const Facts& facts) {
+  if (!facts.deniedNode.empty()) return permissionHint(facts.deniedNode);
+  if (!facts.inUseNode.empty()) return text(Text::kUnitInUse, {utf8ToWide(facts.inUseNode)});
+  return "";
+}
 
 // Without the caption's trailing space.
 std::string title() {
@@ -235,7 +272,7 @@ bool carriesImage() {
   return imageRefusal(image) != UpdateStep::ImageMissing;
 }
 
-void printStatus() {
+void printStatus(const Facts& facts) {
   const MainView& view = mainView();
   if (!term::boxes().empty()) std::printf("\n");  // apart from the last message box
   std::printf("%s\n\n", title().c_str());
@@ -248,15 +285,20 @@ void printStatus() {
   std::printf("\n%s\n", forTerminal(view.hint).c_str());
   // Where the window's Update button is enabled, the terminal names the option that does its work.
   if (view.updateEnabled) std::printf("%s\n", text(Text::kUpdateFromTerminal).c_str());
+  if (!facts.heldSignal.empty()) {
+    std::printf("%s\n", text(Text::kInterruptionWasHeld, {utf8ToWide(facts.heldSignal)}).c_str());
+  }
 }
 
-// A unit this user may not open is all there is to tell: the window's status would be that
-// no unit was found. A build without an image says so last, whatever the status.
+// A unit passed over (one this user may not open, one another program holds) is all there is
+// to tell: the window's status would be that no unit was found. A build without an image says
+// so last, whatever the status.
 void printForPeople(const Facts& facts) {
-  if (facts.deniedNode.empty()) {
-    printStatus();
+  const std::string passedOver = passedOverText(facts);
+  if (passedOver.empty()) {
+    printStatus(facts);
   } else {
-    std::fputs(permissionHint(facts.deniedNode).c_str(), stdout);
+    std::fputs(passedOver.c_str(), stdout);
   }
   if (!carriesImage()) std::printf("\n%s\n", text(Text::kNoImageCarried).c_str());
 }
@@ -266,15 +308,18 @@ void printJson(const Facts& facts) {
   jsonl::Object json = {{"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
+  if (!facts.inUseNode.empty()) json["unitInUse"] = facts.inUseNode;
   json["unit"] = forTerminal(view.rows[0].label);
   json["unitVersion"] = forTerminal(view.rows[0].value);
   json["escLoaderVersion"] = forTerminal(view.rows[1].value);
   json["escVersion"] = forTerminal(view.rows[2].value);
-  json["hint"] = facts.deniedNode.empty() ? forTerminal(view.hint) : permissionHint(facts.deniedNode);
+  const std::string passedOver = passedOverText(facts);
+  json["hint"] = passedOver.empty() ? forTerminal(view.hint) : passedOver;
   json["update"] = updateName(facts);
   if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
+  if (!facts.heldSignal.empty()) json["interruptionHeld"] = facts.heldSignal;
   std::printf("%s\n", jsonl::line(json).c_str());
-  if (!facts.deniedNode.empty()) std::fputs(permissionHint(facts.deniedNode).c_str(), stderr);
+  std::fputs(passedOver.c_str(), stderr);
 }
 
 // --- the run ---------------------------------------------------------------------
@@ -354,6 +399,10 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
 }  // namespace
 
 int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
+  // A reader that went away (a closed terminal, a pipe) costs only the output: the update
+  // goes on and the exit code still tells its outcome.
+  std::signal(SIGPIPE, SIG_IGN);
+  interruptions::setNotice(tellInterruptionHeld);
   Options options;
   Transports transports(roots);
   const int early = prepare(argc, argv, options, transports.simulatedBus);
