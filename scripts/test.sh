@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and tests the host build, the host build under the
-# address and undefined-behaviour sanitizers, and the Windows programs under Wine; then
-# fuzzes everything a unit sends for a bounded time.
+# address and undefined-behaviour sanitizers, the Debian package's release build with the
+# package itself, and the Windows programs under Wine; then fuzzes everything a unit sends
+# for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +12,7 @@ build() {
 }
 
 bash scripts/setup.sh
-for preset in native sanitize; do
+for preset in native sanitize release; do
   build "$preset"
   ctest --preset "$preset"
 done

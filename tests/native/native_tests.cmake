@@ -32,7 +32,12 @@ foreach(case sound empty)
 endforeach()
 set_tests_properties(image_record_empty PROPERTIES PASS_REGULAR_EXPRESSION "empty\\.bin[ \n]+is[ \n]+empty")
 
-# The Debian package: built, looked into, installed and purged in a throwaway root.
-add_test(NAME deb_package
-  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package/deb_package_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
-          ${CMAKE_CPACK_COMMAND})
+# The Debian package, made by the package's build alone: built, looked into, checked by
+# lintian, installed and purged in a throwaway root; and built once more the other way, with
+# the test image where this build carries none, without an image where it carries one.
+if(SPINDRA_DEBIAN_PACKAGE)
+  add_test(NAME deb_package
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/package/deb_package_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR}
+            ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND} ${SPINDRA_EMBEDDED_IMAGE} ${SPINDRA_IMAGE_IS_PLACEHOLDER}
+            ${cli_test_image})
+endif()
