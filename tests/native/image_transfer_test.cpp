@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "seams/hid_transport.h"
 #include "support/fixture.h"
 #include "update/image_transfer.h"
@@ -54,9 +56,11 @@ class ImageTransferTest : public UpdaterTest {
 
 // The request of one block: header, data bytes, zero after them.
 Bytes blockRequest(const Bytes& data) {
-  Bytes request{1, 0x1B, static_cast<std::uint8_t>(data.size()), 0};
-  request.insert(request.end(), data.begin(), data.end());
-  request.resize(60, 0);
+  Bytes request(60, 0);
+  request[0] = 1;
+  request[1] = 0x1B;
+  request[2] = static_cast<std::uint8_t>(data.size());
+  std::copy_n(data.begin(), std::min<std::size_t>(data.size(), request.size() - 4), request.begin() + 4);
   return request;
 }
 
