@@ -3,7 +3,7 @@
 // (page to stdout). The help text is a usage line, a one-sentence description, a blank line,
 // the options (the term in a column of its own, the description beside it and continued below
 // it), a blank line and a paragraph on the exit codes, labelled before its first colon. The
-// sections only a man page has (its short name, examples, see also) are the English side of
+// sections only a man page has (its short name, examples, files, see also) are the English side of
 // their texts in cli_texts.def.
 #include <cctype>
 #include <cstdio>
@@ -99,6 +99,7 @@ void writeColumns(const std::vector<std::string>& lines, std::size_t from, std::
 }
 
 std::string command(const std::string& text) { return "\\fB" + roff(text) + "\\fR"; }
+std::string file(const std::string& text) { return "\\fI" + roff(text) + "\\fR"; }
 
 // "udev(7), flock(2)" as references man can follow.
 void writeSeeAlso(const std::string& references) {
@@ -118,8 +119,9 @@ bool writePage(const std::vector<std::string>& help, const std::string& def, con
   std::smatch parts;
   const std::string name = englishText(def, "kManName");
   const std::vector<std::string> examples = split(englishText(def, "kManExamples"));
+  const std::vector<std::string> files = split(englishText(def, "kManFiles"));
   const std::string seeAlso = englishText(def, "kManSeeAlso");
-  if (name.empty() || examples.empty() || seeAlso.empty()) return false;
+  if (name.empty() || examples.empty() || files.empty() || seeAlso.empty()) return false;
   if (help.size() < 4 || !std::regex_match(help[0], parts, usage) || !help[2].empty()) return false;
   const std::string program = parts[1], arguments = parts[2];
   std::string upperName;
@@ -145,6 +147,7 @@ bool writePage(const std::vector<std::string>& help, const std::string& def, con
   const std::size_t colon = rule[0].find(": ");
   const std::string purpose = rule[0].substr(colon == std::string::npos ? 2 : colon + 2);
   std::cout << ".SH FILES\n.TP\n.I " << roff(installedRule) << '\n' << roff(purpose) << '\n';
+  writeColumns(files, 0, files.size(), file);
   writeSeeAlso(seeAlso);
   return true;
 }
