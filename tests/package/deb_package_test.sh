@@ -58,6 +58,8 @@ printf '%s' "$whatis" | grep -qF ': "spindra-update - update the firmware of a S
 sections=$(sed -n 's/^\.SH //p' "$page" | tr -d '"' | paste -sd '|')
 [ "$sections" = "NAME|SYNOPSIS|DESCRIPTION|OPTIONS|EXIT STATUS|EXAMPLES|FILES|SEE ALSO" ] ||
   fail "the man page's sections are: $sections"
+sed -n '/^\.SH FILES/,/^\.SH "SEE ALSO"/p' "$page" | grep -qF '~/.local/state/spindra-update/history.jsonl' ||
+  fail "FILES lacks the history"
 MANWIDTH=1000 man -l "$page" 2> "$work/man.err" | flat > "$work/man.txt"
 [ -s "$work/man.err" ] && fail "man -l: $(cat "$work/man.err")"
 # Each option of --help, term and description, and the exit codes, read as the page shows them.
