@@ -43,13 +43,15 @@ set(spindra_man_dir ${CMAKE_BINARY_DIR}/man)
 set(spindra_man_page ${spindra_man_dir}/spindra-update.1)
 
 add_host_tool(help_to_man)
+set(spindra_cli_texts src/adapters/linux/cli_texts.def)  # the man page's own sections
 add_custom_command(OUTPUT ${spindra_man_page} ${spindra_man_page}.gz
   COMMAND spindra-update --help --lang en > ${spindra_man_dir}/help.txt
-  COMMAND ${host_tool_dir}/help_to_man ${spindra_man_dir}/help.txt ${PROJECT_SOURCE_DIR}/${UDEV_RULE_FILE}
+  COMMAND ${host_tool_dir}/help_to_man ${spindra_man_dir}/help.txt ${PROJECT_SOURCE_DIR}/${spindra_cli_texts}
+          ${PROJECT_SOURCE_DIR}/${UDEV_RULE_FILE}
           ${CPACK_PACKAGING_INSTALL_PREFIX}/${spindra_rule_destination}/${UDEV_RULE_NAME}
           ${image_version} > ${spindra_man_page}
   COMMAND gzip -9nc ${spindra_man_page} > ${spindra_man_page}.gz
-  DEPENDS spindra-update ${host_tool_dir}/help_to_man ${UDEV_RULE_FILE}
+  DEPENDS spindra-update ${host_tool_dir}/help_to_man ${spindra_cli_texts} ${UDEV_RULE_FILE}
   COMMENT "Writing the man page of spindra-update from its --help"
   VERBATIM)
 file(MAKE_DIRECTORY ${spindra_man_dir})

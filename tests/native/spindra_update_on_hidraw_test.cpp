@@ -20,10 +20,14 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <thread>
 
 #include "adapters/exchange/json_line.h"
 #include "adapters/sim/unit_model.h"
+#include "base/hex_text.h"
+#include "base/sha256.h"
 #include "link/unit_protocol.h"
 #include "support/hidraw_tree.h"
 #include "support/temp_dir.h"
@@ -166,7 +170,8 @@ class RunningProgram {
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
 
-  // Starts the program; stdin is /dev/null unless a terminal is given.
+  // Starts the program; stdin is /dev/null unless a terminal is given. Its history goes to
+  // stateHome, or into the tree.
   void start(const TempDir& tree, const std::vector<std::string>& args, int terminal = -1) {
     int out[2], err[2];
     ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
@@ -183,7 +188,8 @@ class RunningProgram {
     std::vector<std::string> argStrings{SPINDRA_UPDATE_TEST_PROGRAM};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<std::string> envStrings{"LANG=C", "SPINDRA_TEST_SYSFS=" + tree.path("sys"),
-                                        "SPINDRA_TEST_DEV=" + tree.path("dev")};
+                                        "SPINDRA_TEST_DEV=" + tree.path("dev"),
+                                        "XDG_STATE_HOME=" + (stateHome.empty() ? tree.path("state") : stateHome)};
     std::vector<char*> argv, envp;
     for (std::string& a : argStrings) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -199,6 +205,8 @@ class RunningProgram {
     ASSERT_EQ(spawned, 0) << "cannot start " << SPINDRA_UPDATE_TEST_PROGRAM;
     pid_ = child;
   }
+
+  std::string stateHome;
 
   void signal(int signal) const {
     if (pid_ > 0) ::kill(pid_, signal);  // never -1: that would reach every process
@@ -280,6 +288,13 @@ Bytes flashAfterUpdate() {
   EXPECT_EQ(flash.size(), 4790u) << "100 blocks, the last one partial";
   flash.resize(sim::kFlashSize, 0xFF);
   return flash;
+}
+
+std::string historyIn(const std::string& stateHome) {
+  std::ifstream file(stateHome + "/spindra-update/history.jsonl");
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
@@ -408,6 +423,92 @@ TEST(SpindraUpdateOnHidrawTest, CtrlCAtTheQuestionCancelsBeforeAnythingIsWritten
   EXPECT_FALSE(unit.received(UnitCommand::SetSystemLock));
   EXPECT_TRUE(std::all_of(unit.unit().flash.begin(), unit.unit().flash.end(),
                           [](std::uint8_t b) { return b == sim::kOldFirmwareByte; }));
+  EXPECT_FALSE(std::filesystem::exists(tree.path("state"))) << "a cancelled update is no history";
+}
+
+// Each update that reached the unit adds one line and keeps those before it; --history shows
+// them one line each, and with --json as stored.
+TEST(SpindraUpdateOnHidrawTest, EachUpdateAddsALineToTheHistory) {
+  TempDir state;
+  const Bytes flash = flashAfterUpdate();
+  for (int update = 0; update < 2; ++update) {
+    TempDir tree;
+    ServedUnit unit(tree, 0);
+    RunningProgram run;
+    run.stateHome = state.path();
+    run.start(tree, {"--update", "--yes"});
+    EXPECT_EQ(run.exitCode(kUpdateBound), 0) << run.err;
+    unit.stop();
+    EXPECT_TRUE(unit.unit().flash == flash);
+  }
+
+  const std::string stored = historyIn(state.path());
+  std::istringstream lines(stored);
+  const Sha256Digest digest = sha256(flash.data(), 4790);  // the image, without the erased cells after it
+  std::size_t count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    jsonl::Object entry = jsonOf(line);
+    EXPECT_TRUE(std::regex_match(entry.value("time", ""), std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")))
+        << line;
+    EXPECT_EQ(entry["unit"], "ROUNDEL");
+    EXPECT_EQ(entry["unitVersion"], "2.3");
+    EXPECT_EQ(entry["escVersionBefore"], "3.4");
+    EXPECT_EQ(entry["escVersionAfter"], "3.5");
+    EXPECT_EQ(entry["imageSha256"], hextext::fromBytes(digest.data(), digest.size()));
+    EXPECT_EQ(entry["outcome"], "Succeeded");
+    EXPECT_FALSE(entry.contains("code"));
+  }
+  EXPECT_EQ(count, 2u) << stored;
+
+  TempDir tree;
+  RunningProgram forPeople, asStored;
+  forPeople.stateHome = asStored.stateHome = state.path();
+  forPeople.start(tree, {"--history"});
+  asStored.start(tree, {"--history", "--json"});
+  EXPECT_EQ(forPeople.exitCode(kStatusBound), 0) << forPeople.err;
+  EXPECT_EQ(asStored.exitCode(kStatusBound), 0) << asStored.err;
+  EXPECT_EQ(occurrences(forPeople.out, "  ROUNDEL 2.3  ESC firmware 3.4 before, 3.5 after  Succeeded\n"), 2u)
+      << forPeople.out;
+  EXPECT_EQ(asStored.out, stored);
+}
+
+// A history that cannot be written (its directory would be under a regular file, which stops
+// root too) is a warning: the update and its exit code stay as they were.
+TEST(SpindraUpdateOnHidrawTest, AnUnwritableHistoryIsAWarningNotAFailedUpdate) {
+  TempDir tree;
+  tree.write("plain-file", "");
+  ServedUnit unit(tree, 0);
+  RunningProgram run;
+  run.stateHome = tree.path("plain-file/state");
+  run.start(tree, {"--update", "--yes"});
+  EXPECT_EQ(run.exitCode(kUpdateBound), 0) << run.err;
+  unit.stop();
+  EXPECT_TRUE(unit.unit().flash == flashAfterUpdate());
+  EXPECT_NE(run.err.find("Warning: the update is not in the history, " + run.stateHome +
+                         "/spindra-update/history.jsonl cannot be written: Not a directory\n"),
+            std::string::npos)
+      << run.err;
+}
+
+// Updates that never reached a unit write nothing: one not confirmed, and a simulated one.
+TEST(SpindraUpdateOnHidrawTest, UpdatesThatReachNoUnitLeaveNoHistory) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+  } cases[] = {
+      {{"--update"}, 20},  // no terminal to ask on, no --yes
+      {{"--simulate", "ready", "--update", "--yes"}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    TempDir tree;
+    ServedUnit unit(tree, 0);
+    RunningProgram run;
+    run.start(tree, c.args);
+    EXPECT_EQ(run.exitCode(kUpdateBound), c.exitCode) << run.err;
+    unit.stop();
+    EXPECT_FALSE(std::filesystem::exists(tree.path("state"))) << run.err;
+  }
 }
 
 // A node another program holds is passed over with nothing sent to it; it is named, with

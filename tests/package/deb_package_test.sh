@@ -146,7 +146,14 @@ page=$work/spindra-update.1
 gzip -dc "$package_files/usr/share/man/man1/spindra-update.1.gz" > "$page"
 warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
 [ -z "$warnings" ] || fail "groff warns: $warnings"
-lexgrog "$page" | grep -qF ': "spindra-update - Finds the programming unit' || fail "no whatis entry: $(lexgrog "$page")"
+whatis=$(lexgrog "$page")
+printf '%s' "$whatis" | grep -qF ': "spindra-update - update the firmware of a SPINDRA 60 LV ESC"' ||
+  fail "no short whatis entry: $whatis"
+sections=$(sed -n 's/^\.SH //p' "$page" | tr -d '"' | paste -sd '|')
+[ "$sections" = "NAME|SYNOPSIS|DESCRIPTION|OPTIONS|EXIT STATUS|EXAMPLES|FILES|SEE ALSO" ] ||
+  fail "the man page's sections are: $sections"
+sed -n '/^\.SH FILES/,/^\.SH "SEE ALSO"/p' "$page" | grep -qF '~/.local/state/spindra-update/history.jsonl' ||
+  fail "FILES lacks the history"
 MANWIDTH=1000 man -l "$page" 2> "$work/man.err" | flat > "$work/man.txt"
 [ -s "$work/man.err" ] && fail "man -l: $(cat "$work/man.err")"
 # Each option of --help, term and description, and the exit codes, read as the page shows them.

@@ -12,6 +12,7 @@
 #include "base/sha256.h"
 #include "link/unit_device.h"
 #include "programs/cli/exit_codes.h"
+#include "programs/cli/history.h"
 #include "adapters/linux/linux_system.h"
 #include "programs/cli/options.h"
 #include "programs/cli/scenarios.h"
@@ -47,25 +48,29 @@ struct Facts {
   UpdateStep refusal = UpdateStep::None;  // what Update would refuse the ready unit for
   bool updateRun = false;
   UpdateOutcome update;
+  std::string escVersionBefore;  // as the panel showed it before the update
+  std::string imageSha256;       // of the image written
   std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
   int exitCode = exitcode::kNoUnit;
 };
 
+// The history names outcomes as this table does, untranslated.
 const struct {
   UpdateStep step;
   int exitCode;
+  const char* name;
 } kUpdateExits[] = {
-    {UpdateStep::None, exitcode::kReady},
-    {UpdateStep::Cancelled, exitcode::kCancelled},
-    {UpdateStep::ImageMissing, exitcode::kNoImage},
-    {UpdateStep::ImageDamaged, exitcode::kImageDamaged},
-    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort},
-    {UpdateStep::UnitNotDetected, exitcode::kUnitLost},
-    {UpdateStep::SystemLock, exitcode::kSystemLockFailed},
-    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed},
-    {UpdateStep::Erase, exitcode::kEraseFailed},
-    {UpdateStep::WriteAddress, exitcode::kAddressFailed},
-    {UpdateStep::BlockTransfer, exitcode::kTransferFailed},
+    {UpdateStep::None, exitcode::kReady, "Succeeded"},
+    {UpdateStep::Cancelled, exitcode::kCancelled, "Cancelled"},
+    {UpdateStep::ImageMissing, exitcode::kNoImage, "ImageMissing"},
+    {UpdateStep::ImageDamaged, exitcode::kImageDamaged, "ImageDamaged"},
+    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort, "UnitReportsTooShort"},
+    {UpdateStep::UnitNotDetected, exitcode::kUnitLost, "UnitLost"},
+    {UpdateStep::SystemLock, exitcode::kSystemLockFailed, "SystemLockFailed"},
+    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed, "WriteProtectionFailed"},
+    {UpdateStep::Erase, exitcode::kEraseFailed, "EraseFailed"},
+    {UpdateStep::WriteAddress, exitcode::kAddressFailed, "WriteAddressFailed"},
+    {UpdateStep::BlockTransfer, exitcode::kTransferFailed, "BlockTransferFailed"},
 };
 
 int updateExit(UpdateStep step) {
@@ -73,6 +78,13 @@ int updateExit(UpdateStep step) {
     if (entry.step == step) return entry.exitCode;
   }
   return exitcode::kTransferFailed;
+}
+
+const char* updateOutcomeName(UpdateStep step) {
+  for (const auto& entry : kUpdateExits) {
+    if (entry.step == step) return entry.name;
+  }
+  return "BlockTransferFailed";
 }
 
 const char* readinessName(Readiness readiness) {
@@ -239,16 +251,50 @@ void tellInterruptionHeld(int) {
   std::fprintf(stderr, "%s%s\n", lineStart, text(Text::kInterruptionHeld, {secondsLeft()}).c_str());
 }
 
+std::string imageDigest(const sys::FirmwareImage& image) {
+  const Sha256Digest digest = sha256(image.bytes, image.size);
+  return hextext::fromBytes(digest.data(), digest.size());
+}
+
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
   if (sys::locateFirmwareImage(image)) {
     term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
     term::setConfirmDetails(whatChanges(image));
+    facts.imageSha256 = imageDigest(image);
   }
+  facts.escVersionBefore = forTerminal(mainView().rows[2].value);
   facts.updateRun = true;
   facts.update = updateAndReport();
   facts.heldSignal = interruptions::nameOf(interruptions::firstHeld());
   facts.exitCode = updateExit(facts.update.step);
+}
+
+// An update that sent its first request: it succeeded, failed or ran on through a held
+// interruption. Refused and cancelled ones never reached the unit.
+bool reachedUnit(const Facts& facts) { return facts.update.step == UpdateStep::None || isFailure(facts.update.step); }
+
+jsonl::Object historyEntry(const Facts& facts) {
+  const MainView& view = mainView();
+  jsonl::Object entry = {{"time", history::utcNow()},
+                         {"unit", forTerminal(view.rows[0].label)},
+                         {"unitVersion", forTerminal(view.rows[0].value)},
+                         {"escVersionBefore", facts.escVersionBefore},
+                         {"escVersionAfter", forTerminal(view.rows[2].value)},
+                         {"imageSha256", facts.imageSha256},
+                         {"outcome", updateOutcomeName(facts.update.step)}};
+  if (isFailure(facts.update.step)) {
+    entry["code"] = facts.update.code;
+    entry["systemError"] = facts.update.systemError;
+  }
+  if (!facts.heldSignal.empty()) entry["interruptionHeld"] = facts.heldSignal;
+  return entry;
+}
+
+// A history that cannot be written costs the entry, not the update: a warning, same exit code.
+void keepInHistory(const Facts& facts) {
+  if (!reachedUnit(facts) || history::append(historyEntry(facts))) return;
+  printError(text(Text::kHistoryNotWritten, {utf8ToWide(history::path()), utf8ToWide(std::strerror(errno))}));
 }
 
 // --- telling ---------------------------------------------------------------------
@@ -338,12 +384,41 @@ int showVersion() {
     std::printf("%s\n", text(Text::kNoImageCarried).c_str());
     return exitcode::kReady;
   }
-  const Sha256Digest digest = sha256(image.bytes, image.size);
-  const std::wstring digestText = utf8ToWide(hextext::fromBytes(digest.data(), digest.size()));
+  const std::wstring digestText = utf8ToWide(imageDigest(image));
   std::printf("%s\n", text(Text::kImageCarried, {kVersionMajor, kVersionMinor, image.size, digestText}).c_str());
   if (refusal == UpdateStep::None) return exitcode::kReady;
   std::printf("%s\n", forTerminal(outcomeMessage({refusal})).c_str());
   return updateExit(refusal);
+}
+
+// One line per update for people; with --json the lines as stored.
+std::string historyLine(const std::string& stored) {
+  jsonl::Object entry;
+  std::string error;
+  if (!jsonl::parseObject(stored, entry, error)) return stored;
+  std::string outcome = entry.value("outcome", "");
+  if (entry.contains("code")) {
+    char code[32];
+    std::snprintf(code, sizeof code, " 0x%08x-0x%08x", entry.value("code", 0u), entry.value("systemError", 0u));
+    outcome += code;
+  }
+  if (entry.contains("interruptionHeld")) outcome += " " + entry.value("interruptionHeld", "");
+  std::vector<std::wstring> fields;
+  for (const char* key : {"time", "unit", "unitVersion", "escVersionBefore", "escVersionAfter"}) {
+    fields.push_back(utf8ToWide(entry.value(key, "")));
+  }
+  return text(Text::kHistoryLine, {fields[0], fields[1], fields[2], fields[3], fields[4], utf8ToWide(outcome)});
+}
+
+int showHistory(bool json) {
+  std::vector<std::string> lines;
+  if (!history::read(lines)) {
+    printError(text(Text::kHistoryNotRead, {utf8ToWide(history::path()), utf8ToWide(std::strerror(errno))}));
+    return exitcode::kExchangeFileUnusable;
+  }
+  if (lines.empty() && !json) std::printf("%s\n", text(Text::kHistoryEmpty, {utf8ToWide(history::path())}).c_str());
+  for (const std::string& line : lines) std::printf("%s\n", json ? line.c_str() : historyLine(line).c_str());
+  return exitcode::kReady;
 }
 
 Text optionsProblem(OptionsResult result) {
@@ -384,6 +459,7 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
     return exitcode::kReady;
   }
   if (options.version) return showVersion();
+  if (options.history) return showHistory(options.json);
   if (options.scenario == "list") {
     std::fputs(text(Text::kScenarios).c_str(), stdout);
     return exitcode::kReady;
@@ -414,7 +490,11 @@ int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
 
   Facts facts;
   findAndAssess(options, roots, facts);
-  if (options.update && mainView().readiness == Readiness::Ready) updateAndJudge(facts);
+  // Simulated updates and replays are tries, not updates of an ESC: the history keeps neither.
+  if (options.update && mainView().readiness == Readiness::Ready) {
+    updateAndJudge(facts);
+    if (onHidraw(options)) keepInHistory(facts);
+  }
   resetDevice();
 
   facts.exitCode = closeExchangeFiles(options, transports, facts.exitCode);

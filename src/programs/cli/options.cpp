@@ -22,6 +22,7 @@ bool parseOne(int argc, const char* const* argv, int& i, Options& options) {
   if (arg == "--help" || arg == "-h") return options.help = true;
   if (arg == "--version" || arg == "-V") return options.version = true;
   if (arg == "--update") return options.update = true;
+  if (arg == "--history") return options.history = true;
   if (arg == "--wait") return options.wait = true;
   if (arg == "--json") return options.json = true;
   if (arg == "--yes") return options.answers.confirm = true;

@@ -10,6 +10,7 @@ namespace cli {
 struct Options {
   bool help = false;
   bool version = false;
+  bool history = false;  // --history: show it, touch no unit
   bool update = false;
   bool wait = false;
   bool json = false;
