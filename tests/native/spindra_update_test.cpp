@@ -523,6 +523,59 @@ TEST(SpindraUpdateTest, WaitingEndsWhenTheUnitArrives) {
   run = runProgram({"--simulate", "arrives", "--wait"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "Waiting for a programming unit...\n");
+  run = runProgram({"--simulate", "arrives", "--wait=60"});
+  EXPECT_EQ(run.exitCode, 0) << "a limit does not cut short a unit that comes";
+}
+
+// The limit counts the pauses between polls, which a simulated unit skips: the run ends at
+// once, however long the limit, with the exit code of its own.
+TEST(SpindraUpdateTest, WaitingWithALimitEndsWithoutAUnit) {
+  const ProgramRun run = runProgram({"--simulate", "no-unit", "--wait=1"});
+  EXPECT_EQ(run.exitCode, 16);
+  EXPECT_EQ(run.err, "Waiting for a programming unit...\nNo unit came within 1 s.\n");
+  const jsonl::Object json = jsonOf(runProgram({"--simulate", "no-unit", "--wait=3600", "--json"}));
+  EXPECT_EQ(json.at("outcome"), "WaitTimedOut");
+  EXPECT_EQ(json.at("exitCode"), 16);
+}
+
+// Each spelling is the same run as the long form with a separate value.
+TEST(SpindraUpdateTest, OptionsHaveTheirUsualSpellings) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> same;
+  } cases[] = {
+      {{"--simulate", "ready", "--update", "-y"}, {"--simulate", "ready", "--update", "--yes"}},
+      {{"--simulate", "ready", "--update", "--assume-yes"}, {"--simulate", "ready", "--update", "--yes"}},
+      {{"--simulate", "ready", "--lang=de"}, {"--simulate", "ready", "--lang", "de"}},
+      {{"--simulate=ready"}, {"--simulate", "ready"}},
+      {{"--simulate", "ready", "--esc-version=0x0305"}, {"--simulate", "ready", "--esc-version", "0x0305"}},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runProgram(c.args);
+    const ProgramRun same = runProgram(c.same);
+    EXPECT_EQ(run.exitCode, same.exitCode) << c.args.back();
+    EXPECT_EQ(run.out, same.out) << c.args.back();
+    EXPECT_EQ(run.err, same.err) << c.args.back();
+  }
+  // And the spellings do what the long form does, not merely the same as each other.
+  EXPECT_EQ(runProgram({"--simulate", "ready", "--update", "-y"}).exitCode, 0);
+  EXPECT_NE(runProgram({"--simulate", "ready", "--lang=de"}).out.find("Regler"), std::string::npos);
+  EXPECT_NE(runProgram({"--simulate", "ready", "--esc-version=0x0305", "--json"}).out.find("\"escVersion\":\"3.5\""),
+            std::string::npos);
+}
+
+TEST(SpindraUpdateTest, ARecordingReplacesAFileOnlyWithForce) {
+  TempDir dir;
+  dir.write("kept.jsonl", "mine\n");
+  const std::string file = dir.path("kept.jsonl");
+  const ProgramRun refused = runProgram({"--simulate", "ready", "--record", file});
+  EXPECT_EQ(refused.exitCode, 40);
+  EXPECT_EQ(refused.err, file + " exists already; --force replaces it\n");
+  EXPECT_EQ(dir.read("kept.jsonl"), "mine\n");
+
+  const ProgramRun forced = runProgram({"--simulate", "ready", "--record=" + file, "--force"});
+  EXPECT_EQ(forced.exitCode, 0) << forced.err;
+  EXPECT_EQ(runProgram({"--replay", file}).exitCode, 0) << "the file is now a whole recording";
 }
 
 TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
@@ -533,14 +586,20 @@ TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
   } cases[] = {
       {{"--frobnicate"}, 2, "Unknown option or missing value: --frobnicate (see --help)"},
       {{"--record"}, 2, "Unknown option or missing value: --record (see --help)"},
-      {{"--lang", "fr"}, 2, "Unknown option or missing value: --lang (see --help)"},
+      {{"--lang", "fr"}, 2, "Unknown language: fr (there are en and de)"},
+      {{"--lang=fr"}, 2, "Unknown language: fr (there are en and de)"},
+      {{"--lang="}, 2, "Unknown option or missing value: --lang= (see --help)"},
+      {{"--yes=1"}, 2, "Unknown option or missing value: --yes=1 (see --help)"},
+      {{"--wait=0"}, 2, "Unknown option or missing value: --wait=0 (see --help)"},
+      {{"--wait=soon"}, 2, "Unknown option or missing value: --wait=soon (see --help)"},
       {{"--simulate", "ready", "--replay", "x"}, 2, "These options cannot be used together: --replay --simulate"},
       {{"--simulate", "teapot"}, 2, "Unknown scenario teapot or ESC version .\nScenarios of the simulated unit:"},
       {{"--simulate", "ready", "--esc-version", "3.5"}, 2, "Unknown scenario ready or ESC version 3.5."},
       {{"--esc-version", "0x0305"}, 2, "--esc-version works only with --simulate"},
       {{"--simulate", "ready", "--record", "/nonexistent/dir/f"}, 40,
        "The exchanges cannot be recorded in /nonexistent/dir/f: No such file or directory"},
-      {{"--replay", "/nonexistent/f"}, 40, "Cannot replay: /nonexistent/f: cannot be read"},
+      {{"--replay", "/nonexistent/f"}, 40, "Cannot replay: /nonexistent/f: No such file or directory"},
+      {{"--replay", "/"}, 40, "Cannot replay: /: Is a directory"},
   };
   for (const auto& c : cases) {
     const ProgramRun run = runProgram(c.args);

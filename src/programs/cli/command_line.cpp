@@ -48,6 +48,7 @@ struct Facts {
   bool updateRun = false;
   UpdateOutcome update;
   std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
+  bool waitTimedOut = false;  // --wait=SECONDS passed without a unit
   int exitCode = exitcode::kNoUnit;
 };
 
@@ -98,6 +99,7 @@ const char* refusalName(UpdateStep refusal) {
 // "Ready" only when an update would start: a refusal, a denied node and a node held by
 // another program are named instead.
 const char* outcomeName(const Facts& facts) {
+  if (facts.exitCode == exitcode::kWaitTimedOut) return "WaitTimedOut";
   if (!facts.deniedNode.empty()) return "PermissionDenied";
   if (!facts.inUseNode.empty()) return "UnitInUse";
   if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
@@ -157,8 +159,10 @@ int chooseTransport(const Options& options, Transports& transports) {
     linuxsys::useSimulatedUnit();
   }
   if (!options.recordFile.empty()) {
-    if (!transports.recorder.start(options.recordFile, transport)) {
-      printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
+    if (!transports.recorder.start(options.recordFile, transport, options.force)) {
+      const std::wstring file = utf8ToWide(options.recordFile);
+      printError(errno == EEXIST ? text(Text::kRecordExists, {file})
+                                 : text(Text::kRecordFailed, {file, utf8ToWide(std::strerror(errno))}));
       return exitcode::kExchangeFileUnusable;
     }
     transport = transports.recorder.transport();
@@ -180,8 +184,10 @@ void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Fact
 
 // --- finding the unit ------------------------------------------------------------
 
-// Discovers again whenever the set of interfaces changes, and every few polls besides.
-std::int32_t waitForUnit() {
+// Discovers again whenever the set of interfaces changes, and every few polls besides. A limit
+// counts the pauses between polls rather than the clock: a simulated unit does not pause, so
+// a simulated wait reaches its limit at once, and the same way every run.
+std::int32_t waitForUnit(unsigned limitSeconds, bool& timedOut) {
   std::vector<std::wstring> known;
   for (unsigned poll = 0;; ++poll) {
     std::vector<std::wstring> present;
@@ -190,6 +196,10 @@ std::int32_t waitForUnit() {
       known = present;
       const std::int32_t result = discoverUnit();
       if (result != kNoMatchingDevice) return result;
+    }
+    if (limitSeconds > 0 && std::uint64_t{poll} * kPollMs >= std::uint64_t{limitSeconds} * 1000) {
+      timedOut = true;
+      return kNoMatchingDevice;
     }
     if (poll == 0) printError(text(Text::kWaiting));
     sys::pause(kPollMs);
@@ -206,12 +216,16 @@ void findRefusal(Facts& facts) {
 
 void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts) {
   setRowLabels();
-  const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
+  const std::int32_t discovered = options.wait ? waitForUnit(options.waitSeconds, facts.waitTimedOut) : discoverUnit();
   if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
   assessReadiness(discovered);
   if (mainView().readiness == Readiness::NoUnit) notePassedOverUnit(options, roots, facts);
   if (mainView().readiness == Readiness::Ready) findRefusal(facts);
   facts.exitCode = facts.refusal == UpdateStep::None ? readinessExit(facts) : updateExit(facts.refusal);
+  if (facts.waitTimedOut && facts.exitCode == exitcode::kNoUnit) {
+    printError(text(Text::kWaitTimedOut, {options.waitSeconds}));
+    facts.exitCode = exitcode::kWaitTimedOut;
+  }
 }
 
 // --- updating --------------------------------------------------------------------
@@ -348,6 +362,7 @@ int showVersion() {
 
 Text optionsProblem(OptionsResult result) {
   switch (result) {
+    case OptionsResult::UnknownLanguage: return Text::kUnknownLanguage;
     case OptionsResult::Conflicting: return Text::kConflictingOptions;
     case OptionsResult::NeedsSimulation: return Text::kNeedsSimulation;
     default: return Text::kUnknownOption;
