@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include "link/unit_device.h"
@@ -145,13 +146,15 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
     const char* outcome;
     int exitCode;
     std::string hint;
-    const char* unit;
+    const char* unitLabel;
     const char* escVersion;
+    const char* unit = "ROUNDEL";  // nullptr: null, no unit found
   } cases[] = {
-      // A unit that is not ready is given up before the panel is drawn: it never shows it.
+      // A unit that is not ready is given up before the panel is drawn: it never shows it,
+      // though "unit" still names what was found.
       {{"ready"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "3.4"},
       {{"ready", "--esc-version", "0xFFFF"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "----------"},
-      {{"no-unit"}, "NoUnit", 10, notReadyHint(msg::kNoUnit), "programming unit", "0.0.0"},
+      {{"no-unit"}, "NoUnit", 10, notReadyHint(msg::kNoUnit), "programming unit", "0.0.0", nullptr},
       {{"wrong-mode"}, "WrongMode", 11, notReadyHint(msg::kWrongMode), "programming unit", "0.0.0"},
       {{"no-esc"}, "NoUpdatableEsc", 12, notReadyHint(msg::kNoUpdatableEsc), "programming unit", "0.0.0"},
       {{"incompatible"}, "EscIncompatible", 13, notReadyHint(msg::kIncompatibleHint), "programming unit", "0.0.0"},
@@ -166,7 +169,9 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
     EXPECT_EQ(facts["outcome"], c.outcome);
     EXPECT_EQ(facts["exitCode"], c.exitCode);
     EXPECT_EQ(facts["hint"], c.hint);
-    EXPECT_EQ(facts["unit"], c.unit);
+    EXPECT_EQ(facts["unitLabel"], c.unitLabel);
+    EXPECT_EQ(facts["unit"], c.unit ? jsonl::Object(c.unit) : jsonl::Object(nullptr));
+    EXPECT_EQ(facts["version"], 1);
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     EXPECT_EQ(facts["update"], "not run");
   }
@@ -336,6 +341,7 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     const char* update;
     std::string failure;
     const char* escVersion;
+    const char* step = "";  // "": no step field, as with no failure
     std::string hint = "";  // empty: the one that goes with the outcome
   } cases[] = {
       {{"ready", "--yes"}, 0, "succeeded", "", "3.5"},
@@ -343,12 +349,16 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
       {{"ready", "--esc-version", "0x0305", "--yes", "--allow-same-version"}, 0, "succeeded", "", "3.5"},
       {{"ready"}, 20, "cancelled", "", "3.4"},
       {{"ready", "--esc-version", "0x0400", "--yes"}, 20, "cancelled", "", "4.0"},
-      {{"fail-at:SetSystemLock", "--yes"}, 31, "failed", shown(msg::kSystemLockFailed) + codeLine, "0.0.0"},
-      {{"fail-at:SetWriteProtection", "--yes"}, 32, "failed", shown(msg::kWriteProtectionFailed) + codeLine, "0.0.0"},
-      {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0"},
-      {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0"},
-      {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0"},
-      {{"short-reports", "--yes"}, 38, "failed", shown(msg::kUnitReportsTooShort), "3.4",
+      {{"fail-at:SetSystemLock", "--yes"}, 31, "failed", shown(msg::kSystemLockFailed) + codeLine, "0.0.0",
+       "SystemLock"},
+      {{"fail-at:SetWriteProtection", "--yes"}, 32, "failed", shown(msg::kWriteProtectionFailed) + codeLine, "0.0.0",
+       "WriteProtection"},
+      {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0", "Erase"},
+      {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0",
+       "WriteAddress"},
+      {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0",
+       "BlockTransfer"},
+      {{"short-reports", "--yes"}, 38, "failed", shown(msg::kUnitReportsTooShort), "3.4", "UnitReportsTooShort",
        notReadyHint(msg::kUnitReportsTooShort)},
       {{"wrong-mode", "--yes"}, 11, "not run", "", "0.0.0"},
   };
@@ -363,8 +373,10 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     if (c.failure.empty()) {
       EXPECT_FALSE(facts.contains("failure"));
+      EXPECT_FALSE(facts.contains("step"));
     } else {
       EXPECT_EQ(facts["failure"], c.failure);
+      EXPECT_EQ(facts["step"], c.step);
     }
     if (!c.hint.empty()) {
       EXPECT_EQ(facts["hint"], c.hint);
@@ -373,6 +385,33 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     } else if (std::string(c.update) == "failed") {
       EXPECT_EQ(facts["hint"], shown(msg::kUpdateFailedHint));
     }
+  }
+}
+
+// A script compares the same values whatever the language; only the texts for people differ.
+TEST(SpindraUpdateTest, JsonValuesForScriptsAreTheSameInEveryLanguage) {
+  const std::set<std::string> forPeople = {"unitLabel", "hint", "failure"};
+  const std::vector<std::string> runs[] = {
+      {"--simulate", "ready"},       {"--simulate", "ready", "--update", "--yes"},
+      {"--simulate", "no-unit"},     {"--simulate", "wrong-mode"},
+      {"--simulate", "short-reports"}, {"--simulate", "fail-at:EraseFirmware", "--update", "--yes"},
+  };
+  const auto inLanguage = [](std::vector<std::string> args, const char* language) {
+    args.insert(args.end(), {"--json", "--lang", language});
+    return jsonOf(runProgram(args));
+  };
+  for (const std::vector<std::string>& args : runs) {
+    SCOPED_TRACE(args[1]);
+    const jsonl::Object en = inLanguage(args, "en");
+    const jsonl::Object de = inLanguage(args, "de");
+    ASSERT_EQ(en.size(), de.size());
+    for (const auto& [key, value] : en.items()) {
+      ASSERT_TRUE(de.contains(key)) << key;
+      if (!forPeople.count(key)) {
+        EXPECT_EQ(de.at(key), value) << key;
+      }
+    }
+    EXPECT_NE(de.at("hint"), en.at("hint")) << "the run was not in German";
   }
 }
 

@@ -42,6 +42,7 @@ constexpr std::uint32_t kVersionMinor = SPINDRA_IMAGE_VERSION_MINOR;
 
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
+  std::uint16_t productId = 0;  // and its kind, kept as long as device
   std::string deniedNode;   // a unit this user may not open
   std::string inUseNode;    // a unit another program holds
   UpdateStep refusal = UpdateStep::None;  // what Update would refuse the ready unit for
@@ -52,21 +53,23 @@ struct Facts {
   int exitCode = exitcode::kNoUnit;
 };
 
+// The name is what --json tells scripts, the same in every language.
 const struct {
   UpdateStep step;
   int exitCode;
+  const char* name;
 } kUpdateExits[] = {
-    {UpdateStep::None, exitcode::kReady},
-    {UpdateStep::Cancelled, exitcode::kCancelled},
-    {UpdateStep::ImageMissing, exitcode::kNoImage},
-    {UpdateStep::ImageDamaged, exitcode::kImageDamaged},
-    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort},
-    {UpdateStep::UnitNotDetected, exitcode::kUnitLost},
-    {UpdateStep::SystemLock, exitcode::kSystemLockFailed},
-    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed},
-    {UpdateStep::Erase, exitcode::kEraseFailed},
-    {UpdateStep::WriteAddress, exitcode::kAddressFailed},
-    {UpdateStep::BlockTransfer, exitcode::kTransferFailed},
+    {UpdateStep::None, exitcode::kReady, "None"},
+    {UpdateStep::Cancelled, exitcode::kCancelled, "Cancelled"},
+    {UpdateStep::ImageMissing, exitcode::kNoImage, "ImageMissing"},
+    {UpdateStep::ImageDamaged, exitcode::kImageDamaged, "ImageDamaged"},
+    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort, "UnitReportsTooShort"},
+    {UpdateStep::UnitNotDetected, exitcode::kUnitLost, "UnitNotDetected"},
+    {UpdateStep::SystemLock, exitcode::kSystemLockFailed, "SystemLock"},
+    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed, "WriteProtection"},
+    {UpdateStep::Erase, exitcode::kEraseFailed, "Erase"},
+    {UpdateStep::WriteAddress, exitcode::kAddressFailed, "WriteAddress"},
+    {UpdateStep::BlockTransfer, exitcode::kTransferFailed, "BlockTransfer"},
 };
 
 int updateExit(UpdateStep step) {
@@ -74,6 +77,13 @@ int updateExit(UpdateStep step) {
     if (entry.step == step) return entry.exitCode;
   }
   return exitcode::kTransferFailed;
+}
+
+const char* stepName(UpdateStep step) {
+  for (const auto& entry : kUpdateExits) {
+    if (entry.step == step) return entry.name;
+  }
+  return "BlockTransfer";
 }
 
 const char* readinessName(Readiness readiness) {
@@ -87,22 +97,13 @@ const char* readinessName(Readiness readiness) {
   return "Ready";
 }
 
-const char* refusalName(UpdateStep refusal) {
-  switch (refusal) {
-    case UpdateStep::ImageMissing: return "ImageMissing";
-    case UpdateStep::ImageDamaged: return "ImageDamaged";
-    default: break;
-  }
-  return "UnitReportsTooShort";
-}
-
 // "Ready" only when an update would start: a refusal, a denied node and a node held by
 // another program are named instead.
 const char* outcomeName(const Facts& facts) {
   if (facts.exitCode == exitcode::kWaitTimedOut) return "WaitTimedOut";
   if (!facts.deniedNode.empty()) return "PermissionDenied";
   if (!facts.inUseNode.empty()) return "UnitInUse";
-  if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
+  if (facts.refusal != UpdateStep::None) return stepName(facts.refusal);
   return readinessName(mainView().readiness);
 }
 
@@ -217,7 +218,10 @@ void findRefusal(Facts& facts) {
 void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts) {
   setRowLabels();
   const std::int32_t discovered = options.wait ? waitForUnit(options.waitSeconds, facts.waitTimedOut) : discoverUnit();
-  if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
+  if (!unitDevice.devicePath.empty()) {
+    facts.device = wideToUtf8(unitDevice.devicePath);
+    facts.productId = unitDevice.productId;
+  }
   assessReadiness(discovered);
   if (mainView().readiness == Readiness::NoUnit) notePassedOverUnit(options, roots, facts);
   if (mainView().readiness == Readiness::Ready) findRefusal(facts);
@@ -317,20 +321,32 @@ void printForPeople(const Facts& facts) {
   if (!carriesImage()) std::printf("\n%s\n", text(Text::kNoImageCarried).c_str());
 }
 
+// The kind of unit found, by fixed name; null when none was found.
+jsonl::Object unitName(const Facts& facts) {
+  if (facts.device.empty()) return nullptr;
+  return wideToUtf8(facts.productId == kRoundelProductId ? lit::kRoundelName : lit::kDockBoxName);
+}
+
+// Every field a script compares is the same in every language; the texts for people (the
+// row label, the hint, the failure) have fields of their own.
 void printJson(const Facts& facts) {
   const MainView& view = mainView();
-  jsonl::Object json = {{"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
+  jsonl::Object json = {{"version", 1}, {"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
   if (!facts.inUseNode.empty()) json["unitInUse"] = facts.inUseNode;
-  json["unit"] = forTerminal(view.rows[0].label);
+  json["unit"] = unitName(facts);
+  json["unitLabel"] = forTerminal(view.rows[0].label);
   json["unitVersion"] = forTerminal(view.rows[0].value);
   json["escLoaderVersion"] = forTerminal(view.rows[1].value);
   json["escVersion"] = forTerminal(view.rows[2].value);
   const std::string passedOver = passedOverText(facts);
   json["hint"] = passedOver.empty() ? forTerminal(view.hint) : passedOver;
   json["update"] = updateName(facts);
-  if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
+  if (updateFailed(facts)) {
+    json["step"] = stepName(facts.update.step);
+    json["failure"] = forTerminal(outcomeMessage(facts.update));
+  }
   if (!facts.heldSignal.empty()) json["interruptionHeld"] = facts.heldSignal;
   std::printf("%s\n", jsonl::line(json).c_str());
   std::fputs(passedOver.c_str(), stderr);
