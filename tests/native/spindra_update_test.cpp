@@ -513,6 +513,26 @@ TEST(SpindraUpdateTest, TheProgressBarCountsEveryBlock) {
   EXPECT_NE(run.err.find("[##############################] 2038/2038 blocks  100%"), std::string::npos) << run.err;
 }
 
+// Output that is not a terminal, or a terminal without escape sequences, gets plain lines.
+TEST(SpindraUpdateTest, NoEscapeSequencesOutsideATerminalThatTakesThem) {
+  for (const char* terminal : {"TERM=xterm", "TERM=dumb"}) {
+    const ProgramRun run = runProgram({"--simulate", "ready", "--update", "--yes"}, {"LANG=C", terminal});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ((run.out + run.err).find('\x1b'), std::string::npos) << terminal;
+    EXPECT_NE(run.err.find("] 2038/2038 blocks  100%"), std::string::npos) << run.err;
+  }
+}
+
+// The report for people stays on stdout; the failure's box is an error and goes to stderr.
+TEST(SpindraUpdateTest, AFailureIsReportedOnStderr) {
+  const ProgramRun run = runProgram({"--simulate", "fail-at:EraseFirmware", "--update", "--yes"});
+  EXPECT_EQ(run.exitCode, 33);
+  const std::string box = "[" + shown(msg::kUpdateFailedCaption) + "]\n" + shown(msg::kEraseFailed);
+  EXPECT_NE(run.err.find(box), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find(box), std::string::npos);
+  EXPECT_NE(run.out.find(shown(msg::kUpdateFailedHint)), std::string::npos) << run.out;
+}
+
 std::vector<jsonl::Object> exchangeLines(const std::string& contents) {
   std::vector<jsonl::Object> lines;
   std::istringstream in(contents);

@@ -253,7 +253,7 @@ std::uint32_t secondsLeft() {
 
 // On the thread that holds the signals, at once; on a terminal below the progress bar.
 void tellInterruptionHeld(int) {
-  const char* lineStart = isatty(STDERR_FILENO) ? "\n" : "";
+  const char* lineStart = term::redrawsInPlace() ? "\n" : "";
   std::fprintf(stderr, "%s%s\n", lineStart, text(Text::kInterruptionHeld, {secondsLeft()}).c_str());
 }
 
