@@ -5,7 +5,7 @@
 namespace cli {
 namespace {
 
-// The value of "--option value" or of "--option=value"; inline is set for the second.
+// The value of "--option value", or of "--option=value" when inline_ holds what follows "=".
 bool takeValue(int argc, const char* const* argv, int& i, const std::string* inline_, std::string& value) {
   if (inline_) {
     value = *inline_;
@@ -27,6 +27,7 @@ bool takeLanguage(const std::string& value, Options& options, OptionsResult& res
   return true;
 }
 
+// Whole seconds, at least one; six digits at most keeps the count of polls far from overflow.
 bool takeWaitLimit(const std::string& value, Options& options) {
   if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos || value.size() > 6) return false;
   options.waitSeconds = static_cast<unsigned>(std::stoul(value));
