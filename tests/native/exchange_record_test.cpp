@@ -174,7 +174,7 @@ TEST_F(ExchangeRecordTest, FilesThatAreNotRecordedExchangesAreRefusedWithTheirLi
   }
   std::string error;
   EXPECT_FALSE(replay.load(dir.path("none.jsonl"), error));
-  EXPECT_EQ(error, dir.path("none.jsonl") + ": cannot be read");
+  EXPECT_EQ(error, dir.path("none.jsonl") + ": No such file or directory");
 }
 
 TEST(JsonLineTest, ALineIsOneObjectWithEachKeyOnce) {

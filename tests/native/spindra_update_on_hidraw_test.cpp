@@ -319,6 +319,7 @@ TEST(SpindraUpdateOnHidrawTest, AStatusRunReadsTheServedUnitAndHoldsItsNode) {
   EXPECT_EQ(facts["outcome"], "Ready");
   EXPECT_EQ(facts["device"], unit.node());
   EXPECT_EQ(facts["unit"], "ROUNDEL");
+  EXPECT_EQ(facts["unitLabel"], "ROUNDEL");
   EXPECT_EQ(facts["unitVersion"], "2.3");
   EXPECT_EQ(facts["escVersion"], "3.4");
   EXPECT_TRUE(held);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include "link/unit_device.h"
@@ -145,13 +146,15 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
     const char* outcome;
     int exitCode;
     std::string hint;
-    const char* unit;
+    const char* unitLabel;
     const char* escVersion;
+    const char* unit = "ROUNDEL";  // nullptr: null, no unit found
   } cases[] = {
-      // A unit that is not ready is given up before the panel is drawn: it never shows it.
+      // A unit that is not ready is given up before the panel is drawn: it never shows it,
+      // though "unit" still names what was found.
       {{"ready"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "3.4"},
       {{"ready", "--esc-version", "0xFFFF"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "----------"},
-      {{"no-unit"}, "NoUnit", 10, notReadyHint(msg::kNoUnit), "programming unit", "0.0.0"},
+      {{"no-unit"}, "NoUnit", 10, notReadyHint(msg::kNoUnit), "programming unit", "0.0.0", nullptr},
       {{"wrong-mode"}, "WrongMode", 11, notReadyHint(msg::kWrongMode), "programming unit", "0.0.0"},
       {{"no-esc"}, "NoUpdatableEsc", 12, notReadyHint(msg::kNoUpdatableEsc), "programming unit", "0.0.0"},
       {{"incompatible"}, "EscIncompatible", 13, notReadyHint(msg::kIncompatibleHint), "programming unit", "0.0.0"},
@@ -166,7 +169,9 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
     EXPECT_EQ(facts["outcome"], c.outcome);
     EXPECT_EQ(facts["exitCode"], c.exitCode);
     EXPECT_EQ(facts["hint"], c.hint);
-    EXPECT_EQ(facts["unit"], c.unit);
+    EXPECT_EQ(facts["unitLabel"], c.unitLabel);
+    EXPECT_EQ(facts["unit"], c.unit ? jsonl::Object(c.unit) : jsonl::Object(nullptr));
+    EXPECT_EQ(facts["version"], 1);
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     EXPECT_EQ(facts["update"], "not run");
   }
@@ -336,6 +341,7 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     const char* update;
     std::string failure;
     const char* escVersion;
+    const char* step = "";  // "": no step field, as with no failure
     std::string hint = "";  // empty: the one that goes with the outcome
   } cases[] = {
       {{"ready", "--yes"}, 0, "succeeded", "", "3.5"},
@@ -343,12 +349,16 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
       {{"ready", "--esc-version", "0x0305", "--yes", "--allow-same-version"}, 0, "succeeded", "", "3.5"},
       {{"ready"}, 20, "cancelled", "", "3.4"},
       {{"ready", "--esc-version", "0x0400", "--yes"}, 20, "cancelled", "", "4.0"},
-      {{"fail-at:SetSystemLock", "--yes"}, 31, "failed", shown(msg::kSystemLockFailed) + codeLine, "0.0.0"},
-      {{"fail-at:SetWriteProtection", "--yes"}, 32, "failed", shown(msg::kWriteProtectionFailed) + codeLine, "0.0.0"},
-      {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0"},
-      {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0"},
-      {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0"},
-      {{"short-reports", "--yes"}, 38, "failed", shown(msg::kUnitReportsTooShort), "3.4",
+      {{"fail-at:SetSystemLock", "--yes"}, 31, "failed", shown(msg::kSystemLockFailed) + codeLine, "0.0.0",
+       "SystemLock"},
+      {{"fail-at:SetWriteProtection", "--yes"}, 32, "failed", shown(msg::kWriteProtectionFailed) + codeLine, "0.0.0",
+       "WriteProtection"},
+      {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0", "Erase"},
+      {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0",
+       "WriteAddress"},
+      {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0",
+       "BlockTransfer"},
+      {{"short-reports", "--yes"}, 38, "failed", shown(msg::kUnitReportsTooShort), "3.4", "UnitReportsTooShort",
        notReadyHint(msg::kUnitReportsTooShort)},
       {{"wrong-mode", "--yes"}, 11, "not run", "", "0.0.0"},
   };
@@ -363,8 +373,10 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     if (c.failure.empty()) {
       EXPECT_FALSE(facts.contains("failure"));
+      EXPECT_FALSE(facts.contains("step"));
     } else {
       EXPECT_EQ(facts["failure"], c.failure);
+      EXPECT_EQ(facts["step"], c.step);
     }
     if (!c.hint.empty()) {
       EXPECT_EQ(facts["hint"], c.hint);
@@ -373,6 +385,33 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     } else if (std::string(c.update) == "failed") {
       EXPECT_EQ(facts["hint"], shown(msg::kUpdateFailedHint));
     }
+  }
+}
+
+// A script compares the same values whatever the language; only the texts for people differ.
+TEST(SpindraUpdateTest, JsonValuesForScriptsAreTheSameInEveryLanguage) {
+  const std::set<std::string> forPeople = {"unitLabel", "hint", "failure"};
+  const std::vector<std::string> runs[] = {
+      {"--simulate", "ready"},       {"--simulate", "ready", "--update", "--yes"},
+      {"--simulate", "no-unit"},     {"--simulate", "wrong-mode"},
+      {"--simulate", "short-reports"}, {"--simulate", "fail-at:EraseFirmware", "--update", "--yes"},
+  };
+  const auto inLanguage = [](std::vector<std::string> args, const char* language) {
+    args.insert(args.end(), {"--json", "--lang", language});
+    return jsonOf(runProgram(args));
+  };
+  for (const std::vector<std::string>& args : runs) {
+    SCOPED_TRACE(args[1]);
+    const jsonl::Object en = inLanguage(args, "en");
+    const jsonl::Object de = inLanguage(args, "de");
+    ASSERT_EQ(en.size(), de.size());
+    for (const auto& [key, value] : en.items()) {
+      ASSERT_TRUE(de.contains(key)) << key;
+      if (!forPeople.count(key)) {
+        EXPECT_EQ(de.at(key), value) << key;
+      }
+    }
+    EXPECT_NE(de.at("hint"), en.at("hint")) << "the run was not in German";
   }
 }
 
@@ -474,6 +513,26 @@ TEST(SpindraUpdateTest, TheProgressBarCountsEveryBlock) {
   EXPECT_NE(run.err.find("[##############################] 2038/2038 blocks  100%"), std::string::npos) << run.err;
 }
 
+// Output that is not a terminal, or a terminal without escape sequences, gets plain lines.
+TEST(SpindraUpdateTest, NoEscapeSequencesOutsideATerminalThatTakesThem) {
+  for (const char* terminal : {"TERM=xterm", "TERM=dumb"}) {
+    const ProgramRun run = runProgram({"--simulate", "ready", "--update", "--yes"}, {"LANG=C", terminal});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ((run.out + run.err).find('\x1b'), std::string::npos) << terminal;
+    EXPECT_NE(run.err.find("] 2038/2038 blocks  100%"), std::string::npos) << run.err;
+  }
+}
+
+// The report for people stays on stdout; the failure's box is an error and goes to stderr.
+TEST(SpindraUpdateTest, AFailureIsReportedOnStderr) {
+  const ProgramRun run = runProgram({"--simulate", "fail-at:EraseFirmware", "--update", "--yes"});
+  EXPECT_EQ(run.exitCode, 33);
+  const std::string box = "[" + shown(msg::kUpdateFailedCaption) + "]\n" + shown(msg::kEraseFailed);
+  EXPECT_NE(run.err.find(box), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find(box), std::string::npos);
+  EXPECT_NE(run.out.find(shown(msg::kUpdateFailedHint)), std::string::npos) << run.out;
+}
+
 std::vector<jsonl::Object> exchangeLines(const std::string& contents) {
   std::vector<jsonl::Object> lines;
   std::istringstream in(contents);
@@ -523,6 +582,59 @@ TEST(SpindraUpdateTest, WaitingEndsWhenTheUnitArrives) {
   run = runProgram({"--simulate", "arrives", "--wait"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.err, "Waiting for a programming unit...\n");
+  run = runProgram({"--simulate", "arrives", "--wait=60"});
+  EXPECT_EQ(run.exitCode, 0) << "a limit does not cut short a unit that comes";
+}
+
+// The limit counts the pauses between polls, which a simulated unit skips: the run ends at
+// once, however long the limit, with the exit code of its own.
+TEST(SpindraUpdateTest, WaitingWithALimitEndsWithoutAUnit) {
+  const ProgramRun run = runProgram({"--simulate", "no-unit", "--wait=1"});
+  EXPECT_EQ(run.exitCode, 16);
+  EXPECT_EQ(run.err, "Waiting for a programming unit...\nNo unit came within 1 s.\n");
+  const jsonl::Object json = jsonOf(runProgram({"--simulate", "no-unit", "--wait=3600", "--json"}));
+  EXPECT_EQ(json.at("outcome"), "WaitTimedOut");
+  EXPECT_EQ(json.at("exitCode"), 16);
+}
+
+// Each spelling is the same run as the long form with a separate value.
+TEST(SpindraUpdateTest, OptionsHaveTheirUsualSpellings) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> same;
+  } cases[] = {
+      {{"--simulate", "ready", "--update", "-y"}, {"--simulate", "ready", "--update", "--yes"}},
+      {{"--simulate", "ready", "--update", "--assume-yes"}, {"--simulate", "ready", "--update", "--yes"}},
+      {{"--simulate", "ready", "--lang=de"}, {"--simulate", "ready", "--lang", "de"}},
+      {{"--simulate=ready"}, {"--simulate", "ready"}},
+      {{"--simulate", "ready", "--esc-version=0x0305"}, {"--simulate", "ready", "--esc-version", "0x0305"}},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = runProgram(c.args);
+    const ProgramRun same = runProgram(c.same);
+    EXPECT_EQ(run.exitCode, same.exitCode) << c.args.back();
+    EXPECT_EQ(run.out, same.out) << c.args.back();
+    EXPECT_EQ(run.err, same.err) << c.args.back();
+  }
+  // And the spellings do what the long form does, not merely the same as each other.
+  EXPECT_EQ(runProgram({"--simulate", "ready", "--update", "-y"}).exitCode, 0);
+  EXPECT_NE(runProgram({"--simulate", "ready", "--lang=de"}).out.find("Regler"), std::string::npos);
+  EXPECT_NE(runProgram({"--simulate", "ready", "--esc-version=0x0305", "--json"}).out.find("\"escVersion\":\"3.5\""),
+            std::string::npos);
+}
+
+TEST(SpindraUpdateTest, ARecordingReplacesAFileOnlyWithForce) {
+  TempDir dir;
+  dir.write("kept.jsonl", "mine\n");
+  const std::string file = dir.path("kept.jsonl");
+  const ProgramRun refused = runProgram({"--simulate", "ready", "--record", file});
+  EXPECT_EQ(refused.exitCode, 40);
+  EXPECT_EQ(refused.err, file + " exists already; --force replaces it\n");
+  EXPECT_EQ(dir.read("kept.jsonl"), "mine\n");
+
+  const ProgramRun forced = runProgram({"--simulate", "ready", "--record=" + file, "--force"});
+  EXPECT_EQ(forced.exitCode, 0) << forced.err;
+  EXPECT_EQ(runProgram({"--replay", file}).exitCode, 0) << "the file is now a whole recording";
 }
 
 TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
@@ -533,14 +645,20 @@ TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
   } cases[] = {
       {{"--frobnicate"}, 2, "Unknown option or missing value: --frobnicate (see --help)"},
       {{"--record"}, 2, "Unknown option or missing value: --record (see --help)"},
-      {{"--lang", "fr"}, 2, "Unknown option or missing value: --lang (see --help)"},
+      {{"--lang", "fr"}, 2, "Unknown language: fr (there are en and de)"},
+      {{"--lang=fr"}, 2, "Unknown language: fr (there are en and de)"},
+      {{"--lang="}, 2, "Unknown option or missing value: --lang= (see --help)"},
+      {{"--yes=1"}, 2, "Unknown option or missing value: --yes=1 (see --help)"},
+      {{"--wait=0"}, 2, "Unknown option or missing value: --wait=0 (see --help)"},
+      {{"--wait=soon"}, 2, "Unknown option or missing value: --wait=soon (see --help)"},
       {{"--simulate", "ready", "--replay", "x"}, 2, "These options cannot be used together: --replay --simulate"},
       {{"--simulate", "teapot"}, 2, "Unknown scenario teapot or ESC version .\nScenarios of the simulated unit:"},
       {{"--simulate", "ready", "--esc-version", "3.5"}, 2, "Unknown scenario ready or ESC version 3.5."},
       {{"--esc-version", "0x0305"}, 2, "--esc-version works only with --simulate"},
       {{"--simulate", "ready", "--record", "/nonexistent/dir/f"}, 40,
        "The exchanges cannot be recorded in /nonexistent/dir/f: No such file or directory"},
-      {{"--replay", "/nonexistent/f"}, 40, "Cannot replay: /nonexistent/f: cannot be read"},
+      {{"--replay", "/nonexistent/f"}, 40, "Cannot replay: /nonexistent/f: No such file or directory"},
+      {{"--replay", "/"}, 40, "Cannot replay: /: Is a directory"},
   };
   for (const auto& c : cases) {
     const ProgramRun run = runProgram(c.args);

@@ -7,12 +7,12 @@ namespace record {
 
 using exchangefile::Operation;
 
-bool Recorder::start(const std::string& path, const hid::Transport& inner) {
+bool Recorder::start(const std::string& path, const hid::Transport& inner, bool replace) {
   finish();
   inner_ = inner;
   lineLost_ = false;
   start_ = Clock::now();
-  file_ = std::fopen(path.c_str(), "we");
+  file_ = std::fopen(path.c_str(), replace ? "we" : "wxe");
   if (!file_) return false;
   jsonl::Object line = entry(exchangefile::kBegin);
   line.update({{"format", exchangefile::kFormat}, {"version", exchangefile::kVersion}});

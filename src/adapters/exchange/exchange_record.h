@@ -23,7 +23,8 @@ class Recorder {
 
   // Creates the file and stands in front of inner, which must outlive the recording. False
   // when the file cannot be created, with errno telling why.
-  bool start(const std::string& path, const hid::Transport& inner);
+  // Without replace, an existing file is left alone and start fails with errno EEXIST.
+  bool start(const std::string& path, const hid::Transport& inner, bool replace = true);
 
   // Closes the file; false when any line could not be written.
   bool finish();

@@ -1,6 +1,9 @@
 #include "adapters/exchange/recorded_calls.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <limits>
@@ -175,9 +178,26 @@ bool readHeader(const jsonl::Object& object, std::string& error) {
   return version == ef::kVersion || f.refuse("version " + std::to_string(version) + " is not supported");
 }
 
+// The system's reason why path cannot be read, or "": a stream opens a directory and then
+// reads it as empty, so the first byte is read here to learn the truth.
+std::string unreadableReason(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "re");
+  if (!file) return std::strerror(errno);
+  errno = 0;
+  std::fgetc(file);
+  const int error = std::ferror(file) ? errno : 0;
+  std::fclose(file);
+  return error != 0 ? std::strerror(error) : "";
+}
+
 }  // namespace
 
 bool readRecordedCalls(const std::string& path, std::vector<Call>& calls, std::string& error) {
+  const std::string unreadable = unreadableReason(path);
+  if (!unreadable.empty()) {
+    error = path + ": " + unreadable;
+    return false;
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     error = path + ": cannot be read";

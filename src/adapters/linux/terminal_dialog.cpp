@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "seams/dialog.h"
@@ -22,6 +24,7 @@ constexpr dlg::WindowRef kDialogWindow = 1;
 constexpr dlg::WindowRef kProgressWindow = 2;
 constexpr std::size_t kBarWidth = 30;
 constexpr unsigned kRedrawEveryBlocks = 16;
+constexpr unsigned kIconBits = 0xF0;
 
 struct ProgressBar {
   bool open = false;
@@ -160,7 +163,7 @@ std::string progressLine(const ProgressBar& p) {
 
 // On a terminal the bar is redrawn in place; in a log, a line at every tenth.
 void drawProgress(ProgressBar& p) {
-  if (isatty(STDERR_FILENO)) {
+  if (redrawsInPlace()) {
     if (p.sent % kRedrawEveryBlocks == 0 || p.sent == p.total) {
       std::fprintf(stderr, "\r%s\x1b[K", progressLine(p).c_str());
       std::fflush(stderr);
@@ -183,6 +186,11 @@ void expectBlocks(unsigned total) {
   s.transferBegun = false;
 }
 
+bool redrawsInPlace() {
+  const char* terminal = std::getenv("TERM");
+  return isatty(STDERR_FILENO) && terminal && *terminal && std::strcmp(terminal, "dumb") != 0;
+}
+
 TransferLeft transferLeft() { return {state().blocksLeft, state().transferBegun}; }
 const std::vector<ShownBox>& boxes() { return state().boxes; }
 
@@ -202,10 +210,13 @@ void setControlText(int controlId, const std::wstring& text) { state().texts[con
 std::wstring controlText(int controlId) { return state().texts[controlId]; }
 void enableControl(int, bool) {}
 
+// A box of failure or refusal is an error report and goes to stderr; the others go with the
+// report for people, or to stderr beside --json.
 int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
   State& s = state();
-  std::fprintf(s.boxStream, "\n[%s]\n%s\n", cli::forTerminal(caption).c_str(), cli::forTerminal(text).c_str());
-  std::fflush(s.boxStream);
+  std::FILE* stream = (flags & kIconBits) == dlg::kIconError ? stderr : s.boxStream;
+  std::fprintf(stream, "\n[%s]\n%s\n", cli::forTerminal(caption).c_str(), cli::forTerminal(text).c_str());
+  std::fflush(stream);
   const int answer = answerOf(flags);
   s.boxes.push_back({text, caption, flags, answer});
   return answer;
@@ -238,7 +249,7 @@ void destroyWindow(WindowRef window) {
   ProgressBar& p = state().progress;
   if (window != kProgressWindow || !p.open) return;
   p.open = false;
-  if (isatty(STDERR_FILENO)) std::fputs("\n", stderr);
+  if (redrawsInPlace()) std::fputs("\n", stderr);
 }
 
 // A terminal has no z-order and no foreground window of ours.

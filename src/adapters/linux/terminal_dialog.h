@@ -31,6 +31,10 @@ struct TransferLeft {
 };
 TransferLeft transferLeft();
 
+// Whether stderr is a terminal that takes escape sequences, so the progress bar is redrawn in
+// place; otherwise (a file, a pipe, TERM=dumb or unset) it prints plain lines.
+bool redrawsInPlace();
+
 struct ShownBox {
   std::wstring text;
   std::wstring caption;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -43,6 +44,7 @@ constexpr std::uint32_t kVersionMinor = SPINDRA_IMAGE_VERSION_MINOR;
 
 struct Facts {
   std::string device;       // the unit found, even when it was then given up
+  std::uint16_t productId = 0;  // and its kind, kept as long as device
   std::string deniedNode;   // a unit this user may not open
   std::string inUseNode;    // a unit another program holds
   UpdateStep refusal = UpdateStep::None;  // what Update would refuse the ready unit for
@@ -51,41 +53,41 @@ struct Facts {
   std::string escVersionBefore;  // as the panel showed it before the update
   std::string imageSha256;       // of the image written
   std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
+  bool waitTimedOut = false;  // --wait=SECONDS passed without a unit
   int exitCode = exitcode::kNoUnit;
 };
 
-// The history names outcomes as this table does, untranslated.
+// Names the same in every language: for scripts (--json) and for the history.
 const struct {
   UpdateStep step;
   int exitCode;
-  const char* name;
+  const char* stepName;     // where the update ended, as --json tells scripts
+  const char* outcomeName;  // how it ended, as the history keeps it
 } kUpdateExits[] = {
-    {UpdateStep::None, exitcode::kReady, "Succeeded"},
-    {UpdateStep::Cancelled, exitcode::kCancelled, "Cancelled"},
-    {UpdateStep::ImageMissing, exitcode::kNoImage, "ImageMissing"},
-    {UpdateStep::ImageDamaged, exitcode::kImageDamaged, "ImageDamaged"},
-    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort, "UnitReportsTooShort"},
-    {UpdateStep::UnitNotDetected, exitcode::kUnitLost, "UnitLost"},
-    {UpdateStep::SystemLock, exitcode::kSystemLockFailed, "SystemLockFailed"},
-    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed, "WriteProtectionFailed"},
-    {UpdateStep::Erase, exitcode::kEraseFailed, "EraseFailed"},
-    {UpdateStep::WriteAddress, exitcode::kAddressFailed, "WriteAddressFailed"},
-    {UpdateStep::BlockTransfer, exitcode::kTransferFailed, "BlockTransferFailed"},
+    {UpdateStep::None, exitcode::kReady, "None", "Succeeded"},
+    {UpdateStep::Cancelled, exitcode::kCancelled, "Cancelled", "Cancelled"},
+    {UpdateStep::ImageMissing, exitcode::kNoImage, "ImageMissing", "ImageMissing"},
+    {UpdateStep::ImageDamaged, exitcode::kImageDamaged, "ImageDamaged", "ImageDamaged"},
+    {UpdateStep::UnitReportsTooShort, exitcode::kUnitReportsTooShort, "UnitReportsTooShort", "UnitReportsTooShort"},
+    {UpdateStep::UnitNotDetected, exitcode::kUnitLost, "UnitNotDetected", "UnitLost"},
+    {UpdateStep::SystemLock, exitcode::kSystemLockFailed, "SystemLock", "SystemLockFailed"},
+    {UpdateStep::WriteProtection, exitcode::kWriteProtectionFailed, "WriteProtection", "WriteProtectionFailed"},
+    {UpdateStep::Erase, exitcode::kEraseFailed, "Erase", "EraseFailed"},
+    {UpdateStep::WriteAddress, exitcode::kAddressFailed, "WriteAddress", "WriteAddressFailed"},
+    {UpdateStep::BlockTransfer, exitcode::kTransferFailed, "BlockTransfer", "BlockTransferFailed"},
 };
 
-int updateExit(UpdateStep step) {
+// The row of a step; a step the table does not name counts as a failed block transfer.
+const auto& exitOf(UpdateStep step) {
   for (const auto& entry : kUpdateExits) {
-    if (entry.step == step) return entry.exitCode;
+    if (entry.step == step) return entry;
   }
-  return exitcode::kTransferFailed;
+  return kUpdateExits[std::size(kUpdateExits) - 1];
 }
 
-const char* updateOutcomeName(UpdateStep step) {
-  for (const auto& entry : kUpdateExits) {
-    if (entry.step == step) return entry.name;
-  }
-  return "BlockTransferFailed";
-}
+int updateExit(UpdateStep step) { return exitOf(step).exitCode; }
+const char* updateOutcomeName(UpdateStep step) { return exitOf(step).outcomeName; }
+const char* stepName(UpdateStep step) { return exitOf(step).stepName; }
 
 const char* readinessName(Readiness readiness) {
   switch (readiness) {
@@ -98,21 +100,13 @@ const char* readinessName(Readiness readiness) {
   return "Ready";
 }
 
-const char* refusalName(UpdateStep refusal) {
-  switch (refusal) {
-    case UpdateStep::ImageMissing: return "ImageMissing";
-    case UpdateStep::ImageDamaged: return "ImageDamaged";
-    default: break;
-  }
-  return "UnitReportsTooShort";
-}
-
 // "Ready" only when an update would start: a refusal, a denied node and a node held by
 // another program are named instead.
 const char* outcomeName(const Facts& facts) {
+  if (facts.exitCode == exitcode::kWaitTimedOut) return "WaitTimedOut";
   if (!facts.deniedNode.empty()) return "PermissionDenied";
   if (!facts.inUseNode.empty()) return "UnitInUse";
-  if (facts.refusal != UpdateStep::None) return refusalName(facts.refusal);
+  if (facts.refusal != UpdateStep::None) return stepName(facts.refusal);
   return readinessName(mainView().readiness);
 }
 
@@ -169,8 +163,10 @@ int chooseTransport(const Options& options, Transports& transports) {
     linuxsys::useSimulatedUnit();
   }
   if (!options.recordFile.empty()) {
-    if (!transports.recorder.start(options.recordFile, transport)) {
-      printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
+    if (!transports.recorder.start(options.recordFile, transport, options.force)) {
+      const std::wstring file = utf8ToWide(options.recordFile);
+      printError(errno == EEXIST ? text(Text::kRecordExists, {file})
+                                 : text(Text::kRecordFailed, {file, utf8ToWide(std::strerror(errno))}));
       return exitcode::kExchangeFileUnusable;
     }
     transport = transports.recorder.transport();
@@ -192,8 +188,10 @@ void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Fact
 
 // --- finding the unit ------------------------------------------------------------
 
-// Discovers again whenever the set of interfaces changes, and every few polls besides.
-std::int32_t waitForUnit() {
+// Discovers again whenever the set of interfaces changes, and every few polls besides. A limit
+// counts the pauses between polls rather than the clock: a simulated unit does not pause, so
+// a simulated wait reaches its limit at once, and the same way every run.
+std::int32_t waitForUnit(unsigned limitSeconds, bool& timedOut) {
   std::vector<std::wstring> known;
   for (unsigned poll = 0;; ++poll) {
     std::vector<std::wstring> present;
@@ -202,6 +200,10 @@ std::int32_t waitForUnit() {
       known = present;
       const std::int32_t result = discoverUnit();
       if (result != kNoMatchingDevice) return result;
+    }
+    if (limitSeconds > 0 && std::uint64_t{poll} * kPollMs >= std::uint64_t{limitSeconds} * 1000) {
+      timedOut = true;
+      return kNoMatchingDevice;
     }
     if (poll == 0) printError(text(Text::kWaiting));
     sys::pause(kPollMs);
@@ -218,12 +220,19 @@ void findRefusal(Facts& facts) {
 
 void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts) {
   setRowLabels();
-  const std::int32_t discovered = options.wait ? waitForUnit() : discoverUnit();
-  if (!unitDevice.devicePath.empty()) facts.device = wideToUtf8(unitDevice.devicePath);
+  const std::int32_t discovered = options.wait ? waitForUnit(options.waitSeconds, facts.waitTimedOut) : discoverUnit();
+  if (!unitDevice.devicePath.empty()) {
+    facts.device = wideToUtf8(unitDevice.devicePath);
+    facts.productId = unitDevice.productId;
+  }
   assessReadiness(discovered);
   if (mainView().readiness == Readiness::NoUnit) notePassedOverUnit(options, roots, facts);
   if (mainView().readiness == Readiness::Ready) findRefusal(facts);
   facts.exitCode = facts.refusal == UpdateStep::None ? readinessExit(facts) : updateExit(facts.refusal);
+  if (facts.waitTimedOut && facts.exitCode == exitcode::kNoUnit) {
+    printError(text(Text::kWaitTimedOut, {options.waitSeconds}));
+    facts.exitCode = exitcode::kWaitTimedOut;
+  }
 }
 
 // --- updating --------------------------------------------------------------------
@@ -247,7 +256,7 @@ std::uint32_t secondsLeft() {
 
 // On the thread that holds the signals, at once; on a terminal below the progress bar.
 void tellInterruptionHeld(int) {
-  const char* lineStart = isatty(STDERR_FILENO) ? "\n" : "";
+  const char* lineStart = term::redrawsInPlace() ? "\n" : "";
   std::fprintf(stderr, "%s%s\n", lineStart, text(Text::kInterruptionHeld, {secondsLeft()}).c_str());
 }
 
@@ -349,20 +358,32 @@ void printForPeople(const Facts& facts) {
   if (!carriesImage()) std::printf("\n%s\n", text(Text::kNoImageCarried).c_str());
 }
 
+// The kind of unit found, by fixed name; null when none was found.
+jsonl::Object unitName(const Facts& facts) {
+  if (facts.device.empty()) return nullptr;
+  return wideToUtf8(facts.productId == kRoundelProductId ? lit::kRoundelName : lit::kDockBoxName);
+}
+
+// Every field a script compares is the same in every language; the texts for people (the
+// row label, the hint, the failure) have fields of their own.
 void printJson(const Facts& facts) {
   const MainView& view = mainView();
-  jsonl::Object json = {{"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
+  jsonl::Object json = {{"version", 1}, {"outcome", outcomeName(facts)}, {"exitCode", facts.exitCode}};
   if (!facts.device.empty()) json["device"] = facts.device;
   if (!facts.deniedNode.empty()) json["permissionDenied"] = facts.deniedNode;
   if (!facts.inUseNode.empty()) json["unitInUse"] = facts.inUseNode;
-  json["unit"] = forTerminal(view.rows[0].label);
+  json["unit"] = unitName(facts);
+  json["unitLabel"] = forTerminal(view.rows[0].label);
   json["unitVersion"] = forTerminal(view.rows[0].value);
   json["escLoaderVersion"] = forTerminal(view.rows[1].value);
   json["escVersion"] = forTerminal(view.rows[2].value);
   const std::string passedOver = passedOverText(facts);
   json["hint"] = passedOver.empty() ? forTerminal(view.hint) : passedOver;
   json["update"] = updateName(facts);
-  if (updateFailed(facts)) json["failure"] = forTerminal(outcomeMessage(facts.update));
+  if (updateFailed(facts)) {
+    json["step"] = stepName(facts.update.step);
+    json["failure"] = forTerminal(outcomeMessage(facts.update));
+  }
   if (!facts.heldSignal.empty()) json["interruptionHeld"] = facts.heldSignal;
   std::printf("%s\n", jsonl::line(json).c_str());
   std::fputs(passedOver.c_str(), stderr);
@@ -423,6 +444,7 @@ int showHistory(bool json) {
 
 Text optionsProblem(OptionsResult result) {
   switch (result) {
+    case OptionsResult::UnknownLanguage: return Text::kUnknownLanguage;
     case OptionsResult::Conflicting: return Text::kConflictingOptions;
     case OptionsResult::NeedsSimulation: return Text::kNeedsSimulation;
     default: return Text::kUnknownOption;

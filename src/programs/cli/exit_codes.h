@@ -11,6 +11,7 @@ constexpr int kNoUpdatableEsc = 12;
 constexpr int kEscIncompatible = 13;
 constexpr int kPermissionDenied = 14;
 constexpr int kUnitInUse = 15;  // another program holds the unit's node
+constexpr int kWaitTimedOut = 16;  // --wait=SECONDS passed without a unit
 constexpr int kCancelled = 20;
 constexpr int kUnitLost = 30;
 constexpr int kSystemLockFailed = 31;

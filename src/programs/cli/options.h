@@ -13,7 +13,9 @@ struct Options {
   bool history = false;  // --history: show it, touch no unit
   bool update = false;
   bool wait = false;
+  unsigned waitSeconds = 0;  // --wait=SECONDS; 0: until a unit comes
   bool json = false;
+  bool force = false;  // --force: --record may replace a file
   bool languageGiven = false;
   Language language = Language::English;
   term::Answers answers;
@@ -23,7 +25,7 @@ struct Options {
   std::string replayFile;  // --replay
 };
 
-enum class OptionsResult { Ok, Unknown, Conflicting, NeedsSimulation };
+enum class OptionsResult { Ok, Unknown, UnknownLanguage, Conflicting, NeedsSimulation };
 
 // On failure, problem names the argument, or the options that exclude each other.
 OptionsResult parseOptions(int argc, const char* const* argv, Options& options, std::string& problem);
