@@ -80,7 +80,7 @@ class ServedUnit;
 struct Trigger {
   UnitCommand command;
   unsigned occurrence;
-  std::function<void(const ServedUnit& unit)> action;
+  std::function<void(ServedUnit& unit)> action;
 };
 
 // A ROUNDEL behind <dev>/hidrawN: the node links to a pseudo-terminal whose master a thread
@@ -109,6 +109,8 @@ class ServedUnit {
   }
   // Holds the node's lock from now on, as another program would.
   void hold() const { EXPECT_EQ(::flock(terminal_.slave, LOCK_EX | LOCK_NB), 0); }
+  // From the request being answered on, the flash is protected: the unit refuses each block.
+  void protectFlash() { unit_.writeProtected = true; }
 
   // The serving ends; then what the unit received and holds may be looked at.
   void stop() {
@@ -471,6 +473,25 @@ TEST(SpindraUpdateOnHidrawTest, EachUpdateAddsALineToTheHistory) {
   EXPECT_EQ(occurrences(forPeople.out, "  ROUNDEL 2.3  ESC firmware 3.4 before, 3.5 after  Succeeded\n"), 2u)
       << forPeople.out;
   EXPECT_EQ(asStored.out, stored);
+}
+
+// An update that failed at the unit is kept too, with the code its failure box shows.
+TEST(SpindraUpdateOnHidrawTest, AFailedUpdateIsInTheHistoryWithItsCode) {
+  TempDir tree;
+  ServedUnit unit(tree, 0, {{UnitCommand::WriteBlock, 10, [](ServedUnit& u) { u.protectFlash(); }}});
+  RunningProgram run;
+  run.stateHome = tree.path("state");
+  run.start(tree, {"--update", "--yes"});
+  EXPECT_EQ(run.exitCode(kUpdateBound), 35) << run.err;
+  unit.stop();
+
+  const std::string stored = historyIn(run.stateHome);
+  ASSERT_EQ(occurrences(stored, "\n"), 1u) << stored;
+  jsonl::Object entry = jsonOf(stored);
+  EXPECT_EQ(entry["outcome"], "BlockTransferFailed");
+  EXPECT_EQ(entry["escVersionBefore"], "3.4");
+  EXPECT_EQ(entry["code"], sim::kCodeRefused) << "the unit's error report, as the failure box shows it";
+  EXPECT_TRUE(entry.contains("systemError"));
 }
 
 // A history that cannot be written (its directory would be under a regular file, which stops
