@@ -523,6 +523,23 @@ TEST(SpindraUpdateTest, NoEscapeSequencesOutsideATerminalThatTakesThem) {
   }
 }
 
+// On a terminal the progress bar redraws its line in place, unless the terminal is dumb.
+// script(1) gives the program a pseudo-terminal for stdout and stderr and copies what it shows.
+TEST(SpindraUpdateTest, ADumbTerminalGetsNoEscapeSequences) {
+  for (const std::string terminal : {"xterm", "dumb"}) {
+    const std::string command = "script -q -e -c 'TERM=" + terminal + " LANG=C " SPINDRA_UPDATE_PROGRAM
+                                " --simulate ready --update --yes' /dev/null";
+    std::FILE* shown = popen(command.c_str(), "r");
+    ASSERT_NE(shown, nullptr);
+    std::string screen;
+    for (int c; (c = std::fgetc(shown)) != EOF;) screen += static_cast<char>(c);
+    const int status = pclose(shown);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << terminal << ": " << screen;
+    EXPECT_NE(screen.find("2038/2038 blocks  100%"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find('\x1b') != std::string::npos, terminal == "xterm") << terminal;
+  }
+}
+
 // The report for people stays on stdout; the failure's box is an error and goes to stderr.
 TEST(SpindraUpdateTest, AFailureIsReportedOnStderr) {
   const ProgramRun run = runProgram({"--simulate", "fail-at:EraseFirmware", "--update", "--yes"});
