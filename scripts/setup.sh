@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake g++ ninja-build libgtest-dev googletest clang libclang-rt-14-dev g++-mingw-w64-i686
           binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine32
           wine64 fonts-wine xvfb xauth imagemagick nlohmann-json3-dev dpkg-dev man-db groff-base
-          lintian)
+          lintian emscripten binaryen chromium nodejs)
 
 missing=()
 for p in "${packages[@]}"; do
