@@ -20,7 +20,7 @@ target_include_directories(spindra_resources PRIVATE ${PROJECT_SOURCE_DIR}/src/r
 # pulls in is listed here.
 set_source_files_properties(${resource_script} PROPERTIES
   COMPILE_OPTIONS --codepage=65001
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/res/messages.def;${PROJECT_SOURCE_DIR}/src/res/dialog_templates.inc;\
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/src/res/messages.def;${PROJECT_SOURCE_DIR}/src/res/dialog_templates.inc;${PROJECT_SOURCE_DIR}/src/res/dialog_texts.h;\
 ${PROJECT_SOURCE_DIR}/src/res/updater.manifest;${SPINDRA_RESOURCE_DIR}/updater.ico;\
 ${SPINDRA_RESOURCE_DIR}/setup_picture.bmp")
 

@@ -27,4 +27,8 @@ Entries entries();
 // The text of an id in a language; empty for an id the catalogue does not hold.
 std::wstring text(std::uint16_t id, Language language);
 
+// The texts the dialog template holds, for a front end that draws the dialog itself.
+enum class DialogText { Close, HintCaption, VersionGroup, Update };
+std::wstring dialogText(DialogText which, Language language);
+
 }  // namespace catalogue

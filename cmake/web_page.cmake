@@ -1,0 +1,66 @@
+# The browser updater: a folder of static files (page, worker, WebAssembly, picture) that any
+# HTTPS host can serve, made by Debian's emscripten.
+
+include(cmake/firmware_image.cmake)
+
+# The browser's adapters: WebHID, the dialog drawn by the page, the worker's timers.
+file(GLOB web_adapter_sources CONFIGURE_DEPENDS src/adapters/web/*.cpp)
+add_library(spindra_web OBJECT ${web_adapter_sources})
+target_link_libraries(spindra_web PUBLIC spindra_ui spindra_sim)
+
+# The core awaits WebHID, the page's answers and the timers through Asyncify; nothing is
+# evaluated from text, so the page's policy needs no 'unsafe-eval'.
+set(web_link_options -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sDYNAMIC_EXECUTION=0 -sENVIRONMENT=worker
+    -sMODULARIZE=1 -sEXPORT_NAME=createUpdaterModule -sFILESYSTEM=0 -sEXPORTED_RUNTIME_METHODS=ccall
+    -sEXPORTED_FUNCTIONS=_updaterStart,_updaterPress,_updaterDeviceChange)
+
+set(web_page_files src/programs/web/index.html src/programs/web/page.css src/programs/web/page.js
+    src/programs/web/updater_worker.js src/adapters/web/webhid.js)
+list(TRANSFORM web_page_files PREPEND ${PROJECT_SOURCE_DIR}/)
+
+# The picture: the artwork's pure green becomes transparent, as the dialog leaves it undrawn.
+find_program(SPINDRA_IMAGEMAGICK_CONVERT convert REQUIRED)
+set(web_picture_dir ${CMAKE_BINARY_DIR}/res)
+add_host_tool(make_artwork)
+add_custom_command(OUTPUT ${web_picture_dir}/picture.png
+  COMMAND ${host_tool_dir}/make_artwork ${web_picture_dir}/updater.ico ${web_picture_dir}/setup_picture.bmp
+  COMMAND ${SPINDRA_IMAGEMAGICK_CONVERT} ${web_picture_dir}/setup_picture.bmp -transparent "#00FF00" -strip
+          ${web_picture_dir}/picture.png
+  DEPENDS ${host_tool_dir}/make_artwork
+  COMMENT "Drawing the page's picture"
+  VERBATIM)
+add_custom_target(spindra_web_picture DEPENDS ${web_picture_dir}/picture.png)
+
+# embed_image_source(<image> <source> <placeholder>): the image as an array in a source.
+function(embed_image_source image source placeholder)
+  file(READ ${image} IMAGE_BYTES HEX)
+  string(REGEX REPLACE "(..)" "0x\\1," IMAGE_BYTES "${IMAGE_BYTES}")
+  set(IMAGE_FILE ${image})
+  if(placeholder)
+    set(IMAGE_IS_PLACEHOLDER true)
+  else()
+    set(IMAGE_IS_PLACEHOLDER false)
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/src/adapters/web/embedded_image.cpp.in ${source} @ONLY)
+endfunction()
+
+# add_web_page(<name> IMAGE <file> PLACEHOLDER <0|1> FOLDER <dir>): the page in <dir>,
+# carrying the image and the record of it.
+function(add_web_page name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "IMAGE;PLACEHOLDER;FOLDER" "")
+  set(generated ${CMAKE_BINARY_DIR}/generated/${name})
+  write_image_record(${arg_IMAGE} ${generated}/image_record.cpp)
+  embed_image_source(${arg_IMAGE} ${generated}/embedded_image.cpp ${arg_PLACEHOLDER})
+  add_executable(${name} ${PROJECT_SOURCE_DIR}/src/programs/web/web_updater.cpp ${generated}/image_record.cpp
+    ${generated}/embedded_image.cpp $<TARGET_OBJECTS:spindra_web>)
+  target_link_libraries(${name} PRIVATE spindra_ui spindra_sim)
+  target_link_options(${name} PRIVATE ${web_link_options})
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME updater SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${arg_FOLDER})
+  add_dependencies(${name} spindra_web_picture)
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_page_files} ${web_picture_dir}/picture.png ${arg_FOLDER}
+    VERBATIM)
+endfunction()
+
+add_web_page(spindra-web-page IMAGE ${SPINDRA_EMBEDDED_IMAGE} PLACEHOLDER ${SPINDRA_IMAGE_IS_PLACEHOLDER}
+  FOLDER ${CMAKE_BINARY_DIR}/site)

@@ -1,0 +1,40 @@
+#pragma once
+// The worker's link to the page, which holds the document: every change of what the page
+// shows is a message to it, and a box is a question whose answer the core awaits.
+#include <cstdint>
+#include <string>
+
+#include "base/broadcast_record.h"
+
+namespace web {
+
+// What a message to the page is about; the page's script reads the same names. Each message
+// may name an element of the page, a number and a text.
+constexpr const char* kTitle = "title";                         // text
+constexpr const char* kElementText = "text";                    // element, text
+constexpr const char* kElementEnabled = "enabled";              // element, number 1 or 0
+constexpr const char* kUnitFilter = "filter";                   // number: vendor id << 16 | product id
+constexpr const char* kProgressOpen = "progress-open";          // text: the window's title
+constexpr const char* kProgressPosition = "progress-position";  // number: 0 to 100
+constexpr const char* kProgressClose = "progress-close";
+constexpr const char* kWriting = "writing";  // number: 1 while the unit is written, else 0
+
+void postToPage(const char* kind, const char* element, int number, const std::wstring& text = L"");
+
+// Shows a box with its icon ("error", "warning", "information" or none) and its buttons,
+// the answers they give ("1,2" for OK and Cancel), and returns the answer of the button
+// pressed. Device events that came in meanwhile are handled before it returns, as a modal
+// box's message loop would dispatch them.
+int askPage(const std::wstring& text, const std::wstring& caption, const char* icon, const char* answers);
+
+// Who handles device events: the program's dialog, as for a window's device-change messages.
+using DeviceEventHandler = void (*)(std::uint32_t event, const DeviceBroadcast& record);
+void handleDeviceEventsWith(DeviceEventHandler handler);
+
+// Device events the worker queued while the core was busy, oldest first.
+void handleQueuedDeviceEvents();
+
+// Queues an arrival or removal for the core, as the page's worker does for WebHID's events.
+void queueDeviceEvent(std::uint32_t event, const std::wstring& path);
+
+}  // namespace web

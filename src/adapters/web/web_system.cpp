@@ -1,0 +1,61 @@
+#include "adapters/web/web_system.h"
+
+#include <emscripten.h>
+
+#include <cmath>
+
+#include "adapters/web/page_link.h"
+#include "adapters/web/embedded_image.h"
+#include "base/pacing.h"
+#include "seams/system.h"
+
+namespace {
+
+// A timer of the dedicated worker: it keeps its pace in a hidden tab, where the page's own
+// timers are held to one a second or less.
+EM_ASYNC_JS(void, sleepOnWorkerTimer, (double milliseconds), {
+  await new Promise(resolve => setTimeout(resolve, milliseconds));
+});
+
+bool simulatedUnit = false;
+
+std::uint64_t nowMicroseconds() { return static_cast<std::uint64_t>(emscripten_get_now() * 1000.0); }
+
+// Timers take whole milliseconds: a shorter wait asked for is a millisecond, never none.
+void sleepMicroseconds(std::uint64_t microseconds) {
+  sleepOnWorkerTimer(std::ceil(static_cast<double>(microseconds) / 1000.0));
+}
+
+const PacingClock kWorkerClock{nowMicroseconds, sleepMicroseconds};
+
+}  // namespace
+
+namespace web {
+
+void useSimulatedUnit() { simulatedUnit = true; }
+
+}  // namespace web
+
+namespace sys {
+
+void pause(std::uint32_t milliseconds) { pauseSince(now(), milliseconds); }
+
+Instant now() { return Instant{nowMicroseconds()}; }
+
+void pauseSince(Instant start, std::uint32_t milliseconds) {
+  pauseUntilElapsed(start.microseconds, milliseconds, kWorkerClock);
+}
+
+// The page holds a screen wake lock where granted, asks before it is left, and says that
+// the tab must stay open.
+void beginUpdateWriting() { web::postToPage(web::kWriting, "", 1); }
+void endUpdateWriting() { web::postToPage(web::kWriting, "", 0); }
+
+bool locateFirmwareImage(FirmwareImage& image) {
+  if (web::kEmbeddedImageIsPlaceholder && !simulatedUnit) return false;
+  image.bytes = web::kEmbeddedImage;
+  image.size = web::kEmbeddedImageSize;
+  return true;
+}
+
+}  // namespace sys

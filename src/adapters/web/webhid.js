@@ -1,0 +1,152 @@
+// The WebHID side of the worker's HID transport (webhid_bus.cpp): the devices this page was
+// granted, each under a path of its own, the opened ones under handles, and every transfer
+// bounded. Failures are the platform's error codes, as the core reports them.
+'use strict';
+
+const kErrorFileNotFound = 2;
+const kErrorInvalidHandle = 6;
+const kErrorGeneralFailure = 31;
+const kErrorDeviceNotConnected = 1167;
+const kErrorTimeout = 1460;
+
+// The longest report of a kind in the device's collections, in bytes, with its id byte:
+// what Windows reports as the report length.
+function longestReport(device, kind) {
+  let longest = 0;
+  const visit = collections => {
+    for (const collection of collections || []) {
+      for (const report of collection[kind] || []) {
+        const bits = (report.items || []).reduce((sum, item) => sum + item.reportSize * item.reportCount, 0);
+        longest = Math.max(longest, Math.ceil(bits / 8));
+      }
+      visit(collection.children);
+    }
+  };
+  visit(device.collections);
+  return longest + 1;
+}
+
+class WebHid {
+  constructor(hid) {
+    this.hid = hid;
+    this.pathOfDevice = new Map();
+    this.deviceOfPath = new Map();
+    this.openedByHandle = new Map();
+    this.nextPath = 1;
+    this.nextHandle = 1;
+  }
+
+  pathOf(device) {
+    let path = this.pathOfDevice.get(device);
+    if (!path) {
+      path = 'webhid:' + this.nextPath++;
+      this.pathOfDevice.set(device, path);
+      this.deviceOfPath.set(path, device);
+    }
+    return path;
+  }
+
+  async list() {
+    try {
+      const devices = await this.hid.getDevices();
+      return {paths: devices.map(device => this.pathOf(device))};
+    } catch (failure) {
+      return {error: kErrorGeneralFailure};
+    }
+  }
+
+  // A positive handle, or the negative error code.
+  async open(path) {
+    const device = this.deviceOfPath.get(path);
+    if (!device) return -kErrorFileNotFound;
+    try {
+      if (!device.opened) await device.open();
+    } catch (failure) {
+      return -kErrorGeneralFailure;
+    }
+    const opened = {device, reports: [], wake: null, gone: false};
+    opened.listener = event => this.received(opened, event);
+    device.addEventListener('inputreport', opened.listener);
+    const handle = this.nextHandle++;
+    this.openedByHandle.set(handle, opened);
+    return handle;
+  }
+
+  deviceOf(handle) {
+    const opened = this.openedByHandle.get(handle);
+    return opened ? opened.device : null;
+  }
+
+  reportLengths(handle) {
+    const device = this.deviceOf(handle);
+    return device ? {output: longestReport(device, 'outputReports'), input: longestReport(device, 'inputReports')} : null;
+  }
+
+  // Reports are kept until read, as the platform's driver buffers them.
+  received(opened, event) {
+    const report = new Uint8Array(1 + event.data.byteLength);
+    report[0] = event.reportId;
+    report.set(new Uint8Array(event.data.buffer, event.data.byteOffset, event.data.byteLength), 1);
+    opened.reports.push(report);
+    if (opened.wake) opened.wake();
+  }
+
+  // WebHID's disconnect: a transfer waiting on the device fails at once.
+  disconnected(device) {
+    for (const opened of this.openedByHandle.values()) {
+      if (opened.device !== device) continue;
+      opened.gone = true;
+      if (opened.wake) opened.wake();
+    }
+  }
+
+  // Waits until end(error) is called, by the transfer, the device's removal or the bound.
+  async transfer(opened, start, timeoutMs) {
+    let end;
+    const ended = new Promise(resolve => { end = resolve; });
+    const timer = setTimeout(() => end(kErrorTimeout), timeoutMs);
+    opened.wake = () => start.wake(end);
+    start.begin(end);
+    const error = await ended;
+    clearTimeout(timer);
+    opened.wake = null;
+    return error;
+  }
+
+  async write(handle, report, timeoutMs) {
+    const opened = this.openedByHandle.get(handle);
+    if (!opened) return kErrorInvalidHandle;
+    if (opened.gone) return kErrorDeviceNotConnected;
+    return this.transfer(opened, {
+      begin: end => opened.device.sendReport(report[0], report.subarray(1))
+          .then(() => end(0), () => end(opened.gone ? kErrorDeviceNotConnected : kErrorGeneralFailure)),
+      wake: end => { if (opened.gone) end(kErrorDeviceNotConnected); },
+    }, timeoutMs);
+  }
+
+  async read(handle, timeoutMs) {
+    const opened = this.openedByHandle.get(handle);
+    if (!opened) return {error: kErrorInvalidHandle};
+    const settle = end => {
+      if (opened.reports.length > 0) end(0);
+      else if (opened.gone) end(kErrorDeviceNotConnected);
+    };
+    const error = await this.transfer(opened, {begin: settle, wake: settle}, timeoutMs);
+    return error ? {error} : {report: opened.reports.shift()};
+  }
+
+  async close(handle) {
+    const opened = this.openedByHandle.get(handle);
+    if (!opened) return;
+    this.openedByHandle.delete(handle);
+    opened.device.removeEventListener('inputreport', opened.listener);
+    const stillUsed = [...this.openedByHandle.values()].some(other => other.device === opened.device);
+    if (!stillUsed && opened.device.opened) {
+      try {
+        await opened.device.close();
+      } catch (failure) {
+        // A device that is gone is closed already.
+      }
+    }
+  }
+}

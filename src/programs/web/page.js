@@ -1,0 +1,169 @@
+// The browser updater's page: it draws the dialog, asks the user for the unit and answers the
+// boxes. The core runs in a dedicated worker (updater_worker.js) and says what to show.
+'use strict';
+
+const worker = new Worker('updater_worker.js');
+const parameters = new URLSearchParams(location.search);
+const simulation = parameters.get('simulate');
+const unitFilters = [];
+const buttonLabels = {};
+let boxAnswers = [];
+let wakeLock = null;
+let writing = false;
+
+const byId = id => document.getElementById(id);
+
+// The first of the user's languages that the updater speaks; English otherwise.
+function speaksGerman() {
+  for (const language of navigator.languages || [navigator.language]) {
+    const primary = language.toLowerCase().split('-')[0];
+    if (primary === 'de') return true;
+    if (primary === 'en') return false;
+  }
+  return false;
+}
+
+function showText(id, text) {
+  const target = byId(id);
+  if (!target) {
+    buttonLabels[id] = text;
+    return;
+  }
+  target.textContent = text.replace(/\r\n/g, '\n');
+  if (id === 'simulated') target.hidden = false;
+}
+
+function showBox({text, caption, icon, answers}) {
+  const box = byId('box');
+  byId('box-caption').textContent = caption;
+  byId('box-text').textContent = text.replace(/\r\n/g, '\n');
+  if (icon) box.dataset.icon = icon;
+  else delete box.dataset.icon;
+  boxAnswers = answers;
+  const buttons = answers.map(answer => {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.dataset.answer = answer;
+    button.textContent = buttonLabels['answer-' + answer];
+    button.addEventListener('click', () => closeBox(answer));
+    return button;
+  });
+  byId('box-buttons').replaceChildren(...buttons);
+  box.showModal();
+  buttons[0].focus();
+}
+
+function closeBox(answer) {
+  byId('box').close();
+  worker.postMessage({type: 'answer', number: answer});
+}
+
+// Escape answers Cancel, or OK when that is the only button; a Yes/No question needs a button.
+function onBoxEscape(event) {
+  event.preventDefault();
+  if (boxAnswers.includes(2)) closeBox(2);
+  else if (boxAnswers.length === 1) closeBox(boxAnswers[0]);
+}
+
+function leaveWarning(event) {
+  event.preventDefault();
+  event.returnValue = '';
+}
+
+async function holdScreenOn() {
+  if (!writing || !('wakeLock' in navigator) || document.visibilityState !== 'visible') return;
+  try {
+    wakeLock = await navigator.wakeLock.request('screen');
+  } catch (refused) {
+    wakeLock = null;  // not granted here: the notice still asks to keep the computer awake
+  }
+}
+
+// From the lock of the unit to its restore: the screen stays on where the browser grants it,
+// leaving or reloading the page asks first, and the page says the tab must stay open.
+function showWriting(active) {
+  writing = active;
+  byId('keep-open').hidden = !active;
+  if (active) {
+    addEventListener('beforeunload', leaveWarning);
+    holdScreenOn();
+  } else {
+    removeEventListener('beforeunload', leaveWarning);
+    if (wakeLock) wakeLock.release();
+    wakeLock = null;
+  }
+}
+
+function showProgress(message) {
+  const progress = byId('progress');
+  switch (message.type) {
+    case 'progress-open':
+      byId('progress-title').textContent = message.text;
+      byId('progress-bar').value = 0;
+      progress.showModal();
+      break;
+    case 'progress-position':
+      byId('progress-bar').value = message.number;
+      break;
+    case 'progress-close':
+      progress.close();
+      break;
+  }
+}
+
+function onWorkerMessage({data: message}) {
+  switch (message.type) {
+    case 'title':
+      document.title = message.text;
+      byId('title').textContent = message.text;
+      break;
+    case 'text':
+      showText(message.element, message.text);
+      break;
+    case 'enabled':
+      byId(message.element).disabled = message.number === 0;
+      break;
+    case 'filter':
+      unitFilters.push({vendorId: message.number >>> 16, productId: message.number & 0xFFFF});
+      break;
+    case 'box':
+      showBox(message);
+      break;
+    case 'writing':
+      showWriting(message.number !== 0);
+      break;
+    case 'busy':
+      document.body.dataset.busy = String(message.number);
+      break;
+    default:
+      showProgress(message);
+  }
+}
+
+async function connectUnit() {
+  try {
+    const granted = await navigator.hid.requestDevice({filters: unitFilters});
+    if (granted.length > 0) worker.postMessage({type: 'granted'});
+  } catch (closed) {
+    // The chooser was closed without a choice: nothing changes.
+  }
+}
+
+function start() {
+  const webHid = 'hid' in navigator;
+  document.documentElement.lang = speaksGerman() ? 'de' : 'en';
+  byId('no-webhid').hidden = webHid || simulation !== null;
+  byId('connect').hidden = simulation !== null;
+  byId('connect').disabled = !webHid;
+  byId('connect').addEventListener('click', connectUnit);
+  byId('update').addEventListener('click', () => worker.postMessage({type: 'press', button: 'update'}));
+  byId('close').addEventListener('click', () => worker.postMessage({type: 'press', button: 'close'}));
+  byId('box').addEventListener('cancel', onBoxEscape);
+  byId('progress').addEventListener('cancel', event => event.preventDefault());
+  document.addEventListener('visibilitychange', holdScreenOn);
+  worker.addEventListener('message', onWorkerMessage);
+  worker.postMessage({type: 'start', simulate: simulation, escVersion: parameters.get('esc-version'),
+                      german: document.documentElement.lang === 'de'});
+}
+
+start();

@@ -1,0 +1,113 @@
+// The browser updater's core, in the page's dedicated worker: the page's events come in one
+// at a time (updater_worker.js); everything shown goes out to the page.
+#include <emscripten.h>
+
+#include <optional>
+#include <string>
+
+#include "adapters/sim/scenario.h"
+#include "adapters/sim/simulated_bus.h"
+#include "adapters/web/page_link.h"
+#include "adapters/web/web_system.h"
+#include "adapters/web/web_texts.h"
+#include "adapters/web/webhid_bus.h"
+#include "base/format_text.h"
+#include "link/unit_device.h"
+#include "res/catalogue.h"
+#include "res/message_ids.h"
+#include "seams/dialog.h"
+#include "seams/system.h"
+#include "ui/device_change.h"
+#include "ui/main_window.h"
+#include "ui/unit_status.h"
+#include "ui/update_report.h"
+
+namespace {
+
+web::WebHidBus webHidBus;
+std::optional<sim::Bus> simulatedBus;
+
+void showPageTexts() {
+  using catalogue::DialogText;
+  using web::PageText;
+  const auto show = [](const char* element, const std::wstring& text) {
+    web::postToPage(web::kElementText, element, 0, text);
+  };
+  show("close", catalogue::dialogText(DialogText::Close, web::language()));
+  show("update", catalogue::dialogText(DialogText::Update, web::language()));
+  show("hint-caption", catalogue::dialogText(DialogText::HintCaption, web::language()));
+  show("version-group", catalogue::dialogText(DialogText::VersionGroup, web::language()));
+  show("connect", web::pageText(PageText::Connect));
+  show("no-webhid", web::pageText(PageText::NoWebHid));
+  show("keep-open", web::pageText(PageText::KeepOpen));
+  show("answer-1", web::pageText(PageText::Ok));
+  show("answer-2", web::pageText(PageText::Cancel));
+  show("answer-6", web::pageText(PageText::Yes));
+  show("answer-7", web::pageText(PageText::No));
+  web::postToPage(web::kTitle, "", 0, mainWindowTitle());
+  for (const std::uint16_t product : {kRoundelProductId, kDockBoxProductId}) {
+    web::postToPage(web::kUnitFilter, "", kUnitVendorId << 16 | product);
+  }
+}
+
+std::wstring withScenario(web::PageText text, const std::string& scenario) {
+  return formatText(web::pageText(text), {utf8ToWide(scenario)}, dlg::kTextCapacity);
+}
+
+// The simulated unit instead of WebHID, as the other programs run it; its own unplugging is
+// a device event like WebHID's.
+void simulate(const std::string& scenario, const std::string& escVersion) {
+  simulatedBus.emplace();
+  if (!sim::loadScenario(*simulatedBus, scenario, escVersion)) {
+    simulatedBus.reset();
+    dlg::messageBox(withScenario(web::PageText::UnknownSimulation, scenario), mainWindowTitle(),
+                    dlg::kIconError | dlg::kBoxOk);
+    return;
+  }
+  simulatedBus->setClock([] { return sys::now().microseconds / 1000; });
+  simulatedBus->setDeviceChangeHook(web::queueDeviceEvent);
+  hid::use(simulatedBus->transport());
+  web::useSimulatedUnit();
+  web::postToPage(web::kElementText, "simulated", 0, withScenario(web::PageText::Simulated, scenario));
+}
+
+void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { handleDeviceChange(event, &record); }
+
+}  // namespace
+
+extern "C" {
+
+// Once, when the page has loaded: the dialog's start. Without WebHID and without a
+// simulation there is no bus: the page shows no unit and says which browsers work.
+EMSCRIPTEN_KEEPALIVE void updaterStart(const char* simulation, const char* escVersion, int german, int webHid) {
+  web::useLanguage(german != 0 ? catalogue::Language::German : catalogue::Language::English);
+  web::handleDeviceEventsWith(onDeviceEvent);
+  showPageTexts();
+  setRowLabels();
+  if (*simulation != '\0') {
+    simulate(simulation, escVersion);
+  } else if (webHid != 0) {
+    hid::use(webHidBus.transport());
+  }
+  registerDeviceNotifications();
+  assessReadiness(discoverUnit());
+}
+
+// A button of the page, by its element's name.
+EMSCRIPTEN_KEEPALIVE void updaterPress(const char* button) {
+  const std::string pressed = button;
+  if (pressed == "update") {
+    updateAndReport();
+  } else if (pressed == "close") {
+    // The page stays: it gives the unit up and waits for the next one.
+    giveUpUnit();
+    appendHint(msg::kNoUnit);
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE void updaterDeviceChange(int arrived, const char* path) {
+  onDeviceEvent(arrived != 0 ? kDeviceArrival : kDeviceRemoveComplete,
+                DeviceBroadcast{kDeviceTypeInterface, utf8ToWide(path)});
+}
+
+}  // extern "C"
