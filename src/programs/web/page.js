@@ -135,6 +135,9 @@ function onWorkerMessage({data: message}) {
     case 'busy':
       document.body.dataset.busy = String(message.number);
       break;
+    case 'webhid':
+      showWebHid(message.number !== 0);
+      break;
     default:
       showProgress(message);
   }
@@ -149,12 +152,18 @@ async function connectUnit() {
   }
 }
 
-function start() {
-  const webHid = 'hid' in navigator;
-  document.documentElement.lang = speaksGerman() ? 'de' : 'en';
+// Without WebHID in the page and in its worker no unit can be reached: the page says which
+// browsers can. The simulated unit needs none.
+function showWebHid(available) {
+  const webHid = available && 'hid' in navigator;
   byId('no-webhid').hidden = webHid || simulation !== null;
   byId('connect').hidden = simulation !== null;
   byId('connect').disabled = !webHid;
+}
+
+function start() {
+  document.documentElement.lang = speaksGerman() ? 'de' : 'en';
+  showWebHid('hid' in navigator);
   byId('connect').addEventListener('click', connectUnit);
   byId('update').addEventListener('click', () => worker.postMessage({type: 'press', button: 'update'}));
   byId('close').addEventListener('click', () => worker.postMessage({type: 'press', button: 'close'}));

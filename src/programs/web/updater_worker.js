@@ -47,6 +47,8 @@ async function lookAtGrantedDevices() {
 function handle(event) {
   switch (event.type) {
     case 'start':
+      // WebHID in the page but not in its workers (Chromium before 131) is no WebHID here.
+      self.postMessage({type: 'webhid', number: self.webHid ? 1 : 0});
       return call('updaterStart', ['string', 'string', 'number', 'number'],
                   [event.simulate || '', event.escVersion || '', event.german ? 1 : 0, self.webHid ? 1 : 0]);
     case 'press':
