@@ -18,11 +18,12 @@ set(web_page_files src/programs/web/index.html src/programs/web/page.css src/pro
     src/programs/web/updater_worker.js src/adapters/web/webhid.js)
 list(TRANSFORM web_page_files PREPEND ${PROJECT_SOURCE_DIR}/)
 
-# The picture: the artwork's pure green becomes transparent, as the dialog leaves it undrawn.
+# The icon, and the picture: the artwork's pure green becomes transparent, as the dialog
+# leaves it undrawn.
 find_program(SPINDRA_IMAGEMAGICK_CONVERT convert REQUIRED)
 set(web_picture_dir ${CMAKE_BINARY_DIR}/res)
 add_host_tool(make_artwork)
-add_custom_command(OUTPUT ${web_picture_dir}/picture.png
+add_custom_command(OUTPUT ${web_picture_dir}/picture.png ${web_picture_dir}/updater.ico
   COMMAND ${host_tool_dir}/make_artwork ${web_picture_dir}/updater.ico ${web_picture_dir}/setup_picture.bmp
   COMMAND ${SPINDRA_IMAGEMAGICK_CONVERT} ${web_picture_dir}/setup_picture.bmp -transparent "#00FF00" -strip
           ${web_picture_dir}/picture.png
@@ -58,7 +59,8 @@ function(add_web_page name)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME updater SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${arg_FOLDER})
   add_dependencies(${name} spindra_web_picture)
   add_custom_command(TARGET ${name} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_page_files} ${web_picture_dir}/picture.png ${arg_FOLDER}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_page_files} ${web_picture_dir}/picture.png
+            ${web_picture_dir}/updater.ico ${arg_FOLDER}
     VERBATIM)
 endfunction()
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and tests the host build, the host build under the
 # address and undefined-behaviour sanitizers, the Debian package's release build with the
-# package itself, and the Windows programs under Wine; then fuzzes everything a unit sends
-# for a bounded time.
+# package itself, the browser updater in headless Chromium, and the Windows programs under
+# Wine; then fuzzes everything a unit sends for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +12,7 @@ build() {
 }
 
 bash scripts/setup.sh
-for preset in native sanitize release; do
+for preset in native sanitize release web; do
   build "$preset"
   ctest --preset "$preset"
 done
