@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Windows programs and times a whole update of the simulated-unit program under
-# Wine at real pacing: prints its wall time, the sum of its pauses and their ratio. Not part
-# of the test run: it takes as long as an update, some 46 seconds.
+# Builds the Windows programs and the browser updater and times a whole update of each with its
+# simulated unit at real pacing, the Windows program under Wine and the page in headless
+# Chromium: prints each one's wall time, the sum of its pauses and their ratio. Not part of the
+# test run: it takes as long as two updates, some 95 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,4 +21,12 @@ prepare_wine_prefix
 # benchmark shares its desktop.
 "$wine_loader" reg add 'HKCU\Software\Wine\AppDefaults\update_pacing_benchmark.exe\Explorer' /v Desktop /d benchmark /f >/dev/null
 "$wine_loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v benchmark /d 1024x768 /f >/dev/null
-bash tests/wine/run-under-wine.sh "$build_dir/update_pacing_benchmark.exe" "Z:$PWD/$build_dir/spindra-updater-sim.exe"
+windows_figure=$(bash tests/wine/run-under-wine.sh "$build_dir/update_pacing_benchmark.exe" \
+                 "Z:$PWD/$build_dir/spindra-updater-sim.exe")
+echo "Windows: $windows_figure"
+
+# The page carries the same image, so its update has the same floor.
+cmake --preset web
+cmake --build --preset web -j 2 --target spindra-web-page
+floor_ms=$(sed -n 's/.*floor of its pauses \([0-9]*\) ms.*/\1/p' <<<"$windows_figure")
+node benchmarks/web_update_pacing.mjs build/web/site "$floor_ms"

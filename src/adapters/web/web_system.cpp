@@ -12,19 +12,27 @@
 namespace {
 
 // A timer of the dedicated worker: it keeps its pace in a hidden tab, where the page's own
-// timers are held to one a second or less.
-EM_ASYNC_JS(void, sleepOnWorkerTimer, (double milliseconds), {
-  await new Promise(resolve => setTimeout(resolve, milliseconds));
+// timers are held to one a second or less. Under a millisecond, a message to itself instead:
+// timers take whole milliseconds, and chained ones at least four.
+EM_ASYNC_JS(void, sleepInWorker, (double milliseconds), {
+  if (milliseconds >= 1) {
+    await new Promise(resolve => setTimeout(resolve, milliseconds));
+    return;
+  }
+  const channel = new MessageChannel();
+  await new Promise(resolve => {
+    channel.port1.onmessage = resolve;
+    channel.port2.postMessage(0);
+  });
+  channel.port1.close();
 });
 
 bool simulatedUnit = false;
 
 std::uint64_t nowMicroseconds() { return static_cast<std::uint64_t>(emscripten_get_now() * 1000.0); }
 
-// Timers take whole milliseconds: a shorter wait asked for is a millisecond, never none.
-void sleepMicroseconds(std::uint64_t microseconds) {
-  sleepOnWorkerTimer(std::ceil(static_cast<double>(microseconds) / 1000.0));
-}
+// Whole milliseconds on the timer; the pause's loop sleeps again for what is left.
+void sleepMicroseconds(std::uint64_t microseconds) { sleepInWorker(std::floor(static_cast<double>(microseconds) / 1000.0)); }
 
 const PacingClock kWorkerClock{nowMicroseconds, sleepMicroseconds};
 

@@ -1,0 +1,42 @@
+// How close a whole update in the browser comes to the sum of its pauses: the page with its
+// simulated unit in headless Chromium, timed from the confirmation's OK to the end of the
+// update, as the Windows benchmark times its program.
+//   node benchmarks/web_update_pacing.mjs <site folder> <floor of the pauses in ms>
+import {createRequire} from 'node:module';
+import {servePage} from '../scripts/serve_page.mjs';
+
+const require = createRequire(new URL('../tests/web/package.json', import.meta.url));
+const puppeteer = require('puppeteer-core');
+
+const [site, floorArgument] = process.argv.slice(2);
+const floorMs = Number(floorArgument);
+const kUpdateTimeoutMs = 180000;
+
+const server = await servePage(site);
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync'],
+});
+try {
+  const page = await browser.newPage();
+  await page.goto(`http://localhost:${server.address().port}/?simulate=ready`);
+  await page.waitForFunction(() => document.body.dataset.busy === '0' && !document.getElementById('update').disabled);
+  await page.click('#update');
+  await page.waitForSelector('#box[open] button[data-answer="1"]');
+  const start = performance.now();
+  await page.click('#box button[data-answer="1"]');
+  // The Update button is disabled when the update has ended, either way.
+  await page.waitForFunction(() => document.body.dataset.busy === '0' && document.getElementById('update').disabled,
+                             {polling: 5, timeout: kUpdateTimeoutMs});
+  const wallMs = performance.now() - start;
+  const succeeded = await page.evaluate(
+      () => document.getElementById('esc-version').textContent === document.title.split(' ').pop());
+  if (!succeeded) throw new Error('the update did not succeed');
+  console.log(`browser: update wall time ${wallMs.toFixed(0)} ms, floor of its pauses ${floorMs} ms, ` +
+              `ratio ${(wallMs / floorMs).toFixed(4)}`);
+} finally {
+  await browser.close();
+  server.close();
+}
