@@ -18,19 +18,22 @@ const Entry kEntries[] = {
 
 Entries entries() { return {std::begin(kEntries), std::end(kEntries)}; }
 
+std::wstring translated(const Translation& text, Language language) {
+  return utf8ToWide(language == Language::German ? text.german : text.english);
+}
+
 std::wstring text(std::uint16_t id, Language language) {
   for (const Entry& entry : entries()) {
-    if (entry.id == id) return utf8ToWide(language == Language::German ? entry.german : entry.english);
+    if (entry.id == id) return translated({entry.english, entry.german}, language);
   }
   return L"";
 }
 
 std::wstring dialogText(DialogText which, Language language) {
-  const bool german = language == Language::German;
   switch (which) {
-    case DialogText::Close: return utf8ToWide(german ? CLOSE_TEXT_GERMAN : CLOSE_TEXT_ENGLISH);
-    case DialogText::HintCaption: return utf8ToWide(german ? HINT_CAPTION_GERMAN : HINT_CAPTION_ENGLISH);
-    case DialogText::VersionGroup: return utf8ToWide(german ? VERSION_GROUP_TEXT_GERMAN : VERSION_GROUP_TEXT_ENGLISH);
+    case DialogText::Close: return translated({CLOSE_TEXT_ENGLISH, CLOSE_TEXT_GERMAN}, language);
+    case DialogText::HintCaption: return translated({HINT_CAPTION_ENGLISH, HINT_CAPTION_GERMAN}, language);
+    case DialogText::VersionGroup: return translated({VERSION_GROUP_TEXT_ENGLISH, VERSION_GROUP_TEXT_GERMAN}, language);
     case DialogText::Update: break;
   }
   return utf8ToWide(UPDATE_TEXT);

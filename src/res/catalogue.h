@@ -9,6 +9,13 @@ namespace catalogue {
 
 enum class Language { English, German };
 
+// A text in both languages, UTF-8: one line of a table of texts.
+struct Translation {
+  const char* english;
+  const char* german;
+};
+std::wstring translated(const Translation& text, Language language);
+
 struct Entry {
   std::uint16_t id;
   const char* english;  // UTF-8

@@ -5,12 +5,7 @@
 namespace cli {
 namespace {
 
-struct TextEntry {
-  const char* english;
-  const char* german;
-};
-
-const TextEntry kTexts[] = {
+const catalogue::Translation kTexts[] = {
 #define CLI_TEXT(name, english, german) {english, german},
 #include "adapters/linux/cli_texts.def"
 #undef CLI_TEXT
@@ -32,9 +27,7 @@ void setLanguage(Language language) { current = language; }
 Language language() { return current; }
 
 std::string text(Text id, std::initializer_list<FormatArg> args) {
-  const TextEntry& entry = kTexts[static_cast<int>(id)];
-  const std::wstring format = utf8ToWide(current == Language::German ? entry.german : entry.english);
-  return wideToUtf8(formatText(format, args, 0));
+  return wideToUtf8(formatText(catalogue::translated(kTexts[static_cast<int>(id)], current), args, 0));
 }
 
 std::string forTerminal(const std::wstring& text) {

@@ -1,16 +1,9 @@
 #include "adapters/web/web_texts.h"
 
-#include "base/format_text.h"
-
 namespace web {
 namespace {
 
-struct Texts {
-  const char* english;
-  const char* german;
-};
-
-const Texts kPageTexts[] = {
+const catalogue::Translation kPageTexts[] = {
 #define WEB_TEXT(name, english, german) {english, german},
 #include "adapters/web/web_texts.def"
 #undef WEB_TEXT
@@ -23,9 +16,6 @@ catalogue::Language chosen = catalogue::Language::English;
 void useLanguage(catalogue::Language language) { chosen = language; }
 catalogue::Language language() { return chosen; }
 
-std::wstring pageText(PageText which) {
-  const Texts& texts = kPageTexts[static_cast<int>(which)];
-  return utf8ToWide(chosen == catalogue::Language::German ? texts.german : texts.english);
-}
+std::wstring pageText(PageText which) { return catalogue::translated(kPageTexts[static_cast<int>(which)], chosen); }
 
 }  // namespace web
