@@ -30,7 +30,6 @@ add_custom_command(OUTPUT ${web_picture_dir}/picture.png ${web_picture_dir}/upda
   DEPENDS ${host_tool_dir}/make_artwork
   COMMENT "Drawing the page's picture"
   VERBATIM)
-add_custom_target(spindra_web_picture DEPENDS ${web_picture_dir}/picture.png)
 
 # embed_image_source(<image> <source> <placeholder>): the image as an array in a source.
 function(embed_image_source image source placeholder)
@@ -57,11 +56,17 @@ function(add_web_page name)
   target_link_libraries(${name} PRIVATE spindra_ui spindra_sim)
   target_link_options(${name} PRIVATE ${web_link_options})
   set_target_properties(${name} PROPERTIES OUTPUT_NAME updater SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${arg_FOLDER})
-  add_dependencies(${name} spindra_web_picture)
-  add_custom_command(TARGET ${name} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${web_page_files} ${web_picture_dir}/picture.png
-            ${web_picture_dir}/updater.ico ${arg_FOLDER}
-    VERBATIM)
+  set(copies)
+  foreach(file IN LISTS web_page_files ITEMS ${web_picture_dir}/picture.png ${web_picture_dir}/updater.ico)
+    get_filename_component(file_name ${file} NAME)
+    add_custom_command(OUTPUT ${arg_FOLDER}/${file_name}
+      COMMAND ${CMAKE_COMMAND} -E copy ${file} ${arg_FOLDER}/${file_name}
+      DEPENDS ${file}
+      VERBATIM)
+    list(APPEND copies ${arg_FOLDER}/${file_name})
+  endforeach()
+  add_custom_target(${name}-files DEPENDS ${copies})
+  add_dependencies(${name} ${name}-files)
 endfunction()
 
 add_web_page(spindra-web-page IMAGE ${SPINDRA_EMBEDDED_IMAGE} PLACEHOLDER ${SPINDRA_IMAGE_IS_PLACEHOLDER}
