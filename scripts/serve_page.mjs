@@ -2,7 +2,8 @@
 // there), with the page's own Content-Security-Policy as a header on every file, so that the
 // worker is held to it too:
 //   node scripts/serve_page.mjs <folder> [port]
-// Also imported by the tests and the benchmark: servePage(folder, port) resolves to the server.
+// Also imported by the tests, the benchmark and the screenshots: servePage(folder, port)
+// resolves to the server; port 0 takes a free one.
 import {createServer} from 'node:http';
 import {readFile} from 'node:fs/promises';
 import {extname, join, normalize, resolve} from 'node:path';
@@ -25,15 +26,12 @@ async function pagePolicy(folder) {
   return meta[1];
 }
 
-// extraFolders maps a path prefix such as '/test-support/' to another folder.
-export async function servePage(folder, port = 0, extraFolders = {}) {
+export async function servePage(folder, port = 0) {
   const policy = await pagePolicy(folder);
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const prefix = Object.keys(extraFolders).find(candidate => path.startsWith(candidate));
-    const root = resolve(prefix ? extraFolders[prefix] : folder);
-    const relative = prefix ? path.slice(prefix.length) : path.slice(1);
-    const file = normalize(join(root, relative || 'index.html'));
+    const root = resolve(folder);
+    const file = normalize(join(root, path.slice(1) || 'index.html'));
     if (!file.startsWith(root)) {
       response.writeHead(403).end();
       return;

@@ -11,7 +11,17 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The browser tests' packages, exactly as the lock file pins them; again only when it changed.
+install_web_test_packages() {
+  local folder="$(dirname "$0")/../tests/web"
+  [ -f "$folder/node_modules/.package-lock.json" ] && [ "$folder/node_modules/.package-lock.json" -nt "$folder/package-lock.json" ] && return 0
+  (cd "$folder" && npm ci --no-audit --no-fund --loglevel=error)
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  install_web_test_packages
+  exit 0
+fi
 
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
@@ -21,3 +31,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -q
 "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+install_web_test_packages

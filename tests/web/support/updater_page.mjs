@@ -1,0 +1,131 @@
+// Opens the browser updater in headless Chromium with the navigator.hid stand-in injected into
+// the page and into its worker through the DevTools protocol, before their own scripts run.
+import {readFileSync} from 'node:fs';
+import {createRequire} from 'node:module';
+import {servePage} from '../../../scripts/serve_page.mjs';
+
+const require = createRequire(import.meta.url);
+const puppeteer = require('puppeteer-core');
+
+export const testSite = process.env.SPINDRA_WEB_TEST_SITE;
+export const shippedSite = process.env.SPINDRA_WEB_SITE;
+const testSupport = process.env.SPINDRA_WEB_TEST_SUPPORT;
+const standIn = readFileSync(new URL('../stand_in/hid_stand_in.js', import.meta.url), 'utf8');
+const unitModel = readFileSync(`${testSupport}/unit_model.js`, 'utf8');
+const unitModelWasm = readFileSync(`${testSupport}/unit_model.wasm`).toString('base64');
+
+// Throttling of background tabs stays on, as for a user: puppeteer's default flags turn it off.
+const kThrottlingOff = ['--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+                        '--disable-backgrounding-occluded-windows'];
+const kBrowserArgs = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+                      '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+// The worker's script reaches the worker with the stand-in before its own lines: its response,
+// and only its, is rewritten through the DevTools protocol's Fetch domain.
+async function injectIntoWorker(page, source) {
+  const session = await page.createCDPSession();
+  session.on('Fetch.requestPaused', async ({requestId, responseStatusCode, responseHeaders}) => {
+    const {body, base64Encoded} = await session.send('Fetch.getResponseBody', {requestId});
+    const script = Buffer.from(body, base64Encoded ? 'base64' : 'utf8').toString('utf8');
+    await session.send('Fetch.fulfillRequest', {
+      requestId,
+      responseCode: responseStatusCode,
+      responseHeaders,
+      body: Buffer.from(`${source}\n${script}`).toString('base64'),
+    });
+  });
+  await session.send('Fetch.enable', {patterns: [{urlPattern: '*/updater_worker.js', requestStage: 'Response'}]});
+}
+
+function workerOf(page) {
+  return new Promise(resolve => page.once('workercreated', resolve));
+}
+
+// options: site, query ('?simulate=ready'), scenario and escVersion of the stand-in's unit,
+// granted (the unit was granted before), webHid (false: a browser without it), language.
+export async function openUpdater(options = {}) {
+  const {site = testSite, query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true,
+         language = 'en-US'} = options;
+  const server = await servePage(site);
+  const origin = `http://localhost:${server.address().port}`;
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    ignoreDefaultArgs: kThrottlingOff,
+    args: [...kBrowserArgs, `--lang=${language}`, `--accept-lang=${language}`],
+  });
+  const page = await browser.newPage();
+  const config = {scenario, escVersion, granted, webHid};
+  await page.evaluateOnNewDocument(`${standIn}(${JSON.stringify(config)});`);
+  await injectIntoWorker(page, `${unitModel}\n${standIn}(${JSON.stringify({...config, unitModelWasm})});`);
+  const worker = workerOf(page);
+  await page.goto(`${origin}/${query}`);
+  const updater = new UpdaterPage(browser, server, page, await worker);
+  if (webHid) await updater.inWorker('self.hidStandIn.ready');
+  await updater.idle();
+  return updater;
+}
+
+class UpdaterPage {
+  constructor(browser, server, page, worker) {
+    this.browser = browser;
+    this.server = server;
+    this.page = page;
+    this.worker = worker;
+  }
+
+  async close() {
+    await this.browser.close();
+    this.server.close();
+  }
+
+  inWorker(expression) {
+    return this.worker.evaluate(expression);
+  }
+
+  // Until the core has handled every event and waits for the next.
+  async idle(timeout = 30000) {
+    await this.page.waitForFunction(() => document.body.dataset.busy === '0', {polling: 'mutation', timeout});
+  }
+
+  // What the page shows: panel, hint, buttons and notices.
+  state() {
+    return this.page.evaluate(() => {
+      const text = id => document.getElementById(id).textContent;
+      const shown = id => !document.getElementById(id).hidden;
+      return {
+        title: document.title,
+        lang: document.documentElement.lang,
+        rows: [['unit-label', 'unit-version'], ['loader-label', 'loader-version'], ['esc-label', 'esc-version']]
+            .map(([label, value]) => [text(label), text(value)]),
+        hint: text('hint'),
+        updateEnabled: !document.getElementById('update').disabled,
+        connectEnabled: shown('connect') && !document.getElementById('connect').disabled,
+        noWebHid: shown('no-webhid') ? text('no-webhid') : null,
+        keepOpen: shown('keep-open'),
+      };
+    });
+  }
+
+  // The open box: caption, text and its buttons' answers and labels; waits for one.
+  async box(timeout = 30000) {
+    await this.page.waitForSelector('#box[open]', {timeout});
+    return this.page.evaluate(() => ({
+      caption: document.getElementById('box-caption').textContent,
+      text: document.getElementById('box-text').textContent,
+      buttons: [...document.querySelectorAll('#box-buttons button')].map(b => [Number(b.dataset.answer), b.textContent]),
+    }));
+  }
+
+  async answer(answer) {
+    await this.page.click(`#box button[data-answer="${answer}"]`);
+  }
+
+  async click(id) {
+    await this.page.click(`#${id}`);
+  }
+
+  requests() {
+    return this.inWorker('self.hidStandIn.requests()');
+  }
+}
