@@ -1,24 +1,185 @@
-// The browser updater's page over the WebHID stand-in: what a user sees and what reaches the
-// unit, short of a whole update.
+// The browser updater's page over the WebHID stand-in (the simulated unit behind navigator.hid
+// in the worker): what a user sees and what reaches the unit, short of a whole update.
 import assert from 'node:assert/strict';
+import {cp, mkdtemp, readFile, rm, writeFile} from 'node:fs/promises';
+import {tmpdir} from 'node:os';
+import {join} from 'node:path';
 import {test} from 'node:test';
 import {catalogueText} from './support/catalogue.mjs';
-import {openUpdater} from './support/updater_page.mjs';
+import {openUpdater, testSite} from './support/updater_page.mjs';
 
 const kReady = 40000;
-const kNoUnit = 40017;
 const kInstructions = 40001;
+const kFailedCaption = 40002;
+const kNoUnit = 40017;
+const kUpdateFailedHint = 40030;
+const kConfirmCaption = 40037;
+const kImageDamaged = 40044;
+const kReportsTooShort = 40043;
+const kWriteBlock = 0x1B;
+const kReadyRows = [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4']];
 
-test('a unit granted before is ready at start', async () => {
-  const updater = await openUpdater();
+async function withUpdater(options, check) {
+  const updater = await openUpdater(options);
   try {
-    const state = await updater.state();
-    assert.match(state.title, /^TELMARIX SPINDRA 60 LV FW Updater \d+\.\d+/);
-    assert.deepEqual(state.rows, [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4']]);
-    assert.equal(state.hint, catalogueText(kReady));
-    assert.equal(state.updateEnabled, true);
-    assert.equal(state.noWebHid, null);
+    await check(updater);
   } finally {
     await updater.close();
   }
+}
+
+// Update pressed and the question before it answered: the box that follows, if any.
+async function pressUpdateAndConfirm(updater) {
+  await updater.click('update');
+  const question = await updater.box();
+  assert.equal(question.caption, catalogueText(kConfirmCaption));
+  await updater.answer(1);
+}
+
+test('a unit granted before is ready at start', () => withUpdater({}, async updater => {
+  const state = await updater.state();
+  assert.match(state.title, /^TELMARIX SPINDRA 60 LV FW Updater \d+\.\d+/);
+  assert.equal(state.lang, 'en');
+  assert.deepEqual(state.rows, kReadyRows);
+  assert.equal(state.hint, catalogueText(kReady));
+  assert.equal(state.updateEnabled, true);
+  assert.equal(state.noWebHid, null);
+}));
+
+test('with no unit granted the page asks for one, and Connect makes it ready', () =>
+  withUpdater({granted: false}, async updater => {
+    let state = await updater.state();
+    assert.equal(state.hint, `${catalogueText(kNoUnit)}\n\n${catalogueText(kInstructions)}`);
+    assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
+    assert.equal(state.updateEnabled, false);
+    assert.equal(state.connectEnabled, true);
+    await updater.click('connect');
+    await updater.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+    await updater.idle();
+    state = await updater.state();
+    assert.deepEqual(state.rows, kReadyRows);
+    assert.equal(state.hint, catalogueText(kReady));
+  }));
+
+test('Close gives the unit up and shows no unit; the unit plugged in again is ready', () =>
+  withUpdater({}, async updater => {
+    await updater.click('close');
+    await updater.page.waitForFunction(() => document.getElementById('update').disabled, {polling: 'mutation'});
+    await updater.idle();
+    assert.equal((await updater.state()).hint.startsWith(catalogueText(kNoUnit)), true);
+    await updater.inWorker('self.hidStandIn.unplug(), self.hidStandIn.plug()');
+    await updater.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+    assert.deepEqual((await updater.state()).rows, kReadyRows);
+  }));
+
+test('Cancel at the question sends nothing to the unit', () => withUpdater({}, async updater => {
+  const before = (await updater.requests()).length;
+  await updater.click('update');
+  const question = await updater.box();
+  assert.deepEqual(question.buttons, [[1, 'OK'], [2, 'Cancel']]);
+  await updater.answer(2);
+  await updater.idle();
+  assert.equal((await updater.requests()).length, before);
+  assert.equal((await updater.state()).updateEnabled, true);
+}));
+
+// A copy of the test page with one bit of its image flipped inside the wasm.
+async function damagedSite() {
+  const folder = await mkdtemp(join(tmpdir(), 'damaged-page-'));
+  await cp(testSite, folder, {recursive: true});
+  const image = await readFile(process.env.SPINDRA_WEB_TEST_IMAGE);
+  const wasm = await readFile(join(folder, 'updater.wasm'));
+  const at = wasm.indexOf(image.subarray(0, 64));
+  assert.notEqual(at, -1, 'the image is in the wasm');
+  wasm[at + 1000] ^= 0x01;
+  await writeFile(join(folder, 'updater.wasm'), wasm);
+  return folder;
+}
+
+test('what cannot be written is refused at Update, before any question and with nothing sent', async () => {
+  const damaged = await damagedSite();
+  const cases = [
+    {name: 'output reports shorter than a block', options: {scenario: 'short-reports'}, text: kReportsTooShort},
+    {name: 'a damaged image', options: {site: damaged}, text: kImageDamaged},
+  ];
+  try {
+    for (const {name, options, text} of cases) {
+      await withUpdater(options, async updater => {
+        const before = (await updater.requests()).length;
+        await updater.click('update');
+        const box = await updater.box();
+        assert.ok(box.text.startsWith(catalogueText(text)), name);
+        assert.deepEqual(box.buttons.map(([answer]) => answer), [1], name);
+        await updater.answer(1);
+        await updater.idle();
+        assert.equal((await updater.requests()).length, before, name);
+        assert.equal((await updater.state()).updateEnabled, false, name);
+      });
+    }
+  } finally {
+    await rm(damaged, {recursive: true});
+  }
 });
+
+test('German browsers get the German texts', () => withUpdater({language: 'de-DE'}, async updater => {
+  const state = await updater.state();
+  assert.equal(state.lang, 'de');
+  assert.equal(state.hint, catalogueText(kReady, 'de'));
+  assert.deepEqual(state.rows.map(([label]) => label), ['ROUNDEL', 'Regler-Bootloader', 'Regler']);
+  assert.equal(await updater.page.$eval('#close', button => button.textContent), 'Beenden');
+  await updater.click('update');
+  const question = await updater.box();
+  assert.equal(question.caption, catalogueText(kConfirmCaption, 'de'));
+  assert.deepEqual(question.buttons, [[1, 'OK'], [2, 'Abbrechen']]);
+  await updater.answer(2);
+}));
+
+test('a unit pulled out mid-transfer ends in the failure box with its code line', () =>
+  withUpdater({}, async updater => {
+    await updater.inWorker('self.hidStandIn.unplugAtBlock(40)');
+    await pressUpdateAndConfirm(updater);
+    const box = await updater.box(60000);
+    assert.equal(box.caption, catalogueText(kFailedCaption));
+    assert.match(box.text, /0x0000048f$/);
+    const blocks = (await updater.requests()).filter(request => request.command === kWriteBlock);
+    assert.equal(blocks.length, 40);
+    await updater.answer(1);
+    await updater.idle();
+    const state = await updater.state();
+    assert.equal(state.updateEnabled, false);
+    assert.equal(state.keepOpen, false);
+    assert.equal(state.hint, catalogueText(kUpdateFailedHint));
+    // The removal was handled while the box was open: the unit is given up.
+    assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
+  }));
+
+test('a unit pulled out during the question fails the update at its first command, sending nothing', () =>
+  withUpdater({}, async updater => {
+    const before = (await updater.requests()).length;
+    await updater.click('update');
+    await updater.box();
+    await updater.inWorker('self.hidStandIn.unplug()');
+    await updater.answer(1);
+    const box = await updater.box();
+    assert.equal(box.caption, catalogueText(kFailedCaption));
+    await updater.answer(1);
+    await updater.idle();
+    assert.equal((await updater.requests()).length, before);
+    assert.deepEqual((await updater.state()).rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
+  }));
+
+test('a browser without WebHID says so and which browsers work', () =>
+  withUpdater({webHid: false}, async updater => {
+    const state = await updater.state();
+    assert.match(state.noWebHid, /Chrome, Microsoft Edge or Opera/);
+    assert.equal(state.connectEnabled, false);
+    assert.equal(state.hint, `${catalogueText(kNoUnit)}\n\n${catalogueText(kInstructions)}`);
+  }));
+
+test('the simulated unit runs without WebHID, on demand', () =>
+  withUpdater({webHid: false, query: '?simulate=ready&esc-version=0x0305'}, async updater => {
+    const state = await updater.state();
+    assert.equal(state.noWebHid, null);
+    assert.deepEqual(state.rows, [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.5']]);
+    assert.equal(await updater.page.$eval('#simulated', notice => notice.hidden), false);
+  }));

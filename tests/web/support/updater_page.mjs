@@ -61,7 +61,7 @@ export async function openUpdater(options = {}) {
   const worker = workerOf(page);
   await page.goto(`${origin}/${query}`);
   const updater = new UpdaterPage(browser, server, page, await worker);
-  if (webHid) await updater.inWorker('self.hidStandIn.ready');
+  if (webHid) await updater.standInReady();
   await updater.idle();
   return updater;
 }
@@ -81,6 +81,14 @@ class UpdaterPage {
 
   inWorker(expression) {
     return this.worker.evaluate(expression);
+  }
+
+  // The worker may be reached before its script, and so the stand-in, has begun to run.
+  async standInReady() {
+    while (await this.inWorker('typeof self.hidStandIn').catch(() => 'undefined') !== 'object') {
+      await new Promise(resolve => setTimeout(resolve, 20));
+    }
+    await this.inWorker('self.hidStandIn.ready');
   }
 
   // Until the core has handled every event and waits for the next.
