@@ -25,3 +25,6 @@ SPINDRA_WEB_TEST_SUPPORT=${web_test_support};SPINDRA_WEB_TEST_IMAGE=${web_test_i
 endfunction()
 
 add_web_test(page_test.mjs)
+add_web_test(update_test.mjs)
+add_web_test(hidden_update_test.mjs)
+add_web_test(silent_unit_test.mjs)
