@@ -2,11 +2,8 @@
 // simulated unit in headless Chromium, in a visible tab and in a hidden one, timed from the
 // confirmation's OK to the end of the update, as the Windows benchmark times its program.
 //   node benchmarks/web_update_pacing.mjs <site folder> <floor of the pauses in ms>
-import {createRequire} from 'node:module';
+import {launchChromium} from '../scripts/headless_chromium.mjs';
 import {servePage} from '../scripts/serve_page.mjs';
-
-const require = createRequire(new URL('../tests/web/package.json', import.meta.url));
-const puppeteer = require('puppeteer-core');
 
 const [site, floorArgument] = process.argv.slice(2);
 const floorMs = Number(floorArgument);
@@ -35,14 +32,7 @@ async function timeUpdate(browser, port, hidden) {
 }
 
 const server = await servePage(site);
-const browser = await puppeteer.launch({
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  ignoreDefaultArgs: ['--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-                      '--disable-backgrounding-occluded-windows'],
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-         '--disable-component-update', '--disable-sync'],
-});
+const browser = await launchChromium();
 try {
   await timeUpdate(browser, server.address().port, false);
   await timeUpdate(browser, server.address().port, true);

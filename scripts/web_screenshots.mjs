@@ -3,16 +3,11 @@
 // "ready" (the default) saves screenshot-en.png; "all" saves the README's pictures in English
 // and German: web-<language>.png (ready to update), web-progress-<language>.png (an update
 // under way) and web-failure-<language>.png (the box of an update that failed).
-import {createRequire} from 'node:module';
 import {join} from 'node:path';
+import {launchChromium} from './headless_chromium.mjs';
 import {servePage} from './serve_page.mjs';
 
-const require = createRequire(new URL('../tests/web/package.json', import.meta.url));
-const puppeteer = require('puppeteer-core');
-
 const [site, output, which = 'ready'] = process.argv.slice(2);
-const kBrowserArgs = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-                      '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 const kViewport = {width: 900, height: 620};
 
 async function openPage(browser, port, language) {
@@ -39,7 +34,7 @@ async function shootAll(page, language) {
 }
 
 const server = await servePage(site);
-const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true, args: kBrowserArgs});
+const browser = await launchChromium();
 try {
   if (which === 'all') {
     for (const language of ['en', 'de']) await shootAll(await openPage(browser, server.address().port, language), language);

@@ -1,11 +1,8 @@
 // Opens the browser updater in headless Chromium with the navigator.hid stand-in injected into
 // the page and into its worker through the DevTools protocol, before their own scripts run.
 import {readFileSync} from 'node:fs';
-import {createRequire} from 'node:module';
+import {launchChromium} from '../../../scripts/headless_chromium.mjs';
 import {servePage} from '../../../scripts/serve_page.mjs';
-
-const require = createRequire(import.meta.url);
-const puppeteer = require('puppeteer-core');
 
 export const testSite = process.env.SPINDRA_WEB_TEST_SITE;
 export const shippedSite = process.env.SPINDRA_WEB_SITE;
@@ -13,12 +10,6 @@ const testSupport = process.env.SPINDRA_WEB_TEST_SUPPORT;
 const standIn = readFileSync(new URL('../stand_in/hid_stand_in.js', import.meta.url), 'utf8');
 const unitModel = readFileSync(`${testSupport}/unit_model.js`, 'utf8');
 const unitModelWasm = readFileSync(`${testSupport}/unit_model.wasm`).toString('base64');
-
-// Throttling of background tabs stays on, as for a user: puppeteer's default flags turn it off.
-const kThrottlingOff = ['--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-                        '--disable-backgrounding-occluded-windows'];
-const kBrowserArgs = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-                      '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
 // The worker's script reaches the worker with the stand-in before its own lines: its response,
 // and only its, is rewritten through the DevTools protocol's Fetch domain.
@@ -48,12 +39,7 @@ export async function openUpdater(options = {}) {
          language = 'en-US'} = options;
   const server = await servePage(site);
   const origin = `http://localhost:${server.address().port}`;
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    ignoreDefaultArgs: kThrottlingOff,
-    args: [...kBrowserArgs, `--lang=${language}`, `--accept-lang=${language}`],
-  });
+  const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
   const page = await browser.newPage();
   const config = {scenario, escVersion, granted, webHid};
   await page.evaluateOnNewDocument(`${standIn}(${JSON.stringify(config)});`);
