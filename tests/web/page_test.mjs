@@ -41,6 +41,7 @@ test('a unit granted before is ready at start', () => withUpdater({}, async upda
   assert.match(state.title, /^TELMARIX SPINDRA 60 LV FW Updater \d+\.\d+/);
   assert.equal(state.lang, 'en');
   assert.deepEqual(state.rows, kReadyRows);
+  assert.deepEqual(state.greyed, []);
   assert.equal(state.hint, catalogueText(kReady));
   assert.equal(state.updateEnabled, true);
   assert.equal(state.noWebHid, null);
@@ -51,6 +52,7 @@ test('with no unit granted the page asks for one, and Connect makes it ready', (
     let state = await updater.state();
     assert.equal(state.hint, `${catalogueText(kNoUnit)}\n\n${catalogueText(kInstructions)}`);
     assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
+    assert.equal(state.greyed.length, 6);
     assert.equal(state.updateEnabled, false);
     assert.equal(state.connectEnabled, true);
     await updater.click('connect');

@@ -33,6 +33,12 @@ function showText(id, text) {
   if (id === 'simulated') target.hidden = false;
 }
 
+// A button is disabled; a label or value of the panel is greyed, as a disabled static is.
+function showEnabled(target, enabled) {
+  if (target instanceof HTMLButtonElement) target.disabled = !enabled;
+  else target.classList.toggle('disabled', !enabled);
+}
+
 function showBox({text, caption, icon, answers}) {
   const box = byId('box');
   byId('box-caption').textContent = caption;
@@ -121,7 +127,7 @@ function onWorkerMessage({data: message}) {
       showText(message.element, message.text);
       break;
     case 'enabled':
-      byId(message.element).disabled = message.number === 0;
+      showEnabled(byId(message.element), message.number !== 0);
       break;
     case 'filter':
       unitFilters.push({vendorId: message.number >>> 16, productId: message.number & 0xFFFF});

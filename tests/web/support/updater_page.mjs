@@ -92,6 +92,9 @@ class UpdaterPage {
         lang: document.documentElement.lang,
         rows: [['unit-label', 'unit-version'], ['loader-label', 'loader-version'], ['esc-label', 'esc-version']]
             .map(([label, value]) => [text(label), text(value)]),
+        // Greyed where a disabled static would be on Windows.
+        greyed: ['unit-label', 'unit-version', 'loader-label', 'loader-version', 'esc-label', 'esc-version']
+            .filter(id => document.getElementById(id).classList.contains('disabled')),
         hint: text('hint'),
         updateEnabled: !document.getElementById('update').disabled,
         connectEnabled: shown('connect') && !document.getElementById('connect').disabled,
