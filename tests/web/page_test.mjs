@@ -136,24 +136,31 @@ test('German browsers get the German texts', () => withUpdater({language: 'de-DE
   await updater.answer(2);
 }));
 
-test('a unit pulled out mid-transfer ends in the failure box with its code line', () =>
-  withUpdater({}, async updater => {
-    await updater.inWorker('self.hidStandIn.unplugAtBlock(40)');
-    await pressUpdateAndConfirm(updater);
-    const box = await updater.box(60000);
-    assert.equal(box.caption, catalogueText(kFailedCaption));
-    assert.match(box.text, /0x0000048f$/);
-    const blocks = (await updater.requests()).filter(request => request.command === kWriteBlock);
-    assert.equal(blocks.length, 40);
-    await updater.answer(1);
-    await updater.idle();
-    const state = await updater.state();
-    assert.equal(state.updateEnabled, false);
-    assert.equal(state.keepOpen, false);
-    assert.equal(state.hint, catalogueText(kUpdateFailedHint));
-    // The removal was handled while the box was open: the unit is given up.
-    assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
-  }));
+test('a unit pulled out mid-transfer ends in the failure box with its code line', async () => {
+  const cases = [
+    {name: 'its reply never comes', refusedBeforeRemoval: false},
+    {name: 'the write is refused before the removal is told', refusedBeforeRemoval: true},
+  ];
+  for (const {name, refusedBeforeRemoval} of cases) {
+    await withUpdater({}, async updater => {
+      await updater.inWorker(`self.hidStandIn.unplugAtBlock(40, ${refusedBeforeRemoval})`);
+      await pressUpdateAndConfirm(updater);
+      const box = await updater.box(60000);
+      assert.equal(box.caption, catalogueText(kFailedCaption), name);
+      assert.match(box.text, /0x0000048f$/, name);
+      const blocks = (await updater.requests()).filter(request => request.command === kWriteBlock);
+      assert.equal(blocks.length, 40, name);
+      await updater.answer(1);
+      await updater.idle();
+      const state = await updater.state();
+      assert.equal(state.updateEnabled, false, name);
+      assert.equal(state.keepOpen, false, name);
+      assert.equal(state.hint, catalogueText(kUpdateFailedHint), name);
+      // The removal was handled while the box was open: the unit is given up.
+      assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0'], name);
+    });
+  }
+});
 
 test('a unit pulled out during the question fails the update at its first command, sending nothing', () =>
   withUpdater({}, async updater => {

@@ -8,6 +8,7 @@ const kErrorInvalidHandle = 6;
 const kErrorGeneralFailure = 31;
 const kErrorDeviceNotConnected = 1167;
 const kErrorTimeout = 1460;
+const kDisconnectGraceMs = 250;
 
 // The longest report of a kind in the device's collections, in bytes, with its id byte:
 // what Windows reports as the report length.
@@ -118,8 +119,12 @@ class WebHid {
     if (!opened) return kErrorInvalidHandle;
     if (opened.gone) return kErrorDeviceNotConnected;
     return this.transfer(opened, {
-      begin: end => opened.device.sendReport(report[0], report.subarray(1))
-          .then(() => end(0), () => end(opened.gone ? kErrorDeviceNotConnected : kErrorGeneralFailure)),
+      // A write refused as the unit is pulled out may come before the disconnect: that is
+      // waited for a moment, so the failure is told as the removal it is.
+      begin: end => opened.device.sendReport(report[0], report.subarray(1)).then(() => end(0), () => {
+        if (opened.gone) end(kErrorDeviceNotConnected);
+        else setTimeout(() => end(opened.gone ? kErrorDeviceNotConnected : kErrorGeneralFailure), kDisconnectGraceMs);
+      }),
       wake: end => { if (opened.gone) end(kErrorDeviceNotConnected); },
     }, timeoutMs);
   }

@@ -97,9 +97,11 @@
       request[0] = reportId;
       request.set(bytesOf(data), 1);
       state.log.push({command: request[1], time: performance.now()});
-      // Pulled out as this block goes to it: no reply comes, the removal does.
+      // Pulled out as this block goes to it: no reply comes, the removal does; or the write
+      // itself is refused first, and the removal is told a moment later.
       if (request[1] === kWriteBlock && ++state.blocks === state.unplugAtBlock) {
-        setTimeout(unplug, 0);
+        setTimeout(unplug, state.refusedBeforeRemoval ? 10 : 0);
+        if (state.refusedBeforeRemoval) throw new DOMException('Failed to write the report.', 'NotAllowedError');
         return;
       }
       const reply = exchange(request);
@@ -152,8 +154,9 @@
     ready,
     unplug,
     plug,
-    unplugAtBlock(block) {
+    unplugAtBlock(block, refusedBeforeRemoval = false) {
       state.unplugAtBlock = block;
+      state.refusedBeforeRemoval = refusedBeforeRemoval;
     },
     // The commands the unit was sent, with their times on the worker's clock.
     requests: () => state.log.slice(),
