@@ -20,7 +20,7 @@ function(add_web_test file)
   get_filename_component(name ${file} NAME_WE)
   add_test(NAME web_${name} COMMAND node --test ${CMAKE_CURRENT_SOURCE_DIR}/web/${file})
   set_tests_properties(web_${name} PROPERTIES ENVIRONMENT
-    "SPINDRA_WEB_SITE=${CMAKE_BINARY_DIR}/site;SPINDRA_WEB_TEST_SITE=${CMAKE_BINARY_DIR}/test-site;\
+    "SPINDRA_WEB_TEST_SITE=${CMAKE_BINARY_DIR}/test-site;\
 SPINDRA_WEB_TEST_SUPPORT=${web_test_support};SPINDRA_WEB_TEST_IMAGE=${web_test_image}")
 endfunction()
 

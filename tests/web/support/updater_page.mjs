@@ -5,7 +5,6 @@ import {launchChromium} from '../../../scripts/headless_chromium.mjs';
 import {servePage} from '../../../scripts/serve_page.mjs';
 
 export const testSite = process.env.SPINDRA_WEB_TEST_SITE;
-export const shippedSite = process.env.SPINDRA_WEB_SITE;
 const testSupport = process.env.SPINDRA_WEB_TEST_SUPPORT;
 const standIn = readFileSync(new URL('../stand_in/hid_stand_in.js', import.meta.url), 'utf8');
 const unitModel = readFileSync(`${testSupport}/unit_model.js`, 'utf8');
