@@ -2,7 +2,8 @@
 # virtual clock; the Linux transports on prepared trees; spindra-update run as a user would.
 find_package(GTest REQUIRED)
 
-file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/native/*.cpp)
+# In folders that mirror src/.
+file(GLOB_RECURSE native_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/native/*.cpp)
 add_executable(native_tests ${native_test_sources} ${support_sources})
 target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${spindra_generated_dir})
 target_link_libraries(native_tests PRIVATE
