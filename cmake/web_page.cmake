@@ -2,6 +2,7 @@
 # HTTPS host can serve, made by Debian's emscripten.
 
 include(cmake/firmware_image.cmake)
+include(cmake/udev_rule.cmake)
 
 # The browser's adapters: WebHID, the dialog drawn by the page, the worker's timers.
 file(GLOB web_adapter_sources CONFIGURE_DEPENDS src/adapters/web/*.cpp)
@@ -12,7 +13,7 @@ target_link_libraries(spindra_web PUBLIC spindra_ui spindra_sim)
 # evaluated from text, so the page's policy needs no 'unsafe-eval'.
 set(web_link_options -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sDYNAMIC_EXECUTION=0 -sENVIRONMENT=worker
     -sMODULARIZE=1 -sEXPORT_NAME=createUpdaterModule -sFILESYSTEM=0 -sEXPORTED_RUNTIME_METHODS=ccall
-    -sEXPORTED_FUNCTIONS=_updaterStart,_updaterPress,_updaterDeviceChange)
+    -sEXPORTED_FUNCTIONS=_updaterStart,_updaterPress,_updaterDeviceChange,_updaterTakeOver)
 
 set(web_page_files src/programs/web/index.html src/programs/web/page.css src/programs/web/page.js
     src/programs/web/updater_worker.js src/adapters/web/webhid.js)
@@ -51,9 +52,11 @@ function(add_web_page name)
   set(generated ${CMAKE_BINARY_DIR}/generated/${name})
   write_image_record(${arg_IMAGE} ${generated}/image_record.cpp)
   embed_image_source(${arg_IMAGE} ${generated}/embedded_image.cpp ${arg_PLACEHOLDER})
-  add_executable(${name} ${PROJECT_SOURCE_DIR}/src/programs/web/web_updater.cpp ${generated}/image_record.cpp
+  add_executable(${name} ${PROJECT_SOURCE_DIR}/src/programs/web/web_updater.cpp
+    ${PROJECT_SOURCE_DIR}/src/programs/web/unit_notices.cpp ${generated}/image_record.cpp
     ${generated}/embedded_image.cpp $<TARGET_OBJECTS:spindra_web>)
   target_link_libraries(${name} PRIVATE spindra_ui spindra_sim)
+  target_include_directories(${name} PRIVATE ${spindra_generated_dir})
   target_link_options(${name} PRIVATE ${web_link_options})
   set_target_properties(${name} PROPERTIES OUTPUT_NAME updater SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${arg_FOLDER})
   set(copies)

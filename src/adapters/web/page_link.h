@@ -18,6 +18,8 @@ constexpr const char* kProgressOpen = "progress-open";          // text: the win
 constexpr const char* kProgressPosition = "progress-position";  // number: 0 to 100
 constexpr const char* kProgressClose = "progress-close";
 constexpr const char* kWriting = "writing";  // number: 1 while the unit is written, else 0
+// element, number 1 shown or 0 hidden; a text, where one is given, is the notice's from then on
+constexpr const char* kNotice = "notice";
 
 void postToPage(const char* kind, const char* element, int number, const std::wstring& text = L"");
 

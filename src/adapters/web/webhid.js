@@ -4,6 +4,7 @@
 'use strict';
 
 const kErrorFileNotFound = 2;
+const kErrorAccessDenied = 5;
 const kErrorInvalidHandle = 6;
 const kErrorGeneralFailure = 31;
 const kErrorDeviceNotConnected = 1167;
@@ -27,6 +28,11 @@ function longestReport(device, kind) {
   return longest + 1;
 }
 
+// Nothing met yet on the way to a unit: no list taken, nothing opened or refused.
+function noAccessYet() {
+  return {listed: null, opened: false, refused: false};
+}
+
 class WebHid {
   constructor(hid) {
     this.hid = hid;
@@ -35,6 +41,21 @@ class WebHid {
     this.openedByHandle = new Map();
     this.nextPath = 1;
     this.nextHandle = 1;
+    this.access = noAccessYet();
+  }
+
+  // What the core met on its way to a unit since this was last asked, for the page's notices:
+  // how many devices this page was granted (null: none listed), whether one opened, whether
+  // the browser refused to open one.
+  takeAccess() {
+    const access = this.access;
+    this.access = noAccessYet();
+    return access;
+  }
+
+  // Whether the core holds the device open under a handle.
+  isOpen(device) {
+    return [...this.openedByHandle.values()].some(opened => opened.device === device);
   }
 
   pathOf(device) {
@@ -50,6 +71,7 @@ class WebHid {
   async list() {
     try {
       const devices = await this.hid.getDevices();
+      this.access.listed = devices.length;
       return {paths: devices.map(device => this.pathOf(device))};
     } catch (failure) {
       return {error: kErrorGeneralFailure};
@@ -63,8 +85,12 @@ class WebHid {
     try {
       if (!device.opened) await device.open();
     } catch (failure) {
-      return -kErrorGeneralFailure;
+      // Chromium refuses every open it may not make alike, whatever the cause.
+      if (failure.name !== 'NotAllowedError') return -kErrorGeneralFailure;
+      this.access.refused = true;
+      return -kErrorAccessDenied;
     }
+    this.access.opened = true;
     const opened = {device, reports: [], wake: null, gone: false};
     opened.listener = event => this.received(opened, event);
     device.addEventListener('inputreport', opened.listener);
@@ -145,8 +171,7 @@ class WebHid {
     if (!opened) return;
     this.openedByHandle.delete(handle);
     opened.device.removeEventListener('inputreport', opened.listener);
-    const stillUsed = [...this.openedByHandle.values()].some(other => other.device === opened.device);
-    if (!stillUsed && opened.device.opened) {
+    if (!this.isOpen(opened.device) && opened.device.opened) {
       try {
         await opened.device.close();
       } catch (failure) {

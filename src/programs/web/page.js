@@ -7,6 +7,7 @@ const parameters = new URLSearchParams(location.search);
 const simulation = parameters.get('simulate');
 const unitFilters = [];
 const buttonLabels = {};
+const noticeTexts = {};
 let boxAnswers = [];
 let wakeLock = null;
 let writing = false;
@@ -117,6 +118,13 @@ function showProgress(message) {
   }
 }
 
+// A notice on the way to the unit: its element stays in the page while empty, so that its text
+// is announced as it comes (role="status").
+function showNotice({element, number, text}) {
+  if (text) noticeTexts[element] = text;
+  byId(element).textContent = number !== 0 ? noticeTexts[element] : '';
+}
+
 function onWorkerMessage({data: message}) {
   switch (message.type) {
     case 'title':
@@ -144,18 +152,21 @@ function onWorkerMessage({data: message}) {
     case 'webhid':
       showWebHid(message.number !== 0);
       break;
+    case 'notice':
+      showNotice(message);
+      break;
     default:
       showProgress(message);
   }
 }
 
+// Connect is enabled once the worker has given the units' filters: the chooser lists units only.
 async function connectUnit() {
-  try {
-    const granted = await navigator.hid.requestDevice({filters: unitFilters});
-    if (granted.length > 0) worker.postMessage({type: 'granted'});
-  } catch (closed) {
-    // The chooser was closed without a choice: nothing changes.
-  }
+  showNotice({element: 'chooser-closed', number: 0});
+  // A chooser closed without a choice grants nothing; one that cannot be shown fails.
+  const granted = await navigator.hid.requestDevice({filters: unitFilters}).catch(() => []);
+  if (granted.length > 0) worker.postMessage({type: 'granted'});
+  else showNotice({element: 'chooser-closed', number: 1});
 }
 
 // Without WebHID in the page and in its worker no unit can be reached: the page says which
@@ -164,7 +175,6 @@ function showWebHid(available) {
   const webHid = available && 'hid' in navigator;
   byId('no-webhid').hidden = webHid || simulation !== null;
   byId('connect').hidden = simulation !== null;
-  byId('connect').disabled = !webHid;
 }
 
 function start() {

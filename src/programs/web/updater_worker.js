@@ -3,6 +3,7 @@
 // awaits a timer, a transfer or the page's answer to a box, nothing may call into it, so the
 // page's presses and the device events wait in a queue. The device events that come in during
 // a box are taken by the core when the box is answered, as a modal box's loop would.
+// One updater per browser profile reaches units: the worker that holds the updater's lock.
 'use strict';
 
 importScripts('webhid.js', 'updater.js');
@@ -34,6 +35,54 @@ self.updaterWorker = {
   },
 };
 
+const kUpdaterLock = 'spindra-updater';
+
+// Web Locks hold per origin and browser profile, so no two tabs or windows of the page send to
+// one unit. A lock taken is held until the worker ends with its tab. Resolves whether it was.
+function takeUpdaterLock(options) {
+  return new Promise(resolve => {
+    self.navigator.locks.request(kUpdaterLock, options, lock => {
+      resolve(lock !== null);
+      return lock ? new Promise(() => {}) : undefined;
+    });
+  });
+}
+
+function showNotice(element, shown) {
+  self.postMessage({type: 'notice', element, number: shown ? 1 : 0});
+}
+
+// While another tab has the updater, this one opens and sends nothing; it takes over by itself
+// when that tab is closed.
+function waitForOtherTab() {
+  showNotice('other-tab', true);
+  takeUpdaterLock({}).then(() => {
+    queue.push({type: 'take-over'});
+    runQueue();
+  });
+}
+
+// The simulated unit needs no lock, and without WebHID there is nothing to guard.
+async function start(event) {
+  // WebHID in the page but not in its workers (Chromium before 131) is no WebHID here.
+  self.postMessage({type: 'webhid', number: self.webHid ? 1 : 0});
+  const guarded = self.webHid !== null && !event.simulate;
+  const claimed = guarded && await takeUpdaterLock({ifAvailable: true});
+  await call('updaterStart', ['string', 'string', 'number', 'number'],
+             [event.simulate || '', event.escVersion || '', event.german ? 1 : 0, claimed ? 1 : 0]);
+  if (guarded && !claimed) waitForOtherTab();
+}
+
+// What the core met on its way to a unit, told by the page's notices: no unit granted yet, a
+// unit the browser may not open; a unit opened makes every such notice void.
+function showUnitAccess() {
+  const access = self.webHid.takeAccess();
+  if (access.listed !== null) showNotice('connect-once', access.listed === 0);
+  if (access.refused && !access.opened) showNotice('open-refused', true);
+  if (!access.opened) return;
+  for (const notice of ['open-refused', 'unit-removed', 'chooser-closed']) showNotice(notice, false);
+}
+
 function call(name, types, values) {
   return core.ccall(name, null, types, values, {async: true});
 }
@@ -47,16 +96,16 @@ async function lookAtGrantedDevices() {
 function handle(event) {
   switch (event.type) {
     case 'start':
-      // WebHID in the page but not in its workers (Chromium before 131) is no WebHID here.
-      self.postMessage({type: 'webhid', number: self.webHid ? 1 : 0});
-      return call('updaterStart', ['string', 'string', 'number', 'number'],
-                  [event.simulate || '', event.escVersion || '', event.german ? 1 : 0, self.webHid ? 1 : 0]);
+      return start(event);
     case 'press':
       return call('updaterPress', ['string'], [event.button]);
     case 'device':
       return call('updaterDeviceChange', ['number', 'string'], [event.arrived ? 1 : 0, event.path]);
     case 'granted':
       return self.webHid ? lookAtGrantedDevices() : undefined;
+    case 'take-over':
+      showNotice('other-tab', false);
+      return call('updaterTakeOver', [], []);
   }
 }
 
@@ -64,7 +113,10 @@ async function runQueue() {
   if (running || !core) return;
   running = true;
   self.postMessage({type: 'busy', number: 1});
-  while (queue.length > 0) await handle(queue.shift());
+  while (queue.length > 0) {
+    await handle(queue.shift());
+    if (self.webHid) showUnitAccess();
+  }
   running = false;
   self.postMessage({type: 'busy', number: 0});
 }
@@ -85,6 +137,8 @@ if (self.webHid) {
     self.updaterWorker.queueDeviceEvent(true, self.webHid.pathOf(event.device));
   });
   self.navigator.hid.addEventListener('disconnect', event => {
+    // A unit without a serial number is granted only until it is unplugged.
+    if (self.webHid.isOpen(event.device)) showNotice('unit-removed', true);
     self.webHid.disconnected(event.device);
     self.updaterWorker.queueDeviceEvent(false, self.webHid.pathOf(event.device));
   });

@@ -13,6 +13,7 @@
 #include "adapters/web/webhid_bus.h"
 #include "base/format_text.h"
 #include "link/unit_device.h"
+#include "programs/web/unit_notices.h"
 #include "res/catalogue.h"
 #include "res/message_ids.h"
 #include "seams/dialog.h"
@@ -73,23 +74,37 @@ void simulate(const std::string& scenario, const std::string& escVersion) {
 
 void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { handleDeviceChange(event, &record); }
 
+// WebHID is this page's to use: the units' filters are known, so Connect may ask for one.
+void useWebHid() {
+  hid::use(webHidBus.transport());
+  web::postToPage(web::kElementEnabled, "connect", 1);
+}
+
 }  // namespace
 
 extern "C" {
 
 // Once, when the page has loaded: the dialog's start. Without WebHID and without a
-// simulation there is no bus: the page shows no unit and says which browsers work.
+// simulation there is no bus: the page shows no unit and says which browsers work, or, while
+// another tab has the updater, waits to take over.
 EMSCRIPTEN_KEEPALIVE void updaterStart(const char* simulation, const char* escVersion, int german, int webHid) {
   web::useLanguage(german != 0 ? catalogue::Language::German : catalogue::Language::English);
   web::handleDeviceEventsWith(onDeviceEvent);
   showPageTexts();
+  sendUnitNoticeTexts();
   setRowLabels();
   if (*simulation != '\0') {
     simulate(simulation, escVersion);
   } else if (webHid != 0) {
-    hid::use(webHidBus.transport());
+    useWebHid();
   }
   registerDeviceNotifications();
+  assessReadiness(discoverUnit());
+}
+
+// The page that had the updater was closed: this one, started without WebHID, takes it over.
+EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
+  useWebHid();
   assessReadiness(discoverUnit());
 }
 

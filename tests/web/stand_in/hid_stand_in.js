@@ -2,18 +2,23 @@
 // their own scripts run, through the DevTools protocol. In the worker it is the bus: one
 // programming unit that answers from the simulated unit (unit_model.js, injected before it). In the page it is the
 // chooser: it grants that unit once the worker's stand-in has taken the grant. The tests reach
-// it in the worker as self.hidStandIn.
+// it in the worker as self.hidStandIn, and the chooser's requests in the page as
+// self.hidStandIn.choosers. Each tab's page and worker talk on a channel of their own; both
+// stand for the browser on config.platform where one is given.
 (function (config) {
   'use strict';
   const kVendorId = 0x21B8;
   const kWriteBlock = 0x1B;
   const inWorker = typeof WorkerGlobalScope !== 'undefined';
   const navigatorClass = inWorker ? WorkerNavigator : Navigator;
+  if (config.platform) {
+    Object.defineProperty(NavigatorUAData.prototype, 'platform', {get: () => config.platform, configurable: true});
+  }
   if (!config.webHid) {
     delete navigatorClass.prototype.hid;
     return;
   }
-  const channel = new BroadcastChannel('hid-stand-in');
+  const channel = new BroadcastChannel(`hid-stand-in-${config.tab}`);
   const hid = new EventTarget();
   Object.defineProperty(navigatorClass.prototype, 'hid', {get: () => hid, configurable: true});
 
@@ -26,10 +31,12 @@
   if (!inWorker) {
     // As in Chromium, the chooser needs a user's gesture; a grant is taken by the worker first.
     let asked = 0;
+    self.hidStandIn = {choosers: []};
     hid.requestDevice = async ({filters}) => {
       if (!navigator.userActivation.isActive) {
         throw new DOMException('Must be handling a user gesture to show a permission request.', 'SecurityError');
       }
+      self.hidStandIn.choosers.push(filters);
       const question = ++asked;
       const answered = new Promise(resolve => {
         channel.addEventListener('message', function listener({data}) {
@@ -46,7 +53,8 @@
     return;
   }
 
-  const state = {present: false, granted: config.granted, log: [], blocks: 0, unplugAtBlock: 0, device: null};
+  const state = {present: false, granted: config.granted, log: [], blocks: 0, unplugAtBlock: 0, device: null,
+                 opens: 0};
   let model = null;
 
   function exchange(request) {
@@ -80,8 +88,11 @@
       this.collections = [{usagePage: 0xFF00, usage: 1, children: [], featureReports: [],
                            inputReports: [report(2)], outputReports: [report(1)]}];
     }
+    // A unit the browser may not open (Linux without the udev rule, another program holding it)
+    // is refused as one that is gone: Chromium tells no cause.
     async open() {
-      if (!state.present) throw new DOMException('Failed to open the device.', 'NotAllowedError');
+      ++state.opens;
+      if (!state.present || config.refuseOpen) throw new DOMException('Failed to open the device.', 'NotAllowedError');
       this.opened = true;
     }
     async close() {
@@ -158,6 +169,8 @@
       state.unplugAtBlock = block;
       state.refusedBeforeRemoval = refusedBeforeRemoval;
     },
+    // How often the page's worker tried to open the unit.
+    opens: () => state.opens,
     // The commands the unit was sent, with their times on the worker's clock.
     requests: () => state.log.slice(),
     // The ESC's flash as hexadecimal text.

@@ -1,5 +1,6 @@
 // Opens the browser updater in headless Chromium with the navigator.hid stand-in injected into
 // the page and into its worker through the DevTools protocol, before their own scripts run.
+import {randomUUID} from 'node:crypto';
 import {readFileSync} from 'node:fs';
 import {launchChromium} from '../../../scripts/headless_chromium.mjs';
 import {servePage} from '../../../scripts/serve_page.mjs';
@@ -31,23 +32,52 @@ function workerOf(page) {
   return new Promise(resolve => page.once('workercreated', resolve));
 }
 
+// The core's script is held back until released, so that the page can be seen before the
+// core has said anything.
+async function holdCoreScript(page) {
+  const session = await page.createCDPSession();
+  const held = new Promise(resolve => session.once('Fetch.requestPaused', resolve));
+  await session.send('Fetch.enable', {patterns: [{urlPattern: '*/updater.js', requestStage: 'Request'}]});
+  return async () => session.send('Fetch.continueRequest', {requestId: (await held).requestId});
+}
+
 // options: site, query ('?simulate=ready'), scenario and escVersion of the stand-in's unit,
-// granted (the unit was granted before), webHid (false: a browser without it), language.
+// granted (the unit was granted before), webHid (false: a browser without it), language,
+// platform (the browser's, as navigator.userAgentData names it), refuseOpen (the browser may
+// not open the unit), holdCore (the core waits for updater.releaseCore()).
 export async function openUpdater(options = {}) {
-  const {site = testSite, query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true,
-         language = 'en-US'} = options;
+  const {site = testSite, language = 'en-US'} = options;
   const server = await servePage(site);
-  const origin = `http://localhost:${server.address().port}`;
   const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
+  return openTab(browser, server, options);
+}
+
+// Another tab of the browser, with a stand-in of its own, on the same page server.
+async function openTab(browser, server, options) {
+  const {query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true, platform = '',
+         refuseOpen = false, holdCore = false} = options;
+  const origin = `http://localhost:${server.address().port}`;
   const page = await browser.newPage();
-  const config = {scenario, escVersion, granted, webHid};
+  const config = {scenario, escVersion, granted, webHid, platform, refuseOpen, tab: randomUUID()};
   await page.evaluateOnNewDocument(`${standIn}(${JSON.stringify(config)});`);
   await injectIntoWorker(page, `${unitModel}\n${standIn}(${JSON.stringify({...config, unitModelWasm})});`);
+  const releaseCoreScript = holdCore ? await holdCoreScript(page) : null;
   const worker = workerOf(page);
   await page.goto(`${origin}/${query}`);
   const updater = new UpdaterPage(browser, server, page, await worker);
-  if (webHid) await updater.standInReady();
-  await updater.idle();
+  // The worker's script, with the stand-in, runs only once the core's script has come.
+  const started = async () => {
+    if (webHid) await updater.standInReady();
+    await updater.idle();
+  };
+  if (!holdCore) {
+    await started();
+  } else {
+    updater.releaseCore = async () => {
+      await releaseCoreScript();
+      await started();
+    };
+  }
   return updater;
 }
 
@@ -59,9 +89,19 @@ class UpdaterPage {
     this.worker = worker;
   }
 
+  // The browser and the page server, with every tab.
   async close() {
     await this.browser.close();
     this.server.close();
+  }
+
+  openTab(options = {}) {
+    return openTab(this.browser, this.server, options);
+  }
+
+  // This tab alone, as a user closes it: without the question before leaving.
+  closeTab() {
+    return this.page.close({runBeforeUnload: false});
   }
 
   inWorker(expression) {
@@ -99,6 +139,9 @@ class UpdaterPage {
         connectEnabled: shown('connect') && !document.getElementById('connect').disabled,
         noWebHid: shown('no-webhid') ? text('no-webhid') : null,
         keepOpen: shown('keep-open'),
+        // The notices on the way to the unit that say something, by their elements' ids.
+        notices: Object.fromEntries([...document.querySelectorAll('#unit-notices [role="status"]')]
+            .filter(notice => notice.textContent !== '').map(notice => [notice.id, notice.textContent])),
       };
     });
   }
@@ -123,5 +166,10 @@ class UpdaterPage {
 
   requests() {
     return this.inWorker('self.hidStandIn.requests()');
+  }
+
+  // The filters of each chooser the page has shown.
+  choosers() {
+    return this.page.evaluate(() => self.hidStandIn.choosers);
   }
 }

@@ -1,0 +1,116 @@
+// Getting to the unit through the browser: Connect, the chooser, a unit the browser may not
+// open and a unit pulled out. Each says what to do in a notice of its own, beside the hint.
+import assert from 'node:assert/strict';
+import {readFileSync} from 'node:fs';
+import {test} from 'node:test';
+import {catalogueText, pageText} from './support/catalogue.mjs';
+import {openUpdater} from './support/updater_page.mjs';
+
+const kReady = 40000;
+const kInstructions = 40001;
+const kNoUnit = 40017;
+const kConnectionLost = 40020;
+const kVendorId = 0x21B8;
+const kRuleFile = new URL('../../src/adapters/linux/70-spindra-update.rules', import.meta.url);
+const kRuleName = '70-spindra-update.rules';
+
+async function withUpdater(options, check) {
+  const updater = await openUpdater(options);
+  try {
+    await check(updater);
+  } finally {
+    await updater.close();
+  }
+}
+
+function noUnitHint(language = 'en') {
+  return `${catalogueText(kNoUnit, language)}\n\n${catalogueText(kInstructions, language)}`;
+}
+
+async function untilNotice(updater, id) {
+  await updater.page.waitForFunction(notice => document.getElementById(notice).textContent !== '',
+                                     {polling: 'mutation'}, id);
+  await updater.idle();
+}
+
+async function untilReady(updater) {
+  await updater.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+  await updater.idle();
+}
+
+test('Connect is enabled only once the units\' filters are known', () =>
+  withUpdater({granted: false, holdCore: true}, async updater => {
+    assert.equal(await updater.page.$eval('#connect', button => button.disabled), true);
+    await updater.click('connect');
+    assert.deepEqual(await updater.choosers(), []);
+    await updater.releaseCore();
+    await updater.click('connect');
+    await untilReady(updater);
+    assert.deepEqual(await updater.choosers(),
+                     [[{vendorId: kVendorId, productId: 1}, {vendorId: kVendorId, productId: 2}]]);
+  }));
+
+test('a first visit asks for Connect once; a chooser closed without a choice says what to check', async () => {
+  const connect = pageText('Connect');
+  const cases = [
+    {platform: 'Linux', chooserClosed: `${pageText('ChooserClosed', 'en', connect)} ${pageText('ChooserClosedRule', 'en', kRuleName)}`},
+    {platform: 'Windows', chooserClosed: pageText('ChooserClosed', 'en', connect)},
+  ];
+  for (const {platform, chooserClosed} of cases) {
+    await withUpdater({granted: false, platform}, async updater => {
+      const connectOnce = pageText('ConnectOnce', 'en', connect);
+      assert.deepEqual((await updater.state()).notices, {'connect-once': connectOnce}, platform);
+      // The chooser lists no unit, and the user closes it.
+      await updater.inWorker('self.hidStandIn.unplug()');
+      await updater.click('connect');
+      await untilNotice(updater, 'chooser-closed');
+      let state = await updater.state();
+      assert.deepEqual(state.notices, {'connect-once': connectOnce, 'chooser-closed': chooserClosed}, platform);
+      assert.equal(state.hint, noUnitHint(), platform);
+      await updater.inWorker('self.hidStandIn.plug()');
+      await updater.click('connect');
+      await untilReady(updater);
+      state = await updater.state();
+      assert.deepEqual(state.notices, {}, platform);
+      assert.equal(state.hint, catalogueText(kReady), platform);
+    });
+  }
+});
+
+test('a unit the browser may not open is told with its likely cause, not as no unit alone', async () => {
+  const rule = readFileSync(kRuleFile, 'utf8');
+  const linux = language => pageText('OpenRefusedRule', language, kRuleName, kRuleName, rule);
+  const cases = [
+    {platform: 'Linux', language: 'en', granted: true, text: linux('en')},
+    {platform: 'Linux', language: 'de', granted: false, text: linux('de')},
+    {platform: 'Windows', language: 'en', granted: false, text: pageText('OpenRefused', 'en')},
+    {platform: 'macOS', language: 'en', granted: true, text: pageText('OpenRefused', 'en')},
+    {platform: 'Chrome OS', language: 'de', granted: true, text: pageText('OpenRefused', 'de')},
+  ];
+  for (const {platform, language, granted, text} of cases) {
+    const name = `${platform}, ${language}, ${granted ? 'granted before' : 'just chosen'}`;
+    await withUpdater({platform, language, granted, refuseOpen: true}, async updater => {
+      if (!granted) await updater.click('connect');
+      await untilNotice(updater, 'open-refused');
+      const state = await updater.state();
+      assert.deepEqual(state.notices, {'open-refused': text}, name);
+      assert.equal(state.hint, noUnitHint(language), name);
+      assert.equal(await updater.inWorker('self.hidStandIn.opens()'), 1, name);
+      assert.deepEqual(await updater.requests(), [], name);
+    });
+  }
+});
+
+test('the open unit pulled out says that Connect may be needed again; found again, that goes', () =>
+  withUpdater({}, async updater => {
+    await updater.inWorker('self.hidStandIn.unplug()');
+    await untilNotice(updater, 'unit-removed');
+    let state = await updater.state();
+    assert.deepEqual(state.notices, {'unit-removed': pageText('Removed', 'en', pageText('Connect'))});
+    assert.equal(state.hint, `${catalogueText(kConnectionLost)}\n\n${catalogueText(kInstructions)}`);
+    await updater.inWorker('self.hidStandIn.plug()');
+    await untilReady(updater);
+    state = await updater.state();
+    assert.deepEqual(state.notices, {});
+    assert.equal(state.hint, catalogueText(kReady));
+  }));
