@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import {test} from 'node:test';
 import {catalogueText, pageText} from './support/catalogue.mjs';
-import {openUpdater} from './support/updater_page.mjs';
+import {withUpdater} from './support/updater_page.mjs';
 
 const kReady = 40000;
 const kNoUnit = 40017;
@@ -36,9 +36,8 @@ async function expectTakenOver(tab, language) {
   assert.equal(state.connectEnabled, true);
 }
 
-test('a second tab sends nothing during the first\'s update and takes over when it is closed', async () => {
-  const first = await openUpdater();
-  try {
+test('a second tab sends nothing during the first\'s update and takes over when it is closed', () =>
+  withUpdater({}, async first => {
     await first.click('update');
     await first.box();
     await first.answer(1);
@@ -50,14 +49,10 @@ test('a second tab sends nothing during the first\'s update and takes over when 
     await first.closeTab();
     await expectTakenOver(second, 'en');
     assert.deepEqual((await second.state()).rows, kReadyRows);
-  } finally {
-    await first.close();
-  }
-});
+  }));
 
-test('the simulated unit takes no lock; a German tab waits for the first and takes over', async () => {
-  const first = await openUpdater({language: 'de-DE'});
-  try {
+test('the simulated unit takes no lock; a German tab waits for the first and takes over', () =>
+  withUpdater({language: 'de-DE'}, async first => {
     const simulated = await first.openTab({query: '?simulate=ready'});
     assert.deepEqual((await simulated.state()).notices, {});
     assert.equal((await simulated.state()).hint, catalogueText(kReady, 'de'));
@@ -65,7 +60,4 @@ test('the simulated unit takes no lock; a German tab waits for the first and tak
     await expectWaiting(second, 'de');
     await first.closeTab();
     await expectTakenOver(second, 'de');
-  } finally {
-    await first.close();
-  }
-});
+  }));

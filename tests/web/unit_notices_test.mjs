@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
 import {test} from 'node:test';
 import {catalogueText, pageText} from './support/catalogue.mjs';
-import {openUpdater} from './support/updater_page.mjs';
+import {withUpdater} from './support/updater_page.mjs';
 
 const kReady = 40000;
 const kInstructions = 40001;
@@ -13,15 +13,6 @@ const kConnectionLost = 40020;
 const kVendorId = 0x21B8;
 const kRuleFile = new URL('../../src/adapters/linux/70-spindra-update.rules', import.meta.url);
 const kRuleName = '70-spindra-update.rules';
-
-async function withUpdater(options, check) {
-  const updater = await openUpdater(options);
-  try {
-    await check(updater);
-  } finally {
-    await updater.close();
-  }
-}
 
 function noUnitHint(language = 'en') {
   return `${catalogueText(kNoUnit, language)}\n\n${catalogueText(kInstructions, language)}`;

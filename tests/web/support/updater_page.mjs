@@ -52,6 +52,16 @@ export async function openUpdater(options = {}) {
   return openTab(browser, server, options);
 }
 
+// Runs check on an updater opened with these options, and closes it whatever happens.
+export async function withUpdater(options, check) {
+  const updater = await openUpdater(options);
+  try {
+    await check(updater);
+  } finally {
+    await updater.close();
+  }
+}
+
 // Another tab of the browser, with a stand-in of its own, on the same page server.
 async function openTab(browser, server, options) {
   const {query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true, platform = '',
