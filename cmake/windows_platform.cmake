@@ -16,7 +16,8 @@ target_link_libraries(spindra_win32 PUBLIC spindra_seams setupapi)
 
 # The dialog and system seams on user32, comctl32 and the kernel, given to each program as
 # objects of its own.
-add_library(spindra_win32_seams OBJECT src/adapters/win32/win32_dialog.cpp src/adapters/win32/win32_system.cpp)
+add_library(spindra_win32_seams OBJECT src/adapters/win32/win32_dialog.cpp
+  src/adapters/win32/win32_progress_window.cpp src/adapters/win32/win32_system.cpp)
 target_link_libraries(spindra_win32_seams PUBLIC spindra_win32)
 
 # The main dialog: its procedure, the picture and the red row.

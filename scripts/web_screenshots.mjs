@@ -25,8 +25,8 @@ async function openPage(browser, port, language) {
 async function shootAll(page, language) {
   await page.screenshot({path: join(output, `web-${language}.png`)});
   await page.click('#update');
-  await page.waitForSelector('#box[open] button[data-answer="1"]');
-  await page.click('#box button[data-answer="1"]');
+  await page.waitForSelector('#box[open] button[data-answer="ok"]');
+  await page.click('#box button[data-answer="ok"]');
   await page.waitForFunction(() => document.getElementById('progress-bar').value >= 20, {timeout: 60000});
   await page.screenshot({path: join(output, `web-progress-${language}.png`)});
   await page.waitForSelector('#box[open]', {timeout: 60000});

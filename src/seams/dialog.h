@@ -5,18 +5,6 @@
 
 namespace dlg {
 
-// Message box flags and answers, with the platform's values.
-constexpr unsigned kBoxOk = 0x00;
-constexpr unsigned kBoxOkCancel = 0x01;
-constexpr unsigned kBoxYesNo = 0x04;
-constexpr unsigned kIconError = 0x10;
-constexpr unsigned kIconWarning = 0x30;
-constexpr unsigned kIconInformation = 0x40;
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerCancel = 2;
-constexpr int kAnswerYes = 6;
-constexpr int kAnswerNo = 7;
-
 // Texts loaded from the catalogue fit this many wide characters, terminator included.
 constexpr std::size_t kTextCapacity = 2048;
 
@@ -27,26 +15,51 @@ void setControlText(int controlId, const std::wstring& text);
 std::wstring controlText(int controlId);
 void enableControl(int controlId, bool enabled);
 
-// A modal box owned by the main dialog, or by no window before it exists; returns the
-// button pressed. The dialog keeps handling paint and device-change events while the box is open.
-int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
-
-// Windows the update touches. 0 means no window.
-using WindowRef = std::uintptr_t;
-struct Rect {
-  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+// The boxes the program shows, by what they are for. Each platform gives a kind its own
+// buttons and icon; the two questions are the only kinds whose answer matters.
+enum class BoxKind {
+  RegistrationFailed,    // device changes cannot be followed, so the program ends
+  EscIncompatible,       // why the ESC at the unit cannot be updated
+  ConfirmUpdate,         // the warning not to interrupt the update: go on, or stop
+  OverwriteSameOrNewer,  // the ESC already has this version or a newer one: overwrite it, or stop
+  UpdateRefused,         // what the program carries or the unit can take rules the update out
+  UpdateFailed,          // a step of the update failed
+  RunningElsewhere,      // another updater runs where its window cannot be brought forward
+  UnknownSimulation,     // the browser page was asked for a simulated unit it does not know
 };
 
-WindowRef mainWindow();
-Rect windowRect(WindowRef window);
-// A top-level smooth progress bar owned by the main dialog, range 0 to 100. Created and
-// moved on screen at once: the update dispatches no messages while it writes.
-WindowRef createProgressWindow(const std::wstring& title, int x, int y, int width, int height);
-void setProgressPosition(WindowRef progress, unsigned position);
-void raiseToTop(WindowRef window);  // top of the z-order, no move, no resize
-void showWindow(WindowRef window);
-WindowRef foregroundWindow();
-void destroyWindow(WindowRef window);
+// What the user chose: to go on (OK, Yes), or to stop (Cancel, No, a box closed another way).
+enum class Answer { GoOn, Stop };
+
+// A modal box owned by the main dialog, or by no window before it exists. The dialog keeps
+// handling paint and device-change events while the box is open.
+Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption);
+
+// Where an update is. The image is sent while Writing; before that the unit is prepared and
+// the ESC erased, after it the unit restored.
+enum class UpdatePhase { Preparing, Erasing, Writing, Restoring };
+
+struct UpdateProgress {
+  UpdatePhase phase = UpdatePhase::Preparing;
+  std::uint32_t bytesSent = 0;  // of the image
+  std::uint32_t imageSize = 0;
+  // The fixed pauses the update still makes from here to its end: what it lasts at least.
+  std::uint32_t pausesAheadMs = 0;
+};
+
+// The share of the image sent, in percent, truncated in unsigned 32-bit arithmetic as the
+// progress bar has always shown it; 0 for an image of no bytes.
+inline unsigned percentSent(const UpdateProgress& progress) {
+  if (progress.imageSize == 0) return 0;
+  return progress.bytesSent * 100u / progress.imageSize;
+}
+
+// Told at each phase and after every block. The progress window opens at the first Writing
+// value and follows the later ones; closeProgress, before the transfer returns, ends it, so
+// that no failure box opens behind it. The update dispatches no messages while it writes:
+// the window is shown and moved on screen at once.
+void showProgress(const UpdateProgress& progress);
+void closeProgress();
 
 // Registration of the main dialog for HID interface arrival and removal events.
 // Returns 0 when the platform refuses.

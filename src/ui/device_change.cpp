@@ -35,7 +35,7 @@ bool registerDeviceNotifications() {
   deviceNotification = dlg::registerHidNotifications();
   if (deviceNotification != 0) return true;
   const std::wstring caption = dlg::loadText(msg::kRegistrationFailedCaption);
-  dlg::messageBox(dlg::loadText(msg::kRegistrationFailed), caption, dlg::kIconError | dlg::kBoxOk);
+  dlg::ask(dlg::BoxKind::RegistrationFailed, dlg::loadText(msg::kRegistrationFailed), caption);
   return false;
 }
 

@@ -35,5 +35,5 @@ void setRowLabels() {
 }
 
 void tellUpdaterRunsElsewhere() {
-  dlg::messageBox(dlg::loadText(msg::kRunningElsewhere), mainWindowTitle(), dlg::kIconInformation | dlg::kBoxOk);
+  dlg::ask(dlg::BoxKind::RunningElsewhere, dlg::loadText(msg::kRunningElsewhere), mainWindowTitle());
 }

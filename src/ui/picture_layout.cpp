@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-PicturePlacement placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const dlg::Rect& dialog,
-                              const dlg::Rect& group, std::int32_t frameWidth, std::int32_t captionHeight) {
+PicturePlacement placePicture(std::int32_t pictureWidth, std::int32_t pictureHeight, const ScreenRect& dialog,
+                              const ScreenRect& group, std::int32_t frameWidth, std::int32_t captionHeight) {
   PicturePlacement placement;
   if (pictureWidth <= 0) return placement;
   placement.width = std::min(pictureWidth / 2, dialog.right - group.right - kPictureWidthMargin);

@@ -27,7 +27,7 @@ std::uint16_t statusTextOf(Readiness outcome) {
 
 void explainIncompatibleEsc() {
   const std::wstring text = formatText(dlg::loadText(msg::kIncompatible), {lit::kTargetModel}, dlg::kTextCapacity);
-  dlg::messageBox(text, dlg::loadText(msg::kIncompatibleCaption), dlg::kIconInformation | dlg::kBoxOk);
+  dlg::ask(dlg::BoxKind::EscIncompatible, text, dlg::loadText(msg::kIncompatibleCaption));
 }
 
 }  // namespace

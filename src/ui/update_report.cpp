@@ -35,22 +35,22 @@ std::uint16_t textOf(UpdateStep step) {
 
 bool hasCodeLine(const UpdateOutcome& outcome) { return isFailure(outcome.step) && outcome.code != kCodeNotShown; }
 
-void showErrorBox(const UpdateOutcome& outcome) {
-  dlg::messageBox(outcomeMessage(outcome), dlg::loadText(msg::kUpdateFailedCaption), dlg::kIconError | dlg::kBoxOk);
+void showOutcomeBox(dlg::BoxKind kind, const UpdateOutcome& outcome) {
+  dlg::ask(kind, outcomeMessage(outcome), dlg::loadText(msg::kUpdateFailedCaption));
 }
 
 // The hint is written before the box opens, so that a removal handled while it is open
 // has the last word.
 void showRefusal(const UpdateOutcome& outcome) {
   showRefusalHint(outcome.step);
-  showErrorBox(outcome);
+  showOutcomeBox(dlg::BoxKind::UpdateRefused, outcome);
 }
 
 // The unit is given up before the box opens; a unit found while it is open stays, and
 // the failure hint still has the last word.
 void showFailure(const UpdateOutcome& outcome) {
   giveUpUnit();
-  showErrorBox(outcome);
+  showOutcomeBox(dlg::BoxKind::UpdateFailed, outcome);
   showText(ctl::kHintBox, dlg::loadText(msg::kUpdateFailedHint));
 }
 

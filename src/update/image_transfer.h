@@ -14,5 +14,11 @@ struct TransferResult {
   std::uint32_t systemError = 0;
 };
 
-// Streams the image in 48-byte blocks behind a progress window.
+// The blocks that carry this many bytes of the image, the last one partial where they do not fill it.
+std::uint32_t blocksFor(std::uint32_t bytes);
+// The pauses a transfer still makes with this much of the image to send: one after each block.
+std::uint32_t transferPausesMs(std::uint32_t bytesToSend);
+
+// Streams the image in 48-byte blocks, telling the progress after each; the progress window
+// is closed before it returns.
 TransferResult transferImage(const sys::FirmwareImage& image);

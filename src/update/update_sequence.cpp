@@ -1,5 +1,7 @@
 #include "update/update_sequence.h"
 
+#include <iterator>
+
 #include "base/sha256.h"
 #include "link/unit_device.h"
 #include "link/unit_protocol.h"
@@ -16,18 +18,16 @@ bool matchesRecord(const sys::FirmwareImage& image) {
   return image.size == record.size && sha256(image.bytes, image.size) == record.sha256;
 }
 
-bool userAccepts(std::uint16_t textId, std::uint16_t captionId, unsigned buttons, int acceptingAnswer) {
-  return dlg::messageBox(dlg::loadText(textId), dlg::loadText(captionId), buttons | dlg::kIconWarning) ==
-         acceptingAnswer;
-}
-
 // The warning not to interrupt, then, for an ESC that already has this version or a
 // newer one, whether to overwrite it anyway.
 bool userConfirms() {
-  if (!userAccepts(msg::kConfirm, msg::kConfirmCaption, dlg::kBoxOkCancel, dlg::kAnswerOk)) return false;
+  const auto goesOn = [](dlg::BoxKind kind, std::uint16_t textId, std::uint16_t captionId) {
+    return dlg::ask(kind, dlg::loadText(textId), dlg::loadText(captionId)) == dlg::Answer::GoOn;
+  };
+  if (!goesOn(dlg::BoxKind::ConfirmUpdate, msg::kConfirm, msg::kConfirmCaption)) return false;
   const std::uint16_t installed = unitDevice.escFirmwareVersion();
   if (installed < kImageVersion || installed == kEscReportsNoFirmware) return true;
-  return userAccepts(msg::kSameOrOlderVersion, msg::kSameOrOlderVersionCaption, dlg::kBoxYesNo, dlg::kAnswerYes);
+  return goesOn(dlg::BoxKind::OverwriteSameOrNewer, msg::kSameOrOlderVersion, msg::kSameOrOlderVersionCaption);
 }
 
 ExchangeResult lockUnit() {
@@ -59,17 +59,29 @@ ExchangeResult setWriteAddress() {
 }
 
 struct PreparationStep {
-  std::uint32_t pauseBeforeMs;
   ExchangeResult (*run)();
   UpdateStep failedStep;
+  dlg::UpdatePhase phase;
+  std::uint32_t pausesWithinMs;  // that the step makes itself
 };
 
+// Each step but the first follows a command pause.
 constexpr PreparationStep kPreparation[] = {
-    {0, lockUnit, UpdateStep::SystemLock},
-    {kCommandPauseMs, liftWriteProtection, UpdateStep::WriteProtection},
-    {kCommandPauseMs, eraseAndSettle, UpdateStep::Erase},
-    {kCommandPauseMs, setWriteAddress, UpdateStep::WriteAddress},
+    {lockUnit, UpdateStep::SystemLock, dlg::UpdatePhase::Preparing, 0},
+    {liftWriteProtection, UpdateStep::WriteProtection, dlg::UpdatePhase::Preparing, 0},
+    {eraseAndSettle, UpdateStep::Erase, dlg::UpdatePhase::Erasing, kEraseWaitMs + kEraseSettleMs},
+    {setWriteAddress, UpdateStep::WriteAddress, dlg::UpdatePhase::Preparing, 0},
 };
+
+// Before a step and its command pause: the fixed pauses from there to the end of the update,
+// the one before the transfer and the transfer's own included.
+dlg::UpdateProgress progressBefore(std::size_t step, std::uint32_t imageSize) {
+  std::uint32_t pausesAheadMs = kCommandPauseMs + transferPausesMs(imageSize);
+  for (std::size_t later = step; later < std::size(kPreparation); ++later) {
+    pausesAheadMs += (later == 0 ? 0 : kCommandPauseMs) + kPreparation[later].pausesWithinMs;
+  }
+  return {kPreparation[step].phase, 0, imageSize, pausesAheadMs};
+}
 
 // The image is already in flash: a unit that does not confirm these changes nothing.
 void restoreProtectionAndLock() {
@@ -78,16 +90,21 @@ void restoreProtectionAndLock() {
   exchange(setSystemLockRequest(false), reply);
 }
 
-// Lock, unprotect, erase, address, transfer and restore: every request of the update.
+// Lock, unprotect, erase, address, transfer and restore: every request of the update. What
+// lies ahead before the first step is told by the caller.
 UpdateOutcome writeImage(const sys::FirmwareImage& image) {
-  for (const PreparationStep& step : kPreparation) {
-    if (step.pauseBeforeMs != 0) sys::pause(step.pauseBeforeMs);
-    const ExchangeResult result = step.run();
-    if (result != 0) return {step.failedStep, result, hid::active().lastError()};
+  for (std::size_t step = 0; step < std::size(kPreparation); ++step) {
+    if (step != 0) {
+      dlg::showProgress(progressBefore(step, image.size));
+      sys::pause(kCommandPauseMs);
+    }
+    const ExchangeResult result = kPreparation[step].run();
+    if (result != 0) return {kPreparation[step].failedStep, result, hid::active().lastError()};
   }
   sys::pause(kCommandPauseMs);
   const TransferResult transfer = transferImage(image);
   if (transfer.result != 0) return {UpdateStep::BlockTransfer, transfer.result, transfer.systemError};
+  dlg::showProgress({dlg::UpdatePhase::Restoring, image.size, image.size, 0});
   restoreProtectionAndLock();
   return {};
 }
@@ -120,7 +137,9 @@ UpdateOutcome runUpdate() {
   if (refusal != UpdateStep::None) return {refusal};
   if (!userConfirms()) return {UpdateStep::Cancelled};
 
-  // The writing span ends before a failure box can keep the user for a while.
+  // Told before the writing span, in which an interruption may ask how long the update still
+  // takes. The span ends before a failure box can keep the user for a while.
+  dlg::showProgress(progressBefore(0, image.size));
   sys::beginUpdateWriting();
   const UpdateOutcome outcome = writeImage(image);
   sys::endUpdateWriting();

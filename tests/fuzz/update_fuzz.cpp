@@ -44,13 +44,13 @@ void requireACompleteOutcome(const sim::Bus& bus, const std::vector<std::uint8_t
   requireNoTestFailure();
   require(!vclock::updateWriting() && vclock::pausesOutsideWriting() == 0, "every pause inside the writing span, the span ended");
   require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after an update");
-  require(rec::callsStartingWith("create").size() == rec::callsStartingWith("destroy").size(),
-          "the progress window is destroyed");
+  require(rec::callsStartingWith("open progress").size() == rec::callsStartingWith("close progress").size(),
+          "the progress window is closed");
   const bool succeeded = rec::text(ctl::kHintBox) == rec::catalogueText(msg::kUpdateSucceeded);
   if (!succeeded) {
     require(rec::text(ctl::kHintBox) == rec::catalogueText(msg::kUpdateFailedHint), "failure hint");
     require(!unitDevice.isOpen(), "a failed update gives the unit up");
-    require(!rec::boxes().empty() && rec::boxes().back().flags == (dlg::kIconError | dlg::kBoxOk), "failure box");
+    require(!rec::boxes().empty() && rec::boxes().back().kind == dlg::BoxKind::UpdateFailed, "failure box");
     require(unit.lied || !unit.updatable, "a truthful unit that can take the image takes it");
     return;
   }
@@ -69,7 +69,7 @@ void requireARefusal(const sim::Bus& bus, std::size_t requestsBefore) {
   require(!rec::enabled(ctl::kUpdateButton), "Update is disabled after a refusal");
   require(unitDevice.isOpen(), "a refused update keeps the unit");
   require(bus.requests().size() == requestsBefore, "a refused update sends nothing");
-  require(rec::boxes().size() == 1 && rec::boxes()[0].flags == (dlg::kIconError | dlg::kBoxOk),
+  require(rec::boxes().size() == 1 && rec::boxes()[0].kind == dlg::BoxKind::UpdateRefused,
           "the refusal's box alone");
 }
 
@@ -102,8 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        1 + input.below(kExchangesOfALargestUpdate), input.dword()));
   }
   bus.setReplyFilter([&](std::vector<std::uint8_t>& reply) { unit.lied |= input.rewriteReply(reply); });
-  rec::scriptBox(dlg::kAnswerOk);
-  rec::scriptBox(dlg::kAnswerYes);
+  rec::scriptBox(dlg::Answer::GoOn);
+  rec::scriptBox(dlg::Answer::GoOn);
   const std::size_t requestsBefore = bus.requests().size();
   updateAndReport();
   if (refused) {

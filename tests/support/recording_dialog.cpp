@@ -16,7 +16,7 @@ namespace rec {
 namespace {
 
 struct ScriptedBox {
-  int answer;
+  dlg::Answer answer;
   std::function<void()> whileOpen;
 };
 
@@ -27,11 +27,9 @@ struct State {
   std::vector<std::string> calls;
   std::deque<ScriptedBox> script;
   std::vector<ShownBox> boxes;
-  dlg::Rect dialogRect{100, 80, 700, 480};
-  std::vector<dlg::WindowRef> foreground{kOtherProgramWindow};
-  std::size_t foregroundQueries = 0;
-  std::vector<ProgressWindowInfo> progress;
-  dlg::WindowRef nextWindow = 2;
+  std::vector<dlg::UpdateProgress> progress;
+  std::function<void(const dlg::UpdateProgress&)> progressObserver;
+  bool progressOpen = false;
   bool refuseRegistration = false;
   int registrations = 0;
   int unregistrations = 0;
@@ -44,10 +42,32 @@ State& state() {
 
 void record(const std::string& line) { state().calls.push_back(line); }
 
-std::string hex(unsigned value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "0x%x", value);
-  return buffer;
+const char* nameOf(dlg::BoxKind kind) {
+  switch (kind) {
+    case dlg::BoxKind::RegistrationFailed: return "RegistrationFailed";
+    case dlg::BoxKind::EscIncompatible: return "EscIncompatible";
+    case dlg::BoxKind::ConfirmUpdate: return "ConfirmUpdate";
+    case dlg::BoxKind::OverwriteSameOrNewer: return "OverwriteSameOrNewer";
+    case dlg::BoxKind::UpdateRefused: return "UpdateRefused";
+    case dlg::BoxKind::UpdateFailed: return "UpdateFailed";
+    case dlg::BoxKind::RunningElsewhere: return "RunningElsewhere";
+    case dlg::BoxKind::UnknownSimulation: return "UnknownSimulation";
+  }
+  return "?";
+}
+
+const char* nameOf(dlg::UpdatePhase phase) {
+  switch (phase) {
+    case dlg::UpdatePhase::Preparing: return "Preparing";
+    case dlg::UpdatePhase::Erasing: return "Erasing";
+    case dlg::UpdatePhase::Writing: return "Writing";
+    case dlg::UpdatePhase::Restoring: return "Restoring";
+  }
+  return "?";
+}
+
+bool isQuestion(dlg::BoxKind kind) {
+  return kind == dlg::BoxKind::ConfirmUpdate || kind == dlg::BoxKind::OverwriteSameOrNewer;
 }
 
 // The template's state before initialisation: placeholders, Update disabled.
@@ -89,7 +109,7 @@ std::wstring codeLine(std::int32_t code, std::uint32_t systemError, Language lan
   return line;
 }
 
-void scriptBox(int answer, std::function<void()> whileOpen) {
+void scriptBox(dlg::Answer answer, std::function<void()> whileOpen) {
   state().script.push_back({answer, std::move(whileOpen)});
 }
 
@@ -106,18 +126,17 @@ std::vector<std::string> callsStartingWith(const std::string& prefix) {
   return result;
 }
 
-void setDialogRect(dlg::Rect rect) { state().dialogRect = rect; }
+const std::vector<dlg::UpdateProgress>& progressReports() { return state().progress; }
 
-void setForegroundSequence(std::vector<dlg::WindowRef> windows) {
-  state().foreground = std::move(windows);
-  state().foregroundQueries = 0;
+void onProgress(std::function<void(const dlg::UpdateProgress&)> observer) {
+  state().progressObserver = std::move(observer);
 }
-
-const std::vector<ProgressWindowInfo>& progressWindows() { return state().progress; }
 
 std::vector<unsigned> progressPositions() {
   std::vector<unsigned> positions;
-  for (const std::string& call : callsStartingWith("progress ")) positions.push_back(std::stoul(call.substr(9)));
+  for (const dlg::UpdateProgress& report : state().progress) {
+    if (report.phase == dlg::UpdatePhase::Writing) positions.push_back(dlg::percentSent(report));
+  }
   return positions;
 }
 
@@ -149,13 +168,15 @@ void enableControl(int controlId, bool enabled) {
   record("enable " + std::to_string(controlId) + " " + (enabled ? "1" : "0"));
 }
 
-int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+// No box may open behind a progress window: the window is closed before any box.
+Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
   State& s = state();
-  s.boxes.push_back({text, caption, flags});
-  record("box " + hex(flags) + " " + wideToUtf8(caption));
+  if (s.progressOpen) ADD_FAILURE() << "a box opens behind the progress window: " << wideToUtf8(text);
+  s.boxes.push_back({text, caption, kind});
+  record(std::string("box ") + nameOf(kind) + " " + wideToUtf8(caption));
   if (s.script.empty()) {
-    if ((flags & 0xF) != kBoxOk) ADD_FAILURE() << "unscripted question box: " << wideToUtf8(text);
-    return (flags & 0xF) == kBoxYesNo ? kAnswerNo : (flags & 0xF) == kBoxOk ? kAnswerOk : kAnswerCancel;
+    if (isQuestion(kind)) ADD_FAILURE() << "unscripted question box: " << wideToUtf8(text);
+    return isQuestion(kind) ? Answer::Stop : Answer::GoOn;
   }
   ScriptedBox box = std::move(s.script.front());
   s.script.pop_front();
@@ -164,32 +185,23 @@ int messageBox(const std::wstring& text, const std::wstring& caption, unsigned f
   return box.answer;
 }
 
-WindowRef mainWindow() { return kDialogWindow; }
-
-Rect windowRect(WindowRef window) {
-  EXPECT_EQ(window, kDialogWindow);
-  return state().dialogRect;
-}
-
-WindowRef createProgressWindow(const std::wstring& title, int x, int y, int width, int height) {
-  state().progress.push_back({title, x, y, width, height});
-  const WindowRef window = state().nextWindow++;
-  record("create " + std::to_string(window) + " " + std::to_string(x) + "," + std::to_string(y) + " " +
-         std::to_string(width) + "x" + std::to_string(height) + " " + wideToUtf8(title));
-  return window;
-}
-
-void setProgressPosition(WindowRef, unsigned position) { record("progress " + std::to_string(position)); }
-void raiseToTop(WindowRef window) { record("raise " + std::to_string(window)); }
-void showWindow(WindowRef window) { record("show " + std::to_string(window)); }
-
-WindowRef foregroundWindow() {
+void showProgress(const UpdateProgress& progress) {
   State& s = state();
-  const std::size_t index = std::min(s.foregroundQueries++, s.foreground.size() - 1);
-  return s.foreground[index];
+  s.progress.push_back(progress);
+  if (s.progressObserver) s.progressObserver(progress);
+  if (progress.phase == UpdatePhase::Writing && !s.progressOpen) {
+    s.progressOpen = true;
+    record("open progress");
+  }
+  record(std::string("progress ") + nameOf(progress.phase) + " " + std::to_string(progress.bytesSent) + "/" +
+         std::to_string(progress.imageSize) + " " + std::to_string(progress.pausesAheadMs) + "ms");
 }
 
-void destroyWindow(WindowRef window) { record("destroy " + std::to_string(window)); }
+void closeProgress() {
+  if (!state().progressOpen) ADD_FAILURE() << "a progress window closed that was not open";
+  state().progressOpen = false;
+  record("close progress");
+}
 
 std::uintptr_t registerHidNotifications() {
   record("register");

@@ -18,16 +18,8 @@ using Language = catalogue::Language;
 struct ShownBox {
   std::wstring text;
   std::wstring caption;
-  unsigned flags = 0;
+  dlg::BoxKind kind = dlg::BoxKind::UpdateFailed;
 };
-
-struct ProgressWindowInfo {
-  std::wstring title;
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
-constexpr dlg::WindowRef kDialogWindow = 1;
-constexpr dlg::WindowRef kOtherProgramWindow = 99;
 
 void reset(Language language = Language::English);
 // Catalogue text straight from the source of truth, for expectations.
@@ -37,21 +29,23 @@ std::wstring hintText(std::uint16_t statusId, Language language = Language::Engl
 // The line a failure box adds for a code: text 40036 with the code and the system error.
 std::wstring codeLine(std::int32_t code, std::uint32_t systemError, Language language = Language::English);
 
-// Answer for the next message box, and what happens while it is open.
-void scriptBox(int answer, std::function<void()> whileOpen = {});
+// Answer for the next message box, and what happens while it is open. A box nobody scripted
+// goes on where it only tells, and fails the test where it asks.
+void scriptBox(dlg::Answer answer, std::function<void()> whileOpen = {});
 const std::vector<ShownBox>& boxes();
 
 bool enabled(int controlId);
 std::wstring text(int controlId);
-// Every call in order, one line each ("enable 1002 0", "text 40004 ...", "box 0x31 ...").
+// Every call in order, one line each ("enable 1002 0", "text 40004 ...", "box ConfirmUpdate
+// ...", "open progress" at the first Writing value, "progress Writing 48/96 40ms",
+// "close progress").
 const std::vector<std::string>& calls();
 std::vector<std::string> callsStartingWith(const std::string& prefix);
 
-void setDialogRect(dlg::Rect rect);
-// The foreground window the platform reports, asked once per query in this order; the
-// last entry repeats.
-void setForegroundSequence(std::vector<dlg::WindowRef> windows);
-const std::vector<ProgressWindowInfo>& progressWindows();
+const std::vector<dlg::UpdateProgress>& progressReports();
+// Runs as each progress value is told.
+void onProgress(std::function<void(const dlg::UpdateProgress&)> observer);
+// What a progress bar shows: the percentage of each Writing value.
 std::vector<unsigned> progressPositions();
 
 void refuseRegistration(bool refuse);

@@ -40,7 +40,7 @@ test('a second tab sends nothing during the first\'s update and takes over when 
   withUpdater({}, async first => {
     await first.click('update');
     await first.box();
-    await first.answer(1);
+    await first.answer('ok');
     await first.page.waitForFunction(() => !document.getElementById('keep-open').hidden, {polling: 'mutation'});
     const second = await first.openTab();
     await expectWaiting(second, 'en');

@@ -24,7 +24,7 @@ async function pressUpdateAndConfirm(updater) {
   await updater.click('update');
   const question = await updater.box();
   assert.equal(question.caption, catalogueText(kConfirmCaption));
-  await updater.answer(1);
+  await updater.answer('ok');
 }
 
 test('a unit granted before is ready at start', () => withUpdater({}, async updater => {
@@ -69,12 +69,43 @@ test('Cancel at the question sends nothing to the unit', () => withUpdater({}, a
   const before = (await updater.requests()).length;
   await updater.click('update');
   const question = await updater.box();
-  assert.deepEqual(question.buttons, [[1, 'OK'], [2, 'Cancel']]);
-  await updater.answer(2);
+  assert.deepEqual(question.buttons, [['ok', 'OK'], ['cancel', 'Cancel']]);
+  await updater.answer('cancel');
   await updater.idle();
   assert.equal((await updater.requests()).length, before);
   assert.equal((await updater.state()).updateEnabled, true);
 }));
+
+const boxIsOpen = async updater => (await updater.page.$('#box[open]')) !== null;
+
+// Escape answers Cancel, or OK where that is the only button; a Yes/No question waits for one.
+test('Escape cancels the question, closes a box with OK alone and leaves Yes or No to a button', async () => {
+  await withUpdater({escVersion: '0x0305'}, async updater => {
+    const before = (await updater.requests()).length;
+    await updater.click('update');
+    await updater.box();
+    await updater.page.keyboard.press('Escape');
+    await updater.idle();
+    assert.equal(await boxIsOpen(updater), false, 'OK and Cancel');
+    await pressUpdateAndConfirm(updater);
+    const question = await updater.box();
+    assert.deepEqual(question.buttons, [['yes', 'Yes'], ['no', 'No']]);
+    await updater.page.keyboard.press('Escape');
+    await new Promise(resolve => setTimeout(resolve, 500));
+    assert.equal(await boxIsOpen(updater), true, 'Yes and No');
+    await updater.answer('no');
+    await updater.idle();
+    assert.equal((await updater.requests()).length, before);
+    assert.equal((await updater.state()).updateEnabled, true);
+  });
+  await withUpdater({scenario: 'short-reports'}, async updater => {
+    await updater.click('update');
+    await updater.box();
+    await updater.page.keyboard.press('Escape');
+    await updater.idle();
+    assert.equal(await boxIsOpen(updater), false, 'OK alone');
+  });
+});
 
 // A copy of the test page with one bit of its image flipped inside the wasm.
 async function damagedSite() {
@@ -102,8 +133,8 @@ test('what cannot be written is refused at Update, before any question and with 
         await updater.click('update');
         const box = await updater.box();
         assert.ok(box.text.startsWith(catalogueText(text)), name);
-        assert.deepEqual(box.buttons.map(([answer]) => answer), [1], name);
-        await updater.answer(1);
+        assert.deepEqual(box.buttons.map(([button]) => button), ['ok'], name);
+        await updater.answer('ok');
         await updater.idle();
         assert.equal((await updater.requests()).length, before, name);
         assert.equal((await updater.state()).updateEnabled, false, name);
@@ -123,8 +154,8 @@ test('German browsers get the German texts', () => withUpdater({language: 'de-DE
   await updater.click('update');
   const question = await updater.box();
   assert.equal(question.caption, catalogueText(kConfirmCaption, 'de'));
-  assert.deepEqual(question.buttons, [[1, 'OK'], [2, 'Abbrechen']]);
-  await updater.answer(2);
+  assert.deepEqual(question.buttons, [['ok', 'OK'], ['cancel', 'Abbrechen']]);
+  await updater.answer('cancel');
 }));
 
 test('a unit pulled out mid-transfer ends in the failure box with its code line', async () => {
@@ -141,7 +172,7 @@ test('a unit pulled out mid-transfer ends in the failure box with its code line'
       assert.match(box.text, /0x0000048f$/, name);
       const blocks = (await updater.requests()).filter(request => request.command === kWriteBlock);
       assert.equal(blocks.length, 40, name);
-      await updater.answer(1);
+      await updater.answer('ok');
       await updater.idle();
       const state = await updater.state();
       assert.equal(state.updateEnabled, false, name);
@@ -159,10 +190,10 @@ test('a unit pulled out during the question fails the update at its first comman
     await updater.click('update');
     await updater.box();
     await updater.inWorker('self.hidStandIn.unplug()');
-    await updater.answer(1);
+    await updater.answer('ok');
     const box = await updater.box();
     assert.equal(box.caption, catalogueText(kFailedCaption));
-    await updater.answer(1);
+    await updater.answer('ok');
     await updater.idle();
     assert.equal((await updater.requests()).length, before);
     assert.deepEqual((await updater.state()).rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);

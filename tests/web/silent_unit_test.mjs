@@ -15,7 +15,7 @@ test('a unit silent from the lock on fails the update after 30 s with ERROR_TIME
     await updater.click('update');
     await updater.box();
     const start = performance.now();
-    await updater.answer(1);
+    await updater.answer('ok');
     const box = await updater.box(2 * kReplyBoundMs);
     const waitedMs = performance.now() - start;
     assert.equal(box.caption, catalogueText(kFailedCaption));

@@ -5,8 +5,10 @@
 
 #include <dbt.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "adapters/win32/device_broadcast.h"
 #include "adapters/win32/program_handles.h"
 #include "adapters/win32/system_library.h"
+#include "import_hook.h"
 
 namespace {
 
@@ -45,12 +48,6 @@ class DialogAdapterTest : public ::testing::Test {
   }
 };
 
-std::wstring className(HWND window) {
-  wchar_t name[64] = L"";
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
 }  // namespace
 
 TEST_F(DialogAdapterTest, LoadsCatalogueTextsWithinTheirCapacity) {
@@ -72,20 +69,89 @@ TEST_F(DialogAdapterTest, SetsReadsAndEnablesControls) {
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(mainDialog, kButton)));
 }
 
-TEST_F(DialogAdapterTest, MainWindowRectangleIsInScreenCoordinates) {
-  EXPECT_EQ(dlg::mainWindow(), reinterpret_cast<dlg::WindowRef>(mainDialog));
-  dlg::Rect rect = dlg::windowRect(dlg::mainWindow());
-  EXPECT_EQ(rect.left, 100);
-  EXPECT_EQ(rect.top, 120);
-  EXPECT_EQ(rect.right, 500);
-  EXPECT_EQ(rect.bottom, 420);
+namespace {
+
+dlg::UpdateProgress writing(std::uint32_t bytesSent, std::uint32_t imageSize) {
+  return {dlg::UpdatePhase::Writing, bytesSent, imageSize, 0};
+}
+
+// The update's progress window, a top-level window of the process; null while there is none.
+HWND progressWindow() { return FindWindowW(L"msctls_progress32", nullptr); }
+
+int positionOf(HWND progress) { return static_cast<int>(SendMessageW(progress, PBM_GETPOS, 0, 0)); }
+
+// What the adapter asked of MessageBoxW, answered from a script.
+struct BoxCall {
+  HWND owner;
+  std::wstring text;
+  std::wstring caption;
+  UINT flags;
+};
+std::vector<BoxCall> boxCalls;
+int scriptedPress = IDOK;
+
+int WINAPI recordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags) {
+  boxCalls.push_back({owner, text, caption, flags});
+  return scriptedPress;
+}
+
+}  // namespace
+
+TEST_F(DialogAdapterTest, EachKindOfBoxIsAMessageBoxWithItsButtonsAndIconOwnedByTheMainDialog) {
+  hook::ImportHook<decltype(MessageBoxW)> box("user32.dll", "MessageBoxW", recordMessageBox);
+  ASSERT_TRUE(box.installed());
+  using K = dlg::BoxKind;
+  const struct {
+    K kind;
+    UINT flags;
+  } cases[] = {
+      {K::RegistrationFailed, 0x10},   {K::EscIncompatible, 0x40}, {K::ConfirmUpdate, 0x31},
+      {K::OverwriteSameOrNewer, 0x34}, {K::UpdateRefused, 0x10},   {K::UpdateFailed, 0x10},
+      {K::RunningElsewhere, 0x40},     {K::UnknownSimulation, 0x10},
+  };
+  for (const auto& c : cases) {
+    boxCalls.clear();
+    scriptedPress = IDOK;
+    dlg::ask(c.kind, L"text", L"caption");
+    ASSERT_EQ(boxCalls.size(), 1u);
+    EXPECT_EQ(boxCalls[0].owner, mainDialog);
+    EXPECT_EQ(boxCalls[0].text, L"text");
+    EXPECT_EQ(boxCalls[0].caption, L"caption");
+    EXPECT_EQ(boxCalls[0].flags, c.flags) << static_cast<int>(c.kind);
+  }
+  // Before the dialog exists, as when another updater runs out of reach, no window owns it.
+  boxCalls.clear();
+  const HWND dialog = mainDialog;
+  mainDialog = nullptr;
+  dlg::ask(K::RunningElsewhere, L"text", L"caption");
+  mainDialog = dialog;
+  ASSERT_EQ(boxCalls.size(), 1u);
+  EXPECT_EQ(boxCalls[0].owner, nullptr);
+  EXPECT_EQ(boxCalls[0].flags, 0x40u);
+}
+
+TEST_F(DialogAdapterTest, OnlyOkAndYesGoOn) {
+  hook::ImportHook<decltype(MessageBoxW)> box("user32.dll", "MessageBoxW", recordMessageBox);
+  ASSERT_TRUE(box.installed());
+  const struct {
+    const char* name;
+    int pressed;
+    dlg::Answer answer;
+  } cases[] = {
+      {"OK", IDOK, dlg::Answer::GoOn},         {"Yes", IDYES, dlg::Answer::GoOn},
+      {"Cancel", IDCANCEL, dlg::Answer::Stop}, {"No", IDNO, dlg::Answer::Stop},
+      {"closed another way", 0, dlg::Answer::Stop},
+  };
+  for (const auto& c : cases) {
+    scriptedPress = c.pressed;
+    EXPECT_EQ(dlg::ask(dlg::BoxKind::ConfirmUpdate, L"text", L"caption"), c.answer) << c.name;
+  }
 }
 
 TEST_F(DialogAdapterTest, ProgressWindowIsASmoothBarOwnedByTheMainDialog) {
-  dlg::WindowRef progress = dlg::createProgressWindow(L"in progress", 150, 160, 400, 50);
-  ASSERT_NE(progress, 0u);
-  HWND window = reinterpret_cast<HWND>(progress);
-  EXPECT_EQ(className(window), L"msctls_progress32");
+  dlg::showProgress(writing(0, 100));
+  HWND window = progressWindow();
+  ASSERT_NE(window, nullptr);
   EXPECT_EQ(GetWindow(window, GW_OWNER), mainDialog);
   EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
   LONG style = GetWindowLongW(window, GWL_STYLE);
@@ -94,31 +160,139 @@ TEST_F(DialogAdapterTest, ProgressWindowIsASmoothBarOwnedByTheMainDialog) {
   wchar_t title[32] = L"";
   GetWindowTextW(window, title, 32);
   EXPECT_STREQ(title, L"in progress");
-  dlg::Rect rect = dlg::windowRect(progress);
-  EXPECT_EQ(rect.left, 150);
-  EXPECT_EQ(rect.top, 160);
+  RECT rect{};
+  GetWindowRect(window, &rect);
   EXPECT_EQ(rect.right - rect.left, 400);
   EXPECT_EQ(rect.bottom - rect.top, 50);
-
-  dlg::setProgressPosition(progress, 37);
-  EXPECT_EQ(SendMessageW(window, PBM_GETPOS, 0, 0), 37);
-  dlg::raiseToTop(progress);
-  dlg::showWindow(progress);
+  EXPECT_EQ(positionOf(window), 0);
   EXPECT_TRUE(IsWindowVisible(window));
-  dlg::destroyWindow(progress);
+
+  dlg::showProgress(writing(37, 100));
+  EXPECT_EQ(positionOf(window), 37);
+  dlg::closeProgress();
   EXPECT_FALSE(IsWindow(window));
+}
+
+// From the dialog's window rectangle in screen coordinates; an empty image opens and closes
+// the window all the same, at position 0.
+TEST_F(DialogAdapterTest, ProgressWindowIsCentredOnTheDialogWithHalvesRoundedDown) {
+  const struct {
+    RECT dialog;
+    int x, y;
+  } cases[] = {{{100, 80, 700, 480}, 200, 255}, {{-301, -7, 200, 94}, -251, 18}, {{0, 0, 401, 51}, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dialog.left);
+    const RECT& d = c.dialog;
+    ASSERT_TRUE(MoveWindow(mainDialog, d.left, d.top, d.right - d.left, d.bottom - d.top, FALSE));
+    dlg::showProgress(writing(0, 0));
+    HWND window = progressWindow();
+    ASSERT_NE(window, nullptr);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, c.x);
+    EXPECT_EQ(rect.top, c.y);
+    EXPECT_EQ(rect.right - rect.left, 400);
+    EXPECT_EQ(rect.bottom - rect.top, 50);
+    EXPECT_EQ(positionOf(window), 0);
+    dlg::closeProgress();
+    EXPECT_FALSE(IsWindow(window));
+  }
+}
+
+TEST_F(DialogAdapterTest, OnlyTheTransferHasAProgressWindow) {
+  for (dlg::UpdatePhase phase : {dlg::UpdatePhase::Preparing, dlg::UpdatePhase::Erasing, dlg::UpdatePhase::Restoring}) {
+    dlg::showProgress({phase, 0, 100, 5000});
+    EXPECT_EQ(progressWindow(), nullptr) << static_cast<int>(phase);
+  }
+}
+
+namespace {
+
+// The windows the raise rule looks at, by role; the foreground window the platform reports is
+// scripted by role, asked once per query in this order, the last entry repeating.
+enum class Role { Dialog, Progress, Other };
+std::vector<Role> foregroundScript;
+std::size_t foregroundQueries = 0;
+std::vector<std::string> windowCalls;
+decltype(SetWindowPos)* realSetWindowPos = nullptr;
+decltype(ShowWindow)* realShowWindow = nullptr;
+
+const char* roleOf(HWND window) {
+  if (window == mainDialog) return "dialog";
+  return window != nullptr && window == progressWindow() ? "progress" : "other";
+}
+
+HWND WINAPI scriptedForegroundWindow() {
+  const Role role = foregroundScript[std::min(foregroundQueries++, foregroundScript.size() - 1)];
+  if (role == Role::Dialog) return mainDialog;
+  return role == Role::Progress ? progressWindow() : GetDesktopWindow();
+}
+
+// Only a raise to the top without a move or resize is expected.
+BOOL WINAPI recordSetWindowPos(HWND window, HWND after, int x, int y, int width, int height, UINT flags) {
+  const bool raise = after == HWND_TOP && x == 0 && y == 0 && width == 0 && height == 0 && flags == 3;
+  windowCalls.push_back(std::string(raise ? "raise " : "SetWindowPos ") + roleOf(window));
+  return realSetWindowPos(window, after, x, y, width, height, flags);
+}
+
+BOOL WINAPI recordShowWindow(HWND window, int command) {
+  windowCalls.push_back(std::string(command == SW_SHOW ? "show " : "ShowWindow ") + roleOf(window));
+  return realShowWindow(window, command);
+}
+
+}  // namespace
+
+// Raised when the bar opens; then, after the first block at which the user has the dialog or
+// the bar in front, both raised and shown once.
+TEST_F(DialogAdapterTest, BothWindowsAreRaisedAndShownOnceWhenOneOfThemIsInFront) {
+  hook::ImportHook<decltype(GetForegroundWindow)> foreground("user32.dll", "GetForegroundWindow",
+                                                             scriptedForegroundWindow);
+  hook::ImportHook<decltype(SetWindowPos)> setWindowPos("user32.dll", "SetWindowPos", recordSetWindowPos);
+  hook::ImportHook<decltype(ShowWindow)> showWindow("user32.dll", "ShowWindow", recordShowWindow);
+  ASSERT_TRUE(foreground.installed() && setWindowPos.installed() && showWindow.installed());
+  realSetWindowPos = setWindowPos.original();
+  realShowWindow = showWindow.original();
+  using Calls = std::vector<std::string>;
+  const Calls bringForward = {"raise dialog", "raise progress", "show dialog", "show progress"};
+  const struct {
+    const char* name;
+    std::vector<Role> foreground;  // asked after each block
+    std::size_t raisedAfterBlock;  // 0: never
+  } cases[] = {
+      {"dialog in front after the second block", {Role::Other, Role::Dialog, Role::Other, Role::Dialog}, 2},
+      {"progress window in front from the start", {Role::Progress}, 1},
+      {"in front, away and back again", {Role::Dialog, Role::Other, Role::Progress}, 1},
+      {"another program in front all along", {Role::Other}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    foregroundScript = c.foreground;
+    foregroundQueries = 0;
+    windowCalls.clear();
+    dlg::showProgress(writing(0, 3 * 48));
+    Calls expected = {"raise dialog", "raise progress"};
+    const int positions[] = {33, 66, 100};
+    for (std::uint32_t block = 1; block <= 3; ++block) {
+      dlg::showProgress(writing(block * 48, 3 * 48));
+      EXPECT_EQ(positionOf(progressWindow()), positions[block - 1]);
+      if (block == c.raisedAfterBlock) expected.insert(expected.end(), bringForward.begin(), bringForward.end());
+    }
+    dlg::closeProgress();
+    EXPECT_EQ(windowCalls, expected);
+    EXPECT_EQ(progressWindow(), nullptr);
+  }
 }
 
 // No message is dispatched while an update writes, and none is here: whatever shows was
 // painted by the adapter's own calls. Wine's progress control paints every new position by
 // itself, so under Wine only the paint after creation depends on the adapter.
 TEST_F(DialogAdapterTest, ProgressWindowIsPaintedWithoutAMessageLoop) {
-  dlg::WindowRef progress = dlg::createProgressWindow(L"in progress", 150, 160, 400, 50);
-  ASSERT_NE(progress, 0u);
-  HWND window = reinterpret_cast<HWND>(progress);
+  dlg::showProgress(writing(0, 100));
+  HWND window = progressWindow();
+  ASSERT_NE(window, nullptr);
   EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "a paint is pending after creation";
 
-  dlg::setProgressPosition(progress, 50);
+  dlg::showProgress(writing(50, 100));
   EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE)) << "a paint is pending after a position";
   RECT client;
   GetClientRect(window, &client);
@@ -130,23 +304,26 @@ TEST_F(DialogAdapterTest, ProgressWindowIsPaintedWithoutAMessageLoop) {
   EXPECT_EQ(shownAt(60), shownAt(90)) << "the rest is one colour";
   EXPECT_NE(shownAt(10), shownAt(90)) << "the bar does not show";
   ReleaseDC(window, context);
-  dlg::destroyWindow(progress);
+  dlg::closeProgress();
 }
 
 TEST_F(DialogAdapterTest, MessageBoxIsOwnedByTheMainDialogAndAnswersItsButton) {
-  std::thread user([] {
+  bool okAndCancel = false;
+  std::thread user([&okAndCancel] {
     for (int attempt = 0; attempt < 500; ++attempt) {
       HWND box = FindWindowW(L"#32770", L"caption");
       if (box != nullptr && GetWindow(box, GW_OWNER) == mainDialog) {
+        okAndCancel = GetDlgItem(box, IDOK) != nullptr && GetDlgItem(box, IDCANCEL) != nullptr;
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
         return;
       }
       Sleep(10);
     }
   });
-  int answer = dlg::messageBox(L"text", L"caption", dlg::kBoxOkCancel | dlg::kIconWarning);
+  const dlg::Answer answer = dlg::ask(dlg::BoxKind::ConfirmUpdate, L"text", L"caption");
   user.join();
-  EXPECT_EQ(answer, dlg::kAnswerCancel);
+  EXPECT_TRUE(okAndCancel);
+  EXPECT_EQ(answer, dlg::Answer::Stop);
 }
 
 TEST_F(DialogAdapterTest, WineAcceptsTheHidNotificationRegistration) {

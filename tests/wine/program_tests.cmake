@@ -16,7 +16,7 @@ add_wine_test(NAME wine_hid_transport_test
 string(REPEAT "x" 3000 LONG_TEXT)  # longer than any text the dialog adapter hands out
 configure_file(wine/platform_adapters_test.rc.in ${CMAKE_BINARY_DIR}/platform_adapters_test.rc @ONLY)
 add_wine_test(NAME wine_platform_adapters_test
-  SOURCES wine/platform_adapters_test.cpp ${CMAKE_BINARY_DIR}/platform_adapters_test.rc
+  SOURCES wine/platform_adapters_test.cpp wine/import_hook.cpp ${CMAKE_BINARY_DIR}/platform_adapters_test.rc
   LIBS spindra_win32_seams)
 
 # What the shipped programs import and how they load DLLs at run time. Wine sees the build

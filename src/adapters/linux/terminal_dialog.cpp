@@ -12,23 +12,21 @@
 #include <cstring>
 #include <map>
 
-#include "seams/dialog.h"
 #include "adapters/linux/cli_texts.h"
+#include "res/message_ids.h"
+#include "update/image_transfer.h"
 
 namespace term {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr dlg::WindowRef kDialogWindow = 1;
-constexpr dlg::WindowRef kProgressWindow = 2;
 constexpr std::size_t kBarWidth = 30;
 constexpr unsigned kRedrawEveryBlocks = 16;
-constexpr unsigned kIconBits = 0xF0;
 
 struct ProgressBar {
   bool open = false;
-  bool started = false;  // the transfer sets position 0 first; every later position is one block
+  bool started = false;  // drawn at least once: the transfer's start, before any block
   unsigned total = 0;
   unsigned sent = 0;
   unsigned percent = 0;
@@ -43,9 +41,8 @@ struct State {
   std::map<int, std::wstring> texts;
   std::vector<ShownBox> boxes;
   ProgressBar progress;
-  // The progress as another thread reads it (transferLeft).
-  std::atomic<unsigned> blocksLeft{0};
-  std::atomic<bool> transferBegun{false};
+  // The progress as another thread reads it.
+  std::atomic<std::uint32_t> pausesAheadMs{0};
 };
 
 State& state() {
@@ -127,19 +124,27 @@ bool userAgrees(bool answeredByOption, cli::Text prompt, cli::Text unanswered, c
   return answered && acceptsAnswer(answer);
 }
 
-int answerOf(unsigned flags) {
+// The two questions are asked; every other box is only told.
+bool goesOn(dlg::BoxKind kind) {
   const Answers& a = state().answers;
-  switch (flags & 0xF) {
-    case dlg::kBoxOkCancel:
-      return userAgrees(a.confirm, cli::Text::kConfirmPrompt, cli::Text::kConfirmUnanswered, state().confirmDetails)
-                 ? dlg::kAnswerOk
-                 : dlg::kAnswerCancel;
-    case dlg::kBoxYesNo:
-      return userAgrees(a.allowSameVersion, cli::Text::kQuestionPrompt, cli::Text::kQuestionUnanswered)
-                 ? dlg::kAnswerYes
-                 : dlg::kAnswerNo;
+  switch (kind) {
+    case dlg::BoxKind::ConfirmUpdate:
+      return userAgrees(a.confirm, cli::Text::kConfirmPrompt, cli::Text::kConfirmUnanswered, state().confirmDetails);
+    case dlg::BoxKind::OverwriteSameOrNewer:
+      return userAgrees(a.allowSameVersion, cli::Text::kQuestionPrompt, cli::Text::kQuestionUnanswered);
     default:
-      return dlg::kAnswerOk;
+      return true;
+  }
+}
+
+// Failures and refusals are error reports.
+bool reportsError(dlg::BoxKind kind) {
+  switch (kind) {
+    case dlg::BoxKind::RegistrationFailed:
+    case dlg::BoxKind::UpdateRefused:
+    case dlg::BoxKind::UpdateFailed:
+    case dlg::BoxKind::UnknownSimulation: return true;
+    default: return false;
   }
 }
 
@@ -179,19 +184,13 @@ void drawProgress(ProgressBar& p) {
 void setAnswers(const Answers& answers) { state().answers = answers; }
 void setConfirmDetails(const std::string& details) { state().confirmDetails = details; }
 void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
-void expectBlocks(unsigned total) {
-  State& s = state();
-  s.progress.total = total;
-  s.blocksLeft = total;
-  s.transferBegun = false;
-}
 
 bool redrawsInPlace() {
   const char* terminal = std::getenv("TERM");
   return isatty(STDERR_FILENO) && terminal && *terminal && std::strcmp(terminal, "dumb") != 0;
 }
 
-TransferLeft transferLeft() { return {state().blocksLeft, state().transferBegun}; }
+std::uint32_t pausesAheadMs() { return state().pausesAheadMs; }
 const std::vector<ShownBox>& boxes() { return state().boxes; }
 
 }  // namespace term
@@ -212,50 +211,39 @@ void enableControl(int, bool) {}
 
 // A box of failure or refusal is an error report and goes to stderr; the others go with the
 // report for people, or to stderr beside --json.
-int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
   State& s = state();
-  std::FILE* stream = (flags & kIconBits) == dlg::kIconError ? stderr : s.boxStream;
+  std::FILE* stream = reportsError(kind) ? stderr : s.boxStream;
   std::fprintf(stream, "\n[%s]\n%s\n", cli::forTerminal(caption).c_str(), cli::forTerminal(text).c_str());
   std::fflush(stream);
-  const int answer = answerOf(flags);
-  s.boxes.push_back({text, caption, flags, answer});
+  const Answer answer = goesOn(kind) ? Answer::GoOn : Answer::Stop;
+  s.boxes.push_back({text, caption, kind, answer});
   return answer;
 }
 
-WindowRef mainWindow() { return kDialogWindow; }
-Rect windowRect(WindowRef) { return Rect{}; }
-
-WindowRef createProgressWindow(const std::wstring& title, int, int, int, int) {
+// The bar opens at the transfer's start and counts blocks; its estimate of the time left is
+// measured, not the pauses ahead, which the interruption notice tells.
+void showProgress(const UpdateProgress& update) {
   State& s = state();
+  s.pausesAheadMs = update.pausesAheadMs;
   ProgressBar& p = s.progress;
-  p = ProgressBar{true, false, p.total, 0, 0, 0, Clock::now()};
-  s.transferBegun = true;
-  std::fprintf(stderr, "%s\n", cli::forTerminal(title).c_str());
-  return kProgressWindow;
-}
-
-void setProgressPosition(WindowRef window, unsigned position) {
-  State& s = state();
-  ProgressBar& p = s.progress;
-  if (window != kProgressWindow || !p.open) return;
-  if (p.started) ++p.sent;
-  s.blocksLeft = blocksToSend(p);
-  p.percent = position;
+  if (update.phase != UpdatePhase::Writing) return;
+  if (!p.open) {
+    p = ProgressBar{true, false, blocksFor(update.imageSize), 0, 0, 0, Clock::now()};
+    std::fprintf(stderr, "%s\n", cli::forTerminal(loadText(msg::kProgressTitle)).c_str());
+  }
+  p.sent = blocksFor(update.bytesSent);
+  p.percent = percentSent(update);
   drawProgress(p);
   p.started = true;
 }
 
-void destroyWindow(WindowRef window) {
+void closeProgress() {
   ProgressBar& p = state().progress;
-  if (window != kProgressWindow || !p.open) return;
+  if (!p.open) return;
   p.open = false;
   if (redrawsInPlace()) std::fputs("\n", stderr);
 }
-
-// A terminal has no z-order and no foreground window of ours.
-void raiseToTop(WindowRef) {}
-void showWindow(WindowRef) {}
-WindowRef foregroundWindow() { return 0; }
 
 // The command line follows arrivals by polling; there is nothing to register with.
 std::uintptr_t registerHidNotifications() { return 1; }

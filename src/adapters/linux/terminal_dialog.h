@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "seams/dialog.h"
+
 namespace term {
 
 struct Answers {
@@ -20,16 +22,8 @@ void setAnswers(const Answers& answers);
 void setConfirmDetails(const std::string& details);
 // Where message boxes are printed: stdout, or stderr when stdout carries JSON.
 void setBoxStream(std::FILE* stream);
-// Blocks the coming transfer sends; the progress bar counts them.
-void expectBlocks(unsigned total);
-
-// How far the expected transfer is: blocks not yet sent, and whether it has begun (its
-// progress window is open). Safe to ask from any thread.
-struct TransferLeft {
-  unsigned blocks = 0;
-  bool begun = false;
-};
-TransferLeft transferLeft();
+// The fixed pauses the update still makes, as last told. Safe to ask from any thread.
+std::uint32_t pausesAheadMs();
 
 // Whether stderr is a terminal that takes escape sequences, so the progress bar is redrawn in
 // place; otherwise (a file, a pipe, TERM=dumb or unset) it prints plain lines.
@@ -38,8 +32,8 @@ bool redrawsInPlace();
 struct ShownBox {
   std::wstring text;
   std::wstring caption;
-  unsigned flags = 0;
-  int answer = 0;
+  dlg::BoxKind kind = dlg::BoxKind::UpdateFailed;
+  dlg::Answer answer = dlg::Answer::GoOn;
 };
 const std::vector<ShownBox>& boxes();
 

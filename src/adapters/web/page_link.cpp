@@ -12,14 +12,16 @@ EM_JS(void, postMessageToPage, (const char* kind, const char* element, int numbe
   updaterWorker.post({type : UTF8ToString(kind), element : UTF8ToString(element), number : number, text : UTF8ToString(text)});
 });
 
-EM_ASYNC_JS(int, awaitBoxAnswer, (const char* text, const char* caption, const char* icon, const char* answers), {
-  return await updaterWorker.ask({
+// 1 when the user went on, 0 when they stopped.
+EM_ASYNC_JS(int, awaitBoxAnswer, (const char* text, const char* caption, const char* icon, const char* buttons), {
+  const goOn = await updaterWorker.ask({
     type : 'box',
     text : UTF8ToString(text),
     caption : UTF8ToString(caption),
     icon : UTF8ToString(icon),
-    answers : UTF8ToString(answers).split(',').map(Number)
+    buttons : UTF8ToString(buttons).split(',')
   });
+  return goOn ? 1 : 0;
 });
 
 // 1 for an arrival, 2 for a removal, 0 when none is queued.
@@ -46,10 +48,10 @@ void postToPage(const char* kind, const char* element, int number, const std::ws
   postMessageToPage(kind, element, number, wideToUtf8(text).c_str());
 }
 
-int askPage(const std::wstring& text, const std::wstring& caption, const char* icon, const char* answers) {
-  const int answer = awaitBoxAnswer(wideToUtf8(text).c_str(), wideToUtf8(caption).c_str(), icon, answers);
+bool askPage(const std::wstring& text, const std::wstring& caption, const char* icon, const char* buttons) {
+  const bool wentOn = awaitBoxAnswer(wideToUtf8(text).c_str(), wideToUtf8(caption).c_str(), icon, buttons) != 0;
   handleQueuedDeviceEvents();
-  return answer;
+  return wentOn;
 }
 
 void handleDeviceEventsWith(DeviceEventHandler handler) { deviceEventHandler = handler; }

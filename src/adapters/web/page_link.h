@@ -23,11 +23,11 @@ constexpr const char* kNotice = "notice";
 
 void postToPage(const char* kind, const char* element, int number, const std::wstring& text = L"");
 
-// Shows a box with its icon ("error", "warning", "information" or none) and its buttons,
-// the answers they give ("1,2" for OK and Cancel), and returns the answer of the button
-// pressed. Device events that came in meanwhile are handled before it returns, as a modal
-// box's message loop would dispatch them.
-int askPage(const std::wstring& text, const std::wstring& caption, const char* icon, const char* answers);
+// Shows a box with its icon ("error", "warning" or "information") and its buttons by name,
+// in their order ("ok,cancel"; "yes,no"; "ok"), and returns whether the user went on: the
+// first button goes on, any other stops. Device events that came in meanwhile are handled
+// before it returns, as a modal box's message loop would dispatch them.
+bool askPage(const std::wstring& text, const std::wstring& caption, const char* icon, const char* buttons);
 
 // Who handles device events: the program's dialog, as for a window's device-change messages.
 using DeviceEventHandler = void (*)(std::uint32_t event, const DeviceBroadcast& record);

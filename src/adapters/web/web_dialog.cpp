@@ -6,13 +6,13 @@
 #include "adapters/web/web_texts.h"
 #include "res/catalogue.h"
 #include "res/controls.h"
+#include "res/message_ids.h"
 #include "seams/dialog.h"
 
 namespace dlg {
 namespace {
 
-constexpr WindowRef kMainWindow = 1;
-constexpr WindowRef kProgressWindow = 2;
+bool progressOpen = false;
 
 // The page's element for each control of the dialog.
 const char* elementOf(int controlId) {
@@ -31,21 +31,22 @@ const char* elementOf(int controlId) {
   }
 }
 
-const char* iconOf(unsigned flags) {
-  switch (flags & 0xF0) {
-    case kIconError: return "error";
-    case kIconWarning: return "warning";
-    case kIconInformation: return "information";
-    default: return "";
+const char* iconOf(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::EscIncompatible:
+    case BoxKind::RunningElsewhere: return "information";
+    case BoxKind::ConfirmUpdate:
+    case BoxKind::OverwriteSameOrNewer: return "warning";
+    default: return "error";
   }
 }
 
-// The answers of the box's buttons, in their order.
-const char* answersOf(unsigned flags) {
-  switch (flags & 0x0F) {
-    case kBoxOkCancel: return "1,2";
-    case kBoxYesNo: return "6,7";
-    default: return "1";
+// The box's buttons in their order, the one that goes on first.
+const char* buttonsOf(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::ConfirmUpdate: return "ok,cancel";
+    case BoxKind::OverwriteSameOrNewer: return "yes,no";
+    default: return "ok";
   }
 }
 
@@ -73,31 +74,21 @@ void enableControl(int controlId, bool enabled) {
   web::postToPage(web::kElementEnabled, elementOf(controlId), enabled ? 1 : 0);
 }
 
-int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
-  return web::askPage(text, caption, iconOf(flags), answersOf(flags));
+Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
+  return web::askPage(text, caption, iconOf(kind), buttonsOf(kind)) ? Answer::GoOn : Answer::Stop;
 }
 
-WindowRef mainWindow() { return kMainWindow; }
-
-// The page places its windows itself.
-Rect windowRect(WindowRef) { return {}; }
-
-WindowRef createProgressWindow(const std::wstring& title, int, int, int, int) {
-  web::postToPage(web::kProgressOpen, "", 0, title);
-  return kProgressWindow;
+// The page places its progress window itself and keeps it in front: it is modal there.
+void showProgress(const UpdateProgress& update) {
+  if (update.phase != UpdatePhase::Writing) return;
+  if (!progressOpen) web::postToPage(web::kProgressOpen, "", 0, loadText(msg::kProgressTitle));
+  progressOpen = true;
+  web::postToPage(web::kProgressPosition, "", static_cast<int>(percentSent(update)));
 }
 
-void setProgressPosition(WindowRef, unsigned position) {
-  web::postToPage(web::kProgressPosition, "", static_cast<int>(position));
-}
-
-// The progress window is modal on the page: it stays in front by itself.
-void raiseToTop(WindowRef) {}
-void showWindow(WindowRef) {}
-WindowRef foregroundWindow() { return kMainWindow; }
-
-void destroyWindow(WindowRef window) {
-  if (window == kProgressWindow) web::postToPage(web::kProgressClose, "", 0);
+void closeProgress() {
+  if (progressOpen) web::postToPage(web::kProgressClose, "", 0);
+  progressOpen = false;
 }
 
 // The worker always listens for WebHID's connect and disconnect events.

@@ -1,26 +1,34 @@
-// Dialog adapter: the core's view of the main dialog, its controls and the windows it owns.
+// Dialog adapter: the core's view of the main dialog, its controls and its message boxes.
 #include "seams/dialog.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <dbt.h>
 
 #include <vector>
 
 #include "adapters/win32/hid_library.h"
 #include "adapters/win32/program_handles.h"
-#include "res/literals.h"
 
 namespace dlg {
 
 namespace {
 
-HWND toWindow(WindowRef window) { return reinterpret_cast<HWND>(window); }
-WindowRef toRef(HWND window) { return reinterpret_cast<WindowRef>(window); }
-
-constexpr DWORD kProgressStyle = WS_VISIBLE | PBS_SMOOTH;
-static_assert(kProgressStyle == 0x10000001, "a visible smooth bar and nothing else");
 static_assert(sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) == 32, "size of the registration filter");
+
+// The buttons and icon of each kind of box.
+UINT boxStyle(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::EscIncompatible:
+    case BoxKind::RunningElsewhere: return MB_OK | MB_ICONINFORMATION;
+    case BoxKind::ConfirmUpdate: return MB_OKCANCEL | MB_ICONWARNING;
+    case BoxKind::OverwriteSameOrNewer: return MB_YESNO | MB_ICONWARNING;
+    case BoxKind::RegistrationFailed:
+    case BoxKind::UpdateRefused:
+    case BoxKind::UpdateFailed:
+    case BoxKind::UnknownSimulation: break;
+  }
+  return MB_OK | MB_ICONERROR;
+}
 
 }  // namespace
 
@@ -41,39 +49,11 @@ std::wstring controlText(int controlId) {
 
 void enableControl(int controlId, bool enabled) { EnableWindow(GetDlgItem(mainDialog, controlId), enabled); }
 
-int messageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
-  return MessageBoxW(mainDialog, text.c_str(), caption.c_str(), flags);
+// Only OK and Yes go on: Cancel, No and a box that could not be shown stop.
+Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
+  const int pressed = MessageBoxW(mainDialog, text.c_str(), caption.c_str(), boxStyle(kind));
+  return pressed == IDOK || pressed == IDYES ? Answer::GoOn : Answer::Stop;
 }
-
-WindowRef mainWindow() { return toRef(mainDialog); }
-
-Rect windowRect(WindowRef window) {
-  RECT rect{};
-  GetWindowRect(toWindow(window), &rect);
-  return Rect{rect.left, rect.top, rect.right, rect.bottom};
-}
-
-// No message is dispatched while an update writes, and a window's paint otherwise waits for a
-// dispatch: the bar is painted at once, on its creation and after each position.
-WindowRef createProgressWindow(const std::wstring& title, int x, int y, int width, int height) {
-  HWND progress = CreateWindowExW(0, lit::kProgressClass, title.c_str(), kProgressStyle, x, y, width, height,
-                                  mainDialog, nullptr, moduleInstance, nullptr);
-  if (progress != nullptr) UpdateWindow(progress);
-  return toRef(progress);
-}
-
-void setProgressPosition(WindowRef progress, unsigned position) {
-  SendMessageW(toWindow(progress), PBM_SETPOS, position, 0);
-  UpdateWindow(toWindow(progress));
-}
-
-void raiseToTop(WindowRef window) { SetWindowPos(toWindow(window), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); }
-
-void showWindow(WindowRef window) { ShowWindow(toWindow(window), SW_SHOW); }
-
-WindowRef foregroundWindow() { return toRef(GetForegroundWindow()); }
-
-void destroyWindow(WindowRef window) { DestroyWindow(toWindow(window)); }
 
 std::uintptr_t registerHidNotifications() {
   DEV_BROADCAST_DEVICEINTERFACE_W filter{};

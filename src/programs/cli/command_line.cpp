@@ -29,7 +29,6 @@
 #include "ui/main_window.h"
 #include "ui/unit_status.h"
 #include "ui/update_report.h"
-#include "update/image_transfer.h"
 #include "update/readiness.h"
 #include "update/update_sequence.h"
 
@@ -245,14 +244,9 @@ std::string whatChanges(const sys::FirmwareImage& image) {
               {view.rows[0].label, view.rows[0].value, view.rows[2].value, kVersionMajor, kVersionMinor, image.size});
 }
 
-// About what the rest of an update waits: the pause after each block still to write and,
-// before the first block, the erase's waits; rounded up to whole seconds.
-std::uint32_t secondsLeft() {
-  const term::TransferLeft left = term::transferLeft();
-  std::uint32_t milliseconds = left.blocks * kCommandPauseMs;
-  if (!left.begun) milliseconds += kEraseWaitMs + kEraseSettleMs;
-  return (milliseconds + 999) / 1000;
-}
+// About what the rest of an update waits: its fixed pauses still ahead, rounded up to whole
+// seconds.
+std::uint32_t secondsLeft() { return (term::pausesAheadMs() + 999) / 1000; }
 
 // On the thread that holds the signals, at once; on a terminal below the progress bar.
 void tellInterruptionHeld(int) {
@@ -268,7 +262,6 @@ std::string imageDigest(const sys::FirmwareImage& image) {
 void updateAndJudge(Facts& facts) {
   sys::FirmwareImage image;
   if (sys::locateFirmwareImage(image)) {
-    term::expectBlocks((image.size + kBlockBytes - 1) / kBlockBytes);
     term::setConfirmDetails(whatChanges(image));
     facts.imageSha256 = imageDigest(image);
   }

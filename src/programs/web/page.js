@@ -8,7 +8,7 @@ const simulation = parameters.get('simulate');
 const unitFilters = [];
 const buttonLabels = {};
 const noticeTexts = {};
-let boxAnswers = [];
+let boxButtons = [];
 let wakeLock = null;
 let writing = false;
 
@@ -40,19 +40,20 @@ function showEnabled(target, enabled) {
   else target.classList.toggle('disabled', !enabled);
 }
 
-function showBox({text, caption, icon, answers}) {
+// The first button goes on, any other stops.
+function showBox({text, caption, icon, buttons: names}) {
   const box = byId('box');
   byId('box-caption').textContent = caption;
   byId('box-text').textContent = text.replace(/\r\n/g, '\n');
   if (icon) box.dataset.icon = icon;
   else delete box.dataset.icon;
-  boxAnswers = answers;
-  const buttons = answers.map(answer => {
+  boxButtons = names;
+  const buttons = names.map((name, index) => {
     const button = document.createElement('button');
     button.type = 'button';
-    button.dataset.answer = answer;
-    button.textContent = buttonLabels['answer-' + answer];
-    button.addEventListener('click', () => closeBox(answer));
+    button.dataset.answer = name;
+    button.textContent = buttonLabels['answer-' + name];
+    button.addEventListener('click', () => closeBox(index === 0));
     return button;
   });
   byId('box-buttons').replaceChildren(...buttons);
@@ -60,16 +61,16 @@ function showBox({text, caption, icon, answers}) {
   buttons[0].focus();
 }
 
-function closeBox(answer) {
+function closeBox(goOn) {
   byId('box').close();
-  worker.postMessage({type: 'answer', number: answer});
+  worker.postMessage({type: 'answer', goOn});
 }
 
 // Escape answers Cancel, or OK when that is the only button; a Yes/No question needs a button.
 function onBoxEscape(event) {
   event.preventDefault();
-  if (boxAnswers.includes(2)) closeBox(2);
-  else if (boxAnswers.length === 1) closeBox(boxAnswers[0]);
+  if (boxButtons.includes('cancel')) closeBox(false);
+  else if (boxButtons.length === 1) closeBox(true);
 }
 
 function leaveWarning(event) {

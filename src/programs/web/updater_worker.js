@@ -125,7 +125,7 @@ self.onmessage = ({data}) => {
   if (data.type === 'answer') {
     const answer = answerBox;
     answerBox = null;
-    if (answer) answer(data.number);
+    if (answer) answer(data.goOn);
     return;
   }
   queue.push(data);

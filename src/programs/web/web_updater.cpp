@@ -41,10 +41,10 @@ void showPageTexts() {
   show("connect", web::pageText(PageText::Connect));
   show("no-webhid", web::pageText(PageText::NoWebHid));
   show("keep-open", web::pageText(PageText::KeepOpen));
-  show("answer-1", web::pageText(PageText::Ok));
-  show("answer-2", web::pageText(PageText::Cancel));
-  show("answer-6", web::pageText(PageText::Yes));
-  show("answer-7", web::pageText(PageText::No));
+  show("answer-ok", web::pageText(PageText::Ok));
+  show("answer-cancel", web::pageText(PageText::Cancel));
+  show("answer-yes", web::pageText(PageText::Yes));
+  show("answer-no", web::pageText(PageText::No));
   web::postToPage(web::kTitle, "", 0, mainWindowTitle());
   for (const std::uint16_t product : {kRoundelProductId, kDockBoxProductId}) {
     web::postToPage(web::kUnitFilter, "", kUnitVendorId << 16 | product);
@@ -61,8 +61,8 @@ void simulate(const std::string& scenario, const std::string& escVersion) {
   simulatedBus.emplace();
   if (!sim::loadScenario(*simulatedBus, scenario, escVersion)) {
     simulatedBus.reset();
-    dlg::messageBox(withScenario(web::PageText::UnknownSimulation, scenario), mainWindowTitle(),
-                    dlg::kIconError | dlg::kBoxOk);
+    dlg::ask(dlg::BoxKind::UnknownSimulation, withScenario(web::PageText::UnknownSimulation, scenario),
+             mainWindowTitle());
     return;
   }
   simulatedBus->setClock([] { return sys::now().microseconds / 1000; });

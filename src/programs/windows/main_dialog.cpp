@@ -2,7 +2,6 @@
 #include "programs/windows/main_dialog.h"
 
 #include "link/unit_device.h"
-#include "seams/dialog.h"
 #include "adapters/win32/device_broadcast.h"
 #include "adapters/win32/program_handles.h"
 #include "adapters/win32/single_instance.h"
@@ -69,7 +68,11 @@ INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
   return handleDeviceChange(event, &broadcast) != 0 ? TRUE : FALSE;
 }
 
-dlg::Rect screenRect(HWND window) { return dlg::windowRect(reinterpret_cast<dlg::WindowRef>(window)); }
+ScreenRect screenRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
 
 // The transparent blit cannot be left to shrink the picture: Wine shrinks it in a mode that
 // mixes the transparent green into the artwork's edges, leaving a green outline. Shrunk

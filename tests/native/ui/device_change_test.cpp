@@ -78,7 +78,7 @@ TEST_F(DeviceChangeTest, RefusedRegistrationIsToldInOneErrorBox) {
     ASSERT_EQ(rec::boxes().size(), 1u);
     EXPECT_EQ(rec::boxes()[0].text, rec::catalogueText(msg::kRegistrationFailed, language));
     EXPECT_EQ(rec::boxes()[0].caption, rec::catalogueText(msg::kRegistrationFailedCaption, language));
-    EXPECT_EQ(rec::boxes()[0].flags, dlg::kIconError | dlg::kBoxOk);
+    EXPECT_EQ(rec::boxes()[0].kind, dlg::BoxKind::RegistrationFailed);
     unregisterDeviceNotifications();
     EXPECT_EQ(rec::unregistrations(), 0) << "nothing is held";
   }
@@ -260,7 +260,7 @@ TEST_F(DeviceChangeTest, UnitSwappedWhileTheIncompatibilityBoxIsOpen) {
   bus().addUnit(incompatible);
   std::size_t callsBeforeRemoval = 0;
   std::size_t callsAfterRemoval = 0;
-  rec::scriptBox(dlg::kAnswerOk, [&] {
+  rec::scriptBox(dlg::Answer::GoOn, [&] {
     callsBeforeRemoval = rec::calls().size();
     bus().unplug(sim::unitPath());
     callsAfterRemoval = rec::calls().size();

@@ -37,7 +37,7 @@ class MainViewTest : public UpdaterTest {
     vclock::setImage(vclock::sampleImage(4096));
     ASSERT_TRUE(sim::loadScenario(bus(), scenario, ""));
     setRowLabels();
-    if (scenario == "incompatible") rec::scriptBox(dlg::kAnswerOk);  // the box that explains it
+    if (scenario == "incompatible") rec::scriptBox(dlg::Answer::GoOn);  // the box that explains it
     assessReadiness(discoverUnit());
   }
 };
@@ -80,8 +80,8 @@ TEST_F(MainViewTest, TheOutcomeOfAnUpdateIsShownInTheViewAsInTheDialog) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scenario);
     assess(c.scenario);
-    rec::scriptBox(dlg::kAnswerOk);  // the warning before the update, or the refusal
-    rec::scriptBox(dlg::kAnswerOk);  // the failure box, where there is one
+    rec::scriptBox(dlg::Answer::GoOn);  // the warning before the update, or the refusal
+    rec::scriptBox(dlg::Answer::GoOn);  // the failure box, where there is one
     updateAndReport();
     expectViewShowsTheDialog();
     EXPECT_FALSE(mainView().updateEnabled);
@@ -95,8 +95,8 @@ TEST_F(MainViewTest, TheOutcomeOfAnUpdateIsShownInTheViewAsInTheDialog) {
 TEST_F(MainViewTest, AnAssessmentNestedInABoxKeepsItsUpdateButtonInTheView) {
   assess("ready");
   bus().setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, UnitCommand::SetSystemLock));
-  rec::scriptBox(dlg::kAnswerOk);
-  rec::scriptBox(dlg::kAnswerOk, [] {
+  rec::scriptBox(dlg::Answer::GoOn);
+  rec::scriptBox(dlg::Answer::GoOn, [] {
     const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
     handleDeviceChange(kDeviceArrival, &arrival);
   });

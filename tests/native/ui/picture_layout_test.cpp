@@ -11,8 +11,8 @@ constexpr std::int32_t kCaption = 19;
 
 // A dialog at (100, 50) whose right edge lies `room` pixels right of the group box's.
 PicturePlacement placeWithRoom(std::int32_t room, std::int32_t pictureWidth = kWidth) {
-  const dlg::Rect group{130, 90, 435, 200};
-  const dlg::Rect dialog{100, 50, group.right + room, 500};
+  const ScreenRect group{130, 90, 435, 200};
+  const ScreenRect dialog{100, 50, group.right + room, 500};
   return placePicture(pictureWidth, kHeight, dialog, group, kFrame, kCaption);
 }
 

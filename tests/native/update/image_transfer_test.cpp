@@ -11,8 +11,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Calls = std::vector<std::string>;
 
-constexpr dlg::WindowRef kProgress = 2;  // the first window the recording dialog creates
-
 // A unit whose ESC has just been erased and addressed, ready to take blocks.
 class ImageTransferTest : public UpdaterTest {
  protected:
@@ -81,8 +79,8 @@ Bytes slice(const Bytes& bytes, std::size_t from, std::size_t count) {
   return Bytes(bytes.begin() + from, bytes.begin() + from + count);
 }
 
-const Calls kStart = {"create 2 200,255 400x50 Firmware update in progress, please wait...", "progress 0", "raise 1",
-                      "raise 2"};
+// The window opens at the transfer's start, before any block, with the pauses of all blocks ahead.
+Calls started(const std::string& start) { return {"open progress", "progress Writing " + start}; }
 
 Calls joined(Calls head, const Calls& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
@@ -96,7 +94,9 @@ TEST_F(ImageTransferTest, NinetySixBytesGoAsTwoFullBlocksStraightFromTheImage) {
   EXPECT_EQ(outcome.result, 0);
   EXPECT_EQ(blockRequests(),
             (std::vector<Bytes>{blockRequest(slice(image, 0, 48)), blockRequest(slice(image, 48, 48))}));
-  EXPECT_EQ(rec::calls(), joined(kStart, {"progress 50", "progress 100", "destroy 2"}));
+  EXPECT_EQ(rec::calls(), joined(started("0/96 40ms"), {"progress Writing 48/96 40ms", "progress Writing 96/96 20ms",
+                                                         "close progress"}));
+  EXPECT_EQ(rec::progressPositions(), (std::vector<unsigned>{0, 50, 100}));
   EXPECT_EQ(vclock::pauses(), (std::vector<std::uint32_t>{20, 20})) << "a pause after every block";
   expectFlashHolds(image);
 }
@@ -135,61 +135,14 @@ TEST_F(ImageTransferTest, TheFinalPartialBlockIsPaddedWithFFAndLosesNoByte) {
 TEST_F(ImageTransferTest, AnEmptyImageSendsNothingButStillOpensAndClosesTheWindow) {
   EXPECT_EQ(send(Bytes{}).result, 0);
   EXPECT_TRUE(bus().requests().empty());
-  EXPECT_EQ(rec::calls(), joined(kStart, {"destroy 2"}));
+  EXPECT_EQ(rec::calls(), joined(started("0/0 0ms"), {"close progress"}));
+  EXPECT_EQ(rec::progressPositions(), std::vector<unsigned>{0}) << "no division by the empty image's size";
   EXPECT_TRUE(vclock::pauses().empty());
-}
-
-TEST_F(ImageTransferTest, ProgressWindowIsCentredOnTheDialogWithHalvesRoundedDown) {
-  struct Case {
-    dlg::Rect dialog;
-    int x, y;
-  } cases[] = {{{100, 80, 700, 480}, 200, 255}, {{-301, -7, 200, 94}, -251, 18}, {{0, 0, 401, 51}, 0, 0}};
-  for (const Case& c : cases) {
-    rec::reset();
-    rec::setDialogRect(c.dialog);
-    send(Bytes{});
-    ASSERT_EQ(rec::progressWindows().size(), 1u);
-    const rec::ProgressWindowInfo& window = rec::progressWindows()[0];
-    EXPECT_EQ(window.x, c.x) << c.dialog.left;
-    EXPECT_EQ(window.y, c.y) << c.dialog.top;
-    EXPECT_EQ(window.width, 400);
-    EXPECT_EQ(window.height, 50);
-    EXPECT_EQ(window.title, rec::catalogueText(40029));
-  }
 }
 
 TEST_F(ImageTransferTest, ProgressIsTruncatedInUnsignedArithmetic) {
   send(vclock::sampleImage(7 * 48));
   EXPECT_EQ(rec::progressPositions(), (std::vector<unsigned>{0, 14, 28, 42, 57, 71, 85, 100}));
-}
-
-TEST_F(ImageTransferTest, BothWindowsAreRaisedAndShownOnceWhenOneOfThemIsInFront) {
-  const dlg::WindowRef other = rec::kOtherProgramWindow;
-  const dlg::WindowRef dialog = rec::kDialogWindow;
-  const Calls bringForward = {"raise 1", "raise 2", "show 1", "show 2"};
-  struct Case {
-    const char* name;
-    std::vector<dlg::WindowRef> foreground;  // asked after each block; the last repeats
-    std::size_t raisedAfterBlock;            // 0: never
-  } cases[] = {
-      {"dialog in front after the second block", {other, dialog, other, dialog}, 2},
-      {"progress window in front from the start", {kProgress}, 1},
-      {"in front, away and back again", {dialog, other, kProgress}, 1},
-      {"another program in front all along", {other}, 0},
-  };
-  for (const Case& c : cases) {
-    rec::reset();
-    rec::setForegroundSequence(c.foreground);
-    send(vclock::sampleImage(3 * 48));
-    Calls expected = kStart;
-    const char* positions[] = {"progress 33", "progress 66", "progress 100"};
-    for (std::size_t block = 1; block <= 3; ++block) {
-      expected.push_back(positions[block - 1]);
-      if (block == c.raisedAfterBlock) expected.insert(expected.end(), bringForward.begin(), bringForward.end());
-    }
-    expected.push_back("destroy 2");
-    EXPECT_EQ(rec::calls(), expected) << c.name;
-  }
 }
 
 TEST_F(ImageTransferTest, AFailedBlockStopsTheTransferClosesTheWindowAndHandsBackItsLastError) {
@@ -203,12 +156,12 @@ TEST_F(ImageTransferTest, AFailedBlockStopsTheTransferClosesTheWindowAndHandsBac
     Calls afterStart;
   } cases[] = {
       {"write fails at the first block", sim::faultAtCommand(sim::FaultKind::WriteFails, UnitCommand::WriteBlock, 1),
-       -2, sim::kErrorGeneralFailure, 0, 0, {"destroy 2"}},
+       -2, sim::kErrorGeneralFailure, 0, 0, {"close progress"}},
       {"reply lost at the first block", sim::faultAtCommand(sim::FaultKind::ReadFails, UnitCommand::WriteBlock, 1),
-       -3, sim::kErrorGeneralFailure, 1, 0, {"destroy 2"}},
+       -3, sim::kErrorGeneralFailure, 1, 0, {"close progress"}},
       {"unit refuses the second block",
        sim::faultAtCommand(sim::FaultKind::ErrorReport, UnitCommand::WriteBlock, 2, 0xC0DE0042),
-       static_cast<ExchangeResult>(0xC0DE0042), 2, 2, 1, {"progress 33", "destroy 2"}},
+       static_cast<ExchangeResult>(0xC0DE0042), 2, 2, 1, {"progress Writing 48/144 60ms", "close progress"}},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -219,7 +172,7 @@ TEST_F(ImageTransferTest, AFailedBlockStopsTheTransferClosesTheWindowAndHandsBac
     EXPECT_EQ(outcome.result, c.result) << c.name;
     EXPECT_EQ(outcome.systemError, c.systemError) << c.name;
     EXPECT_EQ(blockRequests().size(), c.blocksSent) << c.name << ": nothing is sent after the failed block";
-    EXPECT_EQ(rec::calls(), joined(kStart, c.afterStart)) << c.name;
+    EXPECT_EQ(rec::calls(), joined(started("0/144 60ms"), c.afterStart)) << c.name;
     EXPECT_EQ(vclock::pauses().size(), c.pauses) << c.name << ": no pause after the failed block";
   }
 }

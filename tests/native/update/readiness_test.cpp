@@ -142,7 +142,7 @@ TEST_F(ReadinessTest, IncompatibleEscIsExplainedInABoxOpenedAfterTheUnitIsGivenU
     bus().addUnit(unit);
     bool unitOpenWhileBoxShown = true;
     bool updateEnabledWhileBoxShown = true;
-    rec::scriptBox(dlg::kAnswerOk, [&] {
+    rec::scriptBox(dlg::Answer::GoOn, [&] {
       unitOpenWhileBoxShown = unitDevice.isOpen();
       updateEnabledWhileBoxShown = rec::enabled(ctl::kUpdateButton);
     });
@@ -153,7 +153,7 @@ TEST_F(ReadinessTest, IncompatibleEscIsExplainedInABoxOpenedAfterTheUnitIsGivenU
     expected.replace(expected.find(L"%s"), 2, L"SPINDRA 60 LV");
     EXPECT_EQ(rec::boxes()[0].text, expected);
     EXPECT_EQ(rec::boxes()[0].caption, rec::catalogueText(msg::kIncompatibleCaption, language));
-    EXPECT_EQ(rec::boxes()[0].flags, dlg::kIconInformation | dlg::kBoxOk);
+    EXPECT_EQ(rec::boxes()[0].kind, dlg::BoxKind::EscIncompatible);
     EXPECT_FALSE(unitOpenWhileBoxShown);
     EXPECT_FALSE(updateEnabledWhileBoxShown);
     EXPECT_EQ(bus().device(sim::unitPath()).closes, 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <numeric>
 
 #include "seams/hid_transport.h"
 #include "res/controls.h"
@@ -66,7 +67,7 @@ class UpdateSequenceTest : public UpdaterTest {
   }
 
   void runConfirmed() {
-    rec::scriptBox(dlg::kAnswerOk);
+    rec::scriptBox(dlg::Answer::GoOn);
     updateAndReport();
   }
 
@@ -94,7 +95,7 @@ class UpdateSequenceTest : public UpdaterTest {
     ASSERT_EQ(rec::boxes().size(), 1u);
     EXPECT_EQ(rec::boxes()[0].text, text(c.textId));
     EXPECT_EQ(rec::boxes()[0].caption, text(msg::kUpdateFailedCaption));
-    EXPECT_EQ(rec::boxes()[0].flags, dlg::kIconError | dlg::kBoxOk);
+    EXPECT_EQ(rec::boxes()[0].kind, dlg::BoxKind::UpdateRefused);
     EXPECT_TRUE(bus().requests().empty());
     EXPECT_EQ(bus().device(sim::unitPath()).unit.flash[0], sim::kOldFirmwareByte);
     EXPECT_TRUE(unitDevice.isOpen());
@@ -143,7 +144,7 @@ class UpdateSequenceTest : public UpdaterTest {
     const rec::ShownBox& box = rec::boxes().back();
     EXPECT_EQ(box.text, codeLine.empty() ? text(textId) : text(textId) + L"\r\n" + codeLine);
     EXPECT_EQ(box.caption, text(msg::kUpdateFailedCaption));
-    EXPECT_EQ(box.flags, dlg::kIconError | dlg::kBoxOk);
+    EXPECT_EQ(box.kind, dlg::BoxKind::UpdateFailed);
     EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateFailedHint));
     EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
     EXPECT_FALSE(unitDevice.isOpen()) << "the unit is given up";
@@ -157,7 +158,7 @@ class UpdateSequenceTest : public UpdaterTest {
     EXPECT_FALSE(rec::enabled(ctl::kUpdateButton));
     EXPECT_EQ(rec::text(ctl::kHintBox), text(msg::kUpdateSucceeded));
     for (const rec::ShownBox& box : rec::boxes()) {
-      EXPECT_NE(box.flags, dlg::kIconError | dlg::kBoxOk) << "no failure box";
+      EXPECT_NE(box.kind, dlg::BoxKind::UpdateFailed) << "no failure box";
     }
   }
 
@@ -245,7 +246,49 @@ TEST_F(FullUpdateTest, PausesAsTheUnitNeedsAndAdvancesTheProgressBar) {
   EXPECT_EQ(positions[1019], 50u);  // 48,912 bytes
   EXPECT_EQ(positions[2037], 99u);  // 97,776 bytes
   EXPECT_EQ(positions[2038], 100u);
-  EXPECT_EQ(rec::callsStartingWith("destroy"), std::vector<std::string>{"destroy 2"});
+  EXPECT_EQ(rec::callsStartingWith("open progress").size(), 1u);
+  EXPECT_EQ(rec::callsStartingWith("close progress").size(), 1u);
+}
+
+// Every value tells the fixed pauses the update then still makes; the first is told before
+// the writing span begins, so that an interruption held in it always finds how long is left.
+TEST_F(UpdateSequenceTest, EachProgressValueTellsThePhaseAndThePausesStillAhead) {
+  using P = dlg::UpdatePhase;
+  UpdaterTest::SetUp();
+  connectReadyUnit(sim::UnitModel{}, kBuiltInImageSize);
+  struct Told {
+    dlg::UpdateProgress progress;
+    std::size_t pausesBefore;
+    bool writing;
+  };
+  std::vector<Told> told;
+  rec::onProgress([&](const dlg::UpdateProgress& progress) {
+    told.push_back({progress, vclock::pauses().size(), vclock::updateWriting()});
+  });
+  runConfirmed();
+
+  ASSERT_EQ(told.size(), 4u + 1 + 2038 + 1);
+  const std::vector<P> phasesBeforeTheTransfer = {P::Preparing, P::Preparing, P::Erasing, P::Preparing};
+  for (std::size_t step = 0; step < phasesBeforeTheTransfer.size(); ++step) {
+    EXPECT_EQ(told[step].progress.phase, phasesBeforeTheTransfer[step]) << step;
+  }
+  for (std::size_t block = 0; block <= 2038; ++block) {
+    const dlg::UpdateProgress& progress = told[4 + block].progress;
+    EXPECT_EQ(progress.phase, P::Writing);
+    EXPECT_EQ(progress.bytesSent, std::min<std::size_t>(block * 48, kBuiltInImageSize));
+  }
+  EXPECT_EQ(told.back().progress.phase, P::Restoring);
+  EXPECT_EQ(told[0].progress.pausesAheadMs, 40760u + 20 * 4 + 1000 + 4000);
+  EXPECT_FALSE(told[0].writing);
+  const std::vector<std::uint32_t>& pauses = vclock::pauses();
+  for (std::size_t i = 0; i < told.size(); ++i) {
+    EXPECT_EQ(told[i].progress.imageSize, kBuiltInImageSize);
+    EXPECT_EQ(told[i].progress.pausesAheadMs, std::accumulate(pauses.begin() + told[i].pausesBefore, pauses.end(), 0u))
+        << i;
+    if (i > 0) {
+      EXPECT_TRUE(told[i].writing) << i;
+    }
+  }
 }
 
 TEST_F(FullUpdateTest, LeavesTheImageInFlashTheUnitRestoredAndShowsVersion35) {
@@ -257,7 +300,7 @@ TEST_F(FullUpdateTest, LeavesTheImageInFlashTheUnitRestoredAndShowsVersion35) {
   ASSERT_EQ(rec::boxes().size(), 1u);
   EXPECT_EQ(rec::boxes()[0].text, text(msg::kConfirm));
   EXPECT_EQ(rec::boxes()[0].caption, text(msg::kConfirmCaption));
-  EXPECT_EQ(rec::boxes()[0].flags, 0x31u);
+  EXPECT_EQ(rec::boxes()[0].kind, dlg::BoxKind::ConfirmUpdate);
 }
 
 TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsTheSequence) {
@@ -325,7 +368,7 @@ TEST_F(UpdateSequenceTest, EveryFailingStepIsReportedWithItsTextAndCodeAndStopsT
     if (!c.pauses.empty()) {
       EXPECT_EQ(vclock::pauses(), c.pauses);
     }
-    EXPECT_EQ(rec::callsStartingWith("create").size(), rec::callsStartingWith("destroy").size());
+    EXPECT_EQ(rec::callsStartingWith("open progress").size(), rec::callsStartingWith("close progress").size());
   }
 }
 
@@ -342,7 +385,7 @@ TEST_F(UpdateSequenceTest, TheOutcomeNamesTheStepItsCodeAndTheSystemError) {
     std::uint32_t systemError;
   } cases[] = {
       {"written", [] {}, UpdateStep::None, 0, 0},
-      {"cancelled", [] { rec::scriptBox(dlg::kAnswerCancel); }, UpdateStep::Cancelled, 0, 0},
+      {"cancelled", [] { rec::scriptBox(dlg::Answer::Stop); }, UpdateStep::Cancelled, 0, 0},
       {"no unit open", [] { resetDevice(); }, UpdateStep::UnitNotDetected, kNoUnitOpen, kStaleLastError},
       {"no image", [] { vclock::removeImage(); }, UpdateStep::ImageMissing, 0, 0},
       {"lock not confirmed", failAt(K::WrongResultByte, C::SetSystemLock), UpdateStep::SystemLock,
@@ -360,7 +403,7 @@ TEST_F(UpdateSequenceTest, TheOutcomeNamesTheStepItsCodeAndTheSystemError) {
     SCOPED_TRACE(c.name);
     SetUp();
     c.arrange();
-    rec::scriptBox(dlg::kAnswerOk);
+    rec::scriptBox(dlg::Answer::GoOn);
     const UpdateOutcome outcome = updateAndReport();
     EXPECT_EQ(outcome.step, c.step);
     EXPECT_EQ(outcome.code, c.code);
@@ -383,8 +426,8 @@ TEST_F(UpdateSequenceTest, TheWritingSpanHoldsEveryRequestAndEndsBeforeTheFailur
     SetUp();
     bus().setFault(c.fault);
     bool heldWhileBoxOpen = true;
-    rec::scriptBox(dlg::kAnswerOk);
-    rec::scriptBox(dlg::kAnswerOk, [&] { heldWhileBoxOpen = vclock::updateWriting(); });
+    rec::scriptBox(dlg::Answer::GoOn);
+    rec::scriptBox(dlg::Answer::GoOn, [&] { heldWhileBoxOpen = vclock::updateWriting(); });
     updateAndReport();
     ASSERT_EQ(rec::boxes().size(), 2u);
     EXPECT_FALSE(heldWhileBoxOpen);
@@ -447,7 +490,7 @@ TEST_F(UpdateSequenceTest, WhatCannotBeWrittenIsRefusedBeforeAnyQuestionAndTheUn
     SCOPED_TRACE(c.name);
     SetUp();
     c.arrange();
-    rec::scriptBox(dlg::kAnswerOk);
+    rec::scriptBox(dlg::Answer::GoOn);
     updateAndReport();
     expectRefused(c);
   }
@@ -504,11 +547,10 @@ TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
   const struct {
     const char* name;
     std::uint16_t escVersion;
-    std::vector<int> answers;
+    std::vector<dlg::Answer> answers;
   } cases[] = {
-      {"Cancel at the warning", 0x0304, {dlg::kAnswerCancel}},
-      {"warning closed another way", 0x0304, {0}},
-      {"No to overwriting the same version", 0x0305, {dlg::kAnswerOk, dlg::kAnswerNo}},
+      {"Cancel at the warning", 0x0304, {dlg::Answer::Stop}},
+      {"No to overwriting the same version", 0x0305, {dlg::Answer::GoOn, dlg::Answer::Stop}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -516,7 +558,7 @@ TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
     sim::UnitModel model;
     model.esc.firmwareVersion = c.escVersion;
     connectReadyUnit(model);
-    for (int answer : c.answers) rec::scriptBox(answer);
+    for (dlg::Answer answer : c.answers) rec::scriptBox(answer);
     updateAndReport();
     EXPECT_EQ(rec::boxes().size(), c.answers.size());
     expectNothingChanged();
@@ -535,14 +577,14 @@ TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriti
     sim::UnitModel model;
     model.esc.firmwareVersion = c.escVersion;
     connectReadyUnit(model);
-    rec::scriptBox(dlg::kAnswerOk);
-    if (c.asked) rec::scriptBox(dlg::kAnswerYes);
+    rec::scriptBox(dlg::Answer::GoOn);
+    if (c.asked) rec::scriptBox(dlg::Answer::GoOn);
     updateAndReport();
     ASSERT_EQ(rec::boxes().size(), c.asked ? 2u : 1u);
     if (c.asked) {
       EXPECT_EQ(rec::boxes()[1].text, text(msg::kSameOrOlderVersion));
       EXPECT_EQ(rec::boxes()[1].caption, text(msg::kSameOrOlderVersionCaption));
-      EXPECT_EQ(rec::boxes()[1].flags, 0x34u);
+      EXPECT_EQ(rec::boxes()[1].kind, dlg::BoxKind::OverwriteSameOrNewer);
     }
     EXPECT_COMMANDS(bus(), updateCommands(3));
     expectSuccess();
@@ -569,8 +611,8 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
     model.esc.firmwareVersion = c.escVersion;
     connectReadyUnit(model);
     const auto pullOut = [this] { pullOutTheUnit(bus()); };
-    rec::scriptBox(dlg::kAnswerOk, c.boxWithRemoval == 1 ? pullOut : std::function<void()>{});
-    if (c.boxWithRemoval == 2) rec::scriptBox(dlg::kAnswerYes, pullOut);
+    rec::scriptBox(dlg::Answer::GoOn, c.boxWithRemoval == 1 ? pullOut : std::function<void()>{});
+    if (c.boxWithRemoval == 2) rec::scriptBox(dlg::Answer::GoOn, pullOut);
     updateAndReport();
     ASSERT_EQ(rec::boxes().size(), c.boxWithRemoval + 1) << "a removed unit reports no version to ask about";
     expectFailureReport(msg::kSystemLockFailed, L"");
@@ -580,7 +622,7 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
 
 TEST_F(UpdateSequenceTest, AUnitPulledOutWhileARefusalIsShownLeavesTheConnectionLostHint) {
   connectWithOutputReports(51);
-  rec::scriptBox(dlg::kAnswerOk, [this] { pullOutTheUnit(bus()); });
+  rec::scriptBox(dlg::Answer::GoOn, [this] { pullOutTheUnit(bus()); });
   updateAndReport();
   ASSERT_EQ(rec::boxes().size(), 1u);
   EXPECT_EQ(rec::boxes()[0].text, text(msg::kUnitReportsTooShort));
@@ -592,8 +634,8 @@ TEST_F(UpdateSequenceTest, AUnitPulledOutWhileARefusalIsShownLeavesTheConnection
 
 TEST_F(UpdateSequenceTest, AUnitFoundWhileTheFailureBoxIsOpenStaysAndTheFailureHintIsStillShown) {
   bus().setFault(sim::faultAtCommand(sim::FaultKind::WrongResultByte, C::SetSystemLock));
-  rec::scriptBox(dlg::kAnswerOk);
-  rec::scriptBox(dlg::kAnswerOk, [] {
+  rec::scriptBox(dlg::Answer::GoOn);
+  rec::scriptBox(dlg::Answer::GoOn, [] {
     const DeviceBroadcast arrival{kDeviceTypeInterface, sim::unitPath()};
     handleDeviceChange(kDeviceArrival, &arrival);
   });
@@ -635,7 +677,7 @@ TEST_F(UpdateSequenceTest, AFaultAtAnyExchangeFailsThatStepOrIsIgnoredDuringRest
         expectSuccess();
         expectFlashHoldsTheImage();
       }
-      EXPECT_EQ(rec::callsStartingWith("create").size(), rec::callsStartingWith("destroy").size());
+      EXPECT_EQ(rec::callsStartingWith("open progress").size(), rec::callsStartingWith("close progress").size());
     }
   }
 }

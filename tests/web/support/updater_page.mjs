@@ -156,18 +156,19 @@ class UpdaterPage {
     });
   }
 
-  // The open box: caption, text and its buttons' answers and labels; waits for one.
+  // The open box: caption, text and its buttons' names and labels; waits for one.
   async box(timeout = 30000) {
     await this.page.waitForSelector('#box[open]', {timeout});
     return this.page.evaluate(() => ({
       caption: document.getElementById('box-caption').textContent,
       text: document.getElementById('box-text').textContent,
-      buttons: [...document.querySelectorAll('#box-buttons button')].map(b => [Number(b.dataset.answer), b.textContent]),
+      buttons: [...document.querySelectorAll('#box-buttons button')].map(b => [b.dataset.answer, b.textContent]),
     }));
   }
 
-  async answer(answer) {
-    await this.page.click(`#box button[data-answer="${answer}"]`);
+  // Presses the open box's button by name: 'ok', 'cancel', 'yes' or 'no'.
+  async answer(button) {
+    await this.page.click(`#box button[data-answer="${button}"]`);
   }
 
   async click(id) {

@@ -14,7 +14,7 @@ export async function updateWholeImage(updater, whileWriting = async () => {}) {
   await updater.click('update');
   await updater.box();
   const start = performance.now();
-  await updater.answer(1);
+  await updater.answer('ok');
   await updater.page.waitForFunction(() => !document.getElementById('keep-open').hidden, {polling: 'mutation'});
   await whileWriting();
   await updater.page.waitForFunction(

@@ -340,11 +340,12 @@ TEST(SpindraUpdateOnHidrawTest, AnInterruptedUpdateRunsToItsEndAndSaysSo) {
     bool json;
     const char* secondsLeft;
   } cases[] = {
-      {SIGINT, "SIGINT", UnitCommand::WriteBlock, 30, false, "2"},  // 70 blocks of 20 ms to go
+      {SIGINT, "SIGINT", UnitCommand::WriteBlock, 30, false, "2"},  // 71 pauses of 20 ms to go
       {SIGTERM, "SIGTERM", UnitCommand::WriteBlock, 30, true, "2"},
       {SIGHUP, "SIGHUP", UnitCommand::WriteBlock, 30, true, "2"},
       {SIGTSTP, "SIGTSTP", UnitCommand::WriteBlock, 30, true, "2"},
-      {SIGQUIT, "SIGQUIT", UnitCommand::EraseFirmware, 1, true, "7"},  // and the erase's 5 s
+      // and the erase's 5 s, with the command pauses before the address and the transfer
+      {SIGQUIT, "SIGQUIT", UnitCommand::EraseFirmware, 1, true, "8"},
   };
   struct Side {
     TempDir tree;
