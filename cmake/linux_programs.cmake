@@ -10,9 +10,11 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${UDEV_RULE_FILE}
 set(spindra_generated_dir ${CMAKE_BINARY_DIR}/generated)
 configure_file(src/programs/cli/udev_rule.h.in ${spindra_generated_dir}/programs/cli/udev_rule.h @ONLY)
 
-# The program's options, scenarios, permission hint and run, also for the tests.
+# The program's options, texts, scenarios, permission hint and run, also for the tests; its
+# main and its dialog adapter are each program's own objects.
+set(terminal_dialog ${PROJECT_SOURCE_DIR}/src/programs/cli/terminal_dialog.cpp)
 file(GLOB cli_sources CONFIGURE_DEPENDS src/programs/cli/*.cpp)
-list(REMOVE_ITEM cli_sources ${PROJECT_SOURCE_DIR}/src/programs/cli/main.cpp)
+list(REMOVE_ITEM cli_sources ${PROJECT_SOURCE_DIR}/src/programs/cli/main.cpp ${terminal_dialog})
 add_library(spindra_cli STATIC ${cli_sources})
 target_include_directories(spindra_cli PUBLIC ${spindra_generated_dir})
 target_link_libraries(spindra_cli PUBLIC spindra_ui spindra_linux spindra_exchange spindra_sim)
@@ -25,7 +27,7 @@ function(add_command_line_program name)
   set(system_adapter ${PROJECT_SOURCE_DIR}/src/adapters/linux/linux_system.cpp)
   write_image_record(${arg_IMAGE} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp)
   add_executable(${name} ${arg_MAIN} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp
-    ${PROJECT_SOURCE_DIR}/src/adapters/linux/terminal_dialog.cpp ${system_adapter})
+    ${terminal_dialog} ${system_adapter})
   target_compile_definitions(${name} PRIVATE
     SPINDRA_IMAGE_FILE="${arg_IMAGE}" SPINDRA_IMAGE_IS_PLACEHOLDER=${arg_PLACEHOLDER})
   set_property(SOURCE ${system_adapter} APPEND PROPERTY OBJECT_DEPENDS ${arg_IMAGE})

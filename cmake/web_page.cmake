@@ -6,7 +6,7 @@ include(cmake/firmware_image.cmake)
 # The browser's adapters: WebHID, the dialog drawn by the page, the worker's timers.
 file(GLOB web_adapter_sources CONFIGURE_DEPENDS src/adapters/web/*.cpp)
 add_library(spindra_web OBJECT ${web_adapter_sources})
-target_link_libraries(spindra_web PUBLIC spindra_ui spindra_sim)
+target_link_libraries(spindra_web PUBLIC spindra_res spindra_seams)
 
 # The core awaits WebHID, the page's answers and the timers through Asyncify; nothing is
 # evaluated from text, so the page's policy needs no 'unsafe-eval'.

@@ -1,4 +1,4 @@
-#include "adapters/linux/terminal_dialog.h"
+#include "programs/cli/terminal_dialog.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include <map>
 
 #include "seams/dialog.h"
-#include "adapters/linux/cli_texts.h"
+#include "programs/cli/cli_texts.h"
 
 namespace term {
 namespace {
