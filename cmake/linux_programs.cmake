@@ -25,11 +25,10 @@ target_link_libraries(spindra_cli PUBLIC spindra_ui spindra_linux spindra_exchan
 function(add_command_line_program name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "MAIN;IMAGE;PLACEHOLDER" "")
   set(system_adapter ${PROJECT_SOURCE_DIR}/src/adapters/linux/linux_system.cpp)
-  write_image_record(${arg_IMAGE} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp)
+  write_image_record(${arg_IMAGE} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp ${arg_PLACEHOLDER})
   add_executable(${name} ${arg_MAIN} ${CMAKE_BINARY_DIR}/generated/${name}/image_record.cpp
     ${terminal_dialog} ${system_adapter})
-  target_compile_definitions(${name} PRIVATE
-    SPINDRA_IMAGE_FILE="${arg_IMAGE}" SPINDRA_IMAGE_IS_PLACEHOLDER=${arg_PLACEHOLDER})
+  target_compile_definitions(${name} PRIVATE SPINDRA_IMAGE_FILE="${arg_IMAGE}")
   set_property(SOURCE ${system_adapter} APPEND PROPERTY OBJECT_DEPENDS ${arg_IMAGE})
   target_link_libraries(${name} PRIVATE spindra_cli)
 endfunction()

@@ -151,7 +151,6 @@ int chooseTransport(const Options& options, Transports& transports) {
   hid::Transport transport = transports.hidraw.transport();
   if (!options.scenario.empty()) {
     transport = transports.simulatedBus.transport();
-    linuxsys::useSimulatedUnit();
   }
   if (!options.replayFile.empty()) {
     std::string error;
@@ -160,7 +159,6 @@ int chooseTransport(const Options& options, Transports& transports) {
       return exitcode::kExchangeFileUnusable;
     }
     transport = transports.replay.transport();
-    linuxsys::useSimulatedUnit();
   }
   if (!options.recordFile.empty()) {
     if (!transports.recorder.start(options.recordFile, transport, options.force)) {
@@ -171,6 +169,7 @@ int chooseTransport(const Options& options, Transports& transports) {
     }
     transport = transports.recorder.transport();
   }
+  if (transport.reach == hid::Reach::StandIn) linuxsys::skipPauses();
   hid::use(transport);
   return 0;
 }
@@ -483,12 +482,12 @@ int prepare(int argc, const char* const* argv, Options& options, sim::Bus& simul
   if (options.version) return showVersion();
   if (options.history) return showHistory(options.json);
   if (options.scenario == "list") {
-    std::fputs(text(Text::kScenarios).c_str(), stdout);
+    std::fputs(scenario::list().c_str(), stdout);
     return exitcode::kReady;
   }
   if (!options.scenario.empty() && !scenario::prepare(simulatedBus, options.scenario, options.escVersion)) {
     printError(text(Text::kUnknownScenario, {utf8ToWide(options.scenario), utf8ToWide(options.escVersion)}));
-    std::fputs(text(Text::kScenarios).c_str(), stderr);
+    std::fputs(scenario::list().c_str(), stderr);
     return exitcode::kWrongOptions;
   }
   return -1;
