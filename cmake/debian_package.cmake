@@ -43,7 +43,7 @@ set(spindra_man_dir ${CMAKE_BINARY_DIR}/man)
 set(spindra_man_page ${spindra_man_dir}/spindra-update.1)
 
 add_host_tool(help_to_man)
-set(spindra_cli_texts src/adapters/linux/cli_texts.def)  # the man page's own sections
+set(spindra_cli_texts src/programs/cli/cli_texts.def)  # the man page's own sections
 add_custom_command(OUTPUT ${spindra_man_page} ${spindra_man_page}.gz
   COMMAND spindra-update --help --lang en > ${spindra_man_dir}/help.txt
   COMMAND ${host_tool_dir}/help_to_man ${spindra_man_dir}/help.txt ${PROJECT_SOURCE_DIR}/${spindra_cli_texts}

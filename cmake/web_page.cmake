@@ -7,7 +7,7 @@ include(cmake/udev_rule.cmake)
 # The browser's adapters: WebHID, the dialog drawn by the page, the worker's timers.
 file(GLOB web_adapter_sources CONFIGURE_DEPENDS src/adapters/web/*.cpp)
 add_library(spindra_web OBJECT ${web_adapter_sources})
-target_link_libraries(spindra_web PUBLIC spindra_ui spindra_sim)
+target_link_libraries(spindra_web PUBLIC spindra_res spindra_seams)
 
 # The core awaits WebHID, the page's answers and the timers through Asyncify; nothing is
 # evaluated from text, so the page's policy needs no 'unsafe-eval'.
@@ -32,16 +32,11 @@ add_custom_command(OUTPUT ${web_picture_dir}/picture.png ${web_picture_dir}/upda
   COMMENT "Drawing the page's picture"
   VERBATIM)
 
-# embed_image_source(<image> <source> <placeholder>): the image as an array in a source.
-function(embed_image_source image source placeholder)
+# embed_image_source(<image> <source>): the image as an array in a source.
+function(embed_image_source image source)
   file(READ ${image} IMAGE_BYTES HEX)
   string(REGEX REPLACE "(..)" "0x\\1," IMAGE_BYTES "${IMAGE_BYTES}")
   set(IMAGE_FILE ${image})
-  if(placeholder)
-    set(IMAGE_IS_PLACEHOLDER true)
-  else()
-    set(IMAGE_IS_PLACEHOLDER false)
-  endif()
   configure_file(${PROJECT_SOURCE_DIR}/src/adapters/web/embedded_image.cpp.in ${source} @ONLY)
 endfunction()
 
@@ -50,8 +45,8 @@ endfunction()
 function(add_web_page name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "IMAGE;PLACEHOLDER;FOLDER" "")
   set(generated ${CMAKE_BINARY_DIR}/generated/${name})
-  write_image_record(${arg_IMAGE} ${generated}/image_record.cpp)
-  embed_image_source(${arg_IMAGE} ${generated}/embedded_image.cpp ${arg_PLACEHOLDER})
+  write_image_record(${arg_IMAGE} ${generated}/image_record.cpp ${arg_PLACEHOLDER})
+  embed_image_source(${arg_IMAGE} ${generated}/embedded_image.cpp)
   add_executable(${name} ${PROJECT_SOURCE_DIR}/src/programs/web/web_updater.cpp
     ${PROJECT_SOURCE_DIR}/src/programs/web/unit_notices.cpp ${generated}/image_record.cpp
     ${generated}/embedded_image.cpp $<TARGET_OBJECTS:spindra_web>)

@@ -43,8 +43,9 @@ endfunction()
 add_updater_program(spindra-updater)
 add_updater_program(spindra-updater-sim SOURCES src/programs/windows/simulated_unit_program.cpp LIBS spindra_sim)
 target_compile_definitions(spindra-updater-sim PRIVATE SPINDRA_SIMULATED_UNIT)
-# A placeholder written to a real ESC would leave it without working firmware, so the
-# product carries an image only when a real one is given; without one it refuses to update.
+# The product carries no placeholder, which the image rule (adapters/image/image_policy.h)
+# would never hand out to the units it reaches: without a real image it carries none and
+# refuses to update.
 target_link_libraries(spindra-updater-sim PRIVATE spindra_firmware_image)
 if(SPINDRA_FIRMWARE_IMAGE)
   target_link_libraries(spindra-updater PRIVATE spindra_firmware_image)

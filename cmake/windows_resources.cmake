@@ -24,12 +24,12 @@ set_source_files_properties(${resource_script} PROPERTIES
 ${PROJECT_SOURCE_DIR}/src/res/updater.manifest;${SPINDRA_RESOURCE_DIR}/updater.ico;\
 ${SPINDRA_RESOURCE_DIR}/setup_picture.bmp")
 
-# add_firmware_image(<target> <image>): an object library that gives a program the image
-# as raw-data resource 140 together with the record of its size and SHA-256 that the
-# updater checks it against. Every program that carries an image links one of these.
-function(add_firmware_image target image)
+# add_firmware_image(<target> <image> <placeholder 0|1>): an object library that gives a
+# program the image as raw-data resource 140 together with the record of its size and SHA-256
+# that the updater checks it against. Every program that carries an image links one of these.
+function(add_firmware_image target image placeholder)
   set(dir ${CMAKE_BINARY_DIR}/res/${target})
-  write_image_record(${image} ${dir}/image_record.cpp)
+  write_image_record(${image} ${dir}/image_record.cpp ${placeholder})
   set(IMAGE_FILE ${image})
   configure_file(${PROJECT_SOURCE_DIR}/src/res/firmware_image.rc.in ${dir}/firmware_image.rc @ONLY)
   add_library(${target} OBJECT ${dir}/firmware_image.rc ${dir}/image_record.cpp)
@@ -37,4 +37,4 @@ function(add_firmware_image target image)
   set_source_files_properties(${dir}/firmware_image.rc PROPERTIES OBJECT_DEPENDS ${image})
 endfunction()
 
-add_firmware_image(spindra_firmware_image ${SPINDRA_EMBEDDED_IMAGE})
+add_firmware_image(spindra_firmware_image ${SPINDRA_EMBEDDED_IMAGE} ${SPINDRA_IMAGE_IS_PLACEHOLDER})

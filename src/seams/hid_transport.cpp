@@ -16,7 +16,7 @@ const Operations kNoBus{
     [](void*) -> std::uint32_t { return 0; },
 };
 
-Transport chosen{&kNoBus, nullptr};
+Transport chosen{&kNoBus, nullptr, Reach::RealUnits};
 
 }  // namespace
 

@@ -45,11 +45,17 @@ struct Operations {
   std::uint32_t (*lastError)(void* context);
 };
 
+// Where a transport's requests go: to real units (the platform's bus), or to a stand-in that
+// no ESC is behind (the simulated unit, a replay). What must never reach an ESC may go to a
+// stand-in.
+enum class Reach { RealUnits, StandIn };
+
 // A backend's table with the context its operations are called with: what the core talks
 // through. The members only hand each call on.
 struct Transport {
   const Operations* operations;
   void* context;
+  Reach reach;
 
   bool listInterfaces(std::vector<std::wstring>& paths) const { return operations->listInterfaces(context, paths); }
   Handle openInterface(const std::wstring& path) const { return operations->openInterface(context, path); }
@@ -72,7 +78,7 @@ struct Transport {
 // The transport of a backend object that has the eight operations above as member functions
 // of the same names: one table for its class, the object as the context.
 template <typename Backend>
-Transport transportOf(Backend& backend) {
+Transport transportOf(Backend& backend, Reach reach = Reach::RealUnits) {
   static const Operations operations{
       [](void* b, std::vector<std::wstring>& paths) { return static_cast<Backend*>(b)->listInterfaces(paths); },
       [](void* b, const std::wstring& path) { return static_cast<Backend*>(b)->openInterface(path); },
@@ -91,7 +97,7 @@ Transport transportOf(Backend& backend) {
       [](void* b, Handle handle) { static_cast<Backend*>(b)->closeInterface(handle); },
       [](void* b) { return static_cast<Backend*>(b)->lastError(); },
   };
-  return {&operations, &backend};
+  return {&operations, &backend, reach};
 }
 
 // Chooses the transport every later call of the core goes through; its backend must outlive

@@ -33,14 +33,17 @@ struct FirmwareImage {
 // Raw-data resource of the program that holds the image.
 constexpr std::uint16_t kImageResourceId = 140;
 
-// False when the program carries no image.
+// False when the program carries no image, or none that may be written through the
+// transport in use (image::mayBeWritten).
 bool locateFirmwareImage(FirmwareImage& image);
 
 // Size and SHA-256 of the image as the build embedded it, to tell a damaged program file
-// from a sound one; all zero in a program that carries no image.
+// from a sound one, and whether it is the generated placeholder, which must never reach a
+// real ESC (adapters/image/image_policy.h); all zero in a program that carries no image.
 struct ImageRecord {
   std::uint32_t size = 0;
   Sha256Digest sha256{};
+  bool placeholder = false;
 };
 ImageRecord recordedImage();
 

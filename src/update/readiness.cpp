@@ -22,3 +22,14 @@ Readiness classifyReadiness(std::int32_t discoverResult) {
   if (!isCompatibleEsc(unitDevice.escTypeCode())) return Readiness::EscIncompatible;
   return Readiness::Ready;
 }
+
+const char* readinessName(Readiness readiness) {
+  switch (readiness) {
+    case Readiness::NoUnit: return "NoUnit";
+    case Readiness::WrongMode: return "WrongMode";
+    case Readiness::NoUpdatableEsc: return "NoUpdatableEsc";
+    case Readiness::EscIncompatible: return "EscIncompatible";
+    case Readiness::Ready: break;
+  }
+  return "Ready";
+}

@@ -7,3 +7,6 @@ enum class Readiness { NoUnit, WrongMode, NoUpdatableEsc, EscIncompatible, Ready
 
 // The outcome for the current unitDevice after a discovery that returned discoverResult.
 Readiness classifyReadiness(std::int32_t discoverResult);
+
+// The name, the same in every language, for scripts: e.g. "WrongMode".
+const char* readinessName(Readiness readiness);

@@ -115,6 +115,39 @@ bool isRefusal(UpdateStep step) { return step >= UpdateStep::ImageMissing && ste
 
 bool isFailure(UpdateStep step) { return step >= UpdateStep::UnitNotDetected; }
 
+namespace {
+
+const struct {
+  UpdateStep step;
+  const char* stepName;
+  const char* outcomeName;
+} kStepNames[] = {
+    {UpdateStep::None, "None", "Succeeded"},
+    {UpdateStep::Cancelled, "Cancelled", "Cancelled"},
+    {UpdateStep::ImageMissing, "ImageMissing", "ImageMissing"},
+    {UpdateStep::ImageDamaged, "ImageDamaged", "ImageDamaged"},
+    {UpdateStep::UnitReportsTooShort, "UnitReportsTooShort", "UnitReportsTooShort"},
+    {UpdateStep::UnitNotDetected, "UnitNotDetected", "UnitLost"},
+    {UpdateStep::SystemLock, "SystemLock", "SystemLockFailed"},
+    {UpdateStep::WriteProtection, "WriteProtection", "WriteProtectionFailed"},
+    {UpdateStep::Erase, "Erase", "EraseFailed"},
+    {UpdateStep::WriteAddress, "WriteAddress", "WriteAddressFailed"},
+    {UpdateStep::BlockTransfer, "BlockTransfer", "BlockTransferFailed"},
+};
+
+// The names of a step; a step the table does not name counts as a failed block transfer.
+const auto& namesOf(UpdateStep step) {
+  for (const auto& entry : kStepNames) {
+    if (entry.step == step) return entry;
+  }
+  return kStepNames[std::size(kStepNames) - 1];
+}
+
+}  // namespace
+
+const char* updateStepName(UpdateStep step) { return namesOf(step).stepName; }
+const char* updateOutcomeName(UpdateStep step) { return namesOf(step).outcomeName; }
+
 UpdateStep imageRefusal(sys::FirmwareImage& image) {
   if (!sys::locateFirmwareImage(image) || image.size == 0) return UpdateStep::ImageMissing;
   if (!matchesRecord(image)) return UpdateStep::ImageDamaged;

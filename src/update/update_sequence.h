@@ -41,6 +41,11 @@ struct UpdateOutcome {
 bool isRefusal(UpdateStep step);
 bool isFailure(UpdateStep step);
 
+// Names the same in every language, for scripts and records: where an update ended (e.g.
+// "Erase"), and how it ended (e.g. "EraseFailed", "Succeeded").
+const char* updateStepName(UpdateStep step);
+const char* updateOutcomeName(UpdateStep step);
+
 // What rules an update of the open unit out before anything reaches it, in this order: no
 // image, a damaged image, output reports too short for a block. None when nothing does;
 // image is then the one to write. Update asks it before its questions, a status before

@@ -13,6 +13,7 @@ endfunction()
 add_fuzz_target(identity_fuzz spindra_ui spindra_sim)
 add_fuzz_target(update_fuzz spindra_ui spindra_sim)
 add_fuzz_target(broadcast_fuzz spindra_ui spindra_sim)
-# The Linux transport's own parsers: report descriptors from sysfs and exchange files.
-add_fuzz_target(descriptor_fuzz spindra_linux)
+# The Linux transport's own parsers: report descriptors from sysfs and exchange files. The
+# tests' support, linked into every target, reads the catalogue.
+add_fuzz_target(descriptor_fuzz spindra_linux spindra_res)
 add_fuzz_target(replay_fuzz spindra_ui spindra_exchange)

@@ -13,12 +13,18 @@
 #include <vector>
 
 #include "seams/dialog.h"
+#include "seams/hid_transport.h"
 #include "seams/system.h"
 #include "adapters/win32/common_controls.h"
 #include "adapters/win32/device_broadcast.h"
 #include "adapters/win32/program_handles.h"
 #include "adapters/win32/system_library.h"
 #include "import_hook.h"
+
+// The record the build would write of the test's image (platform_adapters_test.rc.in), which
+// a test may turn into the placeholder's.
+bool imageIsPlaceholder = false;
+sys::ImageRecord sys::recordedImage() { return {6, {}, imageIsPlaceholder}; }
 
 namespace {
 
@@ -388,6 +394,20 @@ TEST(SystemLibrary, LoadsByFullPathFromTheSystemDirectory) {
     FreeLibrary(module);
   }
   EXPECT_EQ(win32::loadSystemLibraryByPath(L"no-such-library.dll"), nullptr);
+}
+
+// No transport is chosen here, so it counts as the platform's bus; only a stand-in would take
+// the placeholder.
+TEST(SystemAdapter, HandsOutThePlaceholderToAStandInAlone) {
+  moduleInstance = GetModuleHandleW(nullptr);
+  imageIsPlaceholder = true;
+  sys::FirmwareImage image;
+  EXPECT_FALSE(sys::locateFirmwareImage(image));
+  const hid::Transport platformBus = hid::active();
+  hid::use({platformBus.operations, platformBus.context, hid::Reach::StandIn});
+  EXPECT_TRUE(sys::locateFirmwareImage(image));
+  hid::use(platformBus);
+  imageIsPlaceholder = false;
 }
 
 TEST(SystemAdapter, ReportsAModuleWithoutImage) {

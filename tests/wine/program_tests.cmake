@@ -10,8 +10,9 @@ foreach(locale en_US de_DE)
   target_compile_definitions(resources_test_${locale} PRIVATE SPINDRA_EMBEDDED_IMAGE="Z:${SPINDRA_EMBEDDED_IMAGE}")
 endforeach()
 
+# A program of the Windows adapters carries an image, or the record of none.
 add_wine_test(NAME wine_hid_transport_test
-  SOURCES wine/hid_transport_test.cpp
+  SOURCES wine/hid_transport_test.cpp ${PROJECT_SOURCE_DIR}/src/adapters/image/no_image_record.cpp
   LIBS spindra_link spindra_win32_seams)
 string(REPEAT "x" 3000 LONG_TEXT)  # longer than any text the dialog adapter hands out
 configure_file(wine/platform_adapters_test.rc.in ${CMAKE_BINARY_DIR}/platform_adapters_test.rc @ONLY)

@@ -10,7 +10,7 @@ set(stand_in_sources ${CMAKE_CURRENT_SOURCE_DIR}/wine/stand_in_bus)
 # The test image: same kind and size as the placeholder, other bytes.
 set(test_image ${stand_in_dir}/image/firmware_image.bin)
 make_generated_image_now(${test_image} 0x54455354)
-add_firmware_image(stand_in_test_image ${test_image})
+add_firmware_image(stand_in_test_image ${test_image} 0)
 
 # The product with the test image, under the product's own name: the overrides go by name.
 add_updater_program(spindra-updater-test-image)
@@ -28,7 +28,8 @@ foreach(dll setupapi hid)
     RUNTIME_OUTPUT_DIRECTORY ${stand_in_dir}/dlls)
 endforeach()
 
-add_executable(stand_in_bus_server ${stand_in_sources}/server.cpp)
+add_executable(stand_in_bus_server ${stand_in_sources}/server.cpp
+  ${PROJECT_SOURCE_DIR}/src/adapters/image/no_image_record.cpp)
 target_link_options(stand_in_bus_server PRIVATE -municode)
 target_link_libraries(stand_in_bus_server PRIVATE spindra_sim spindra_win32_seams)
 

@@ -80,7 +80,7 @@ void Recorder::closeInterface(hid::Handle handle) {
 
 std::uint32_t Recorder::lastError() const { return inner_.lastError(); }
 
-hid::Transport Recorder::transport() { return hid::transportOf(*this); }
+hid::Transport Recorder::transport() { return hid::transportOf(*this, inner_.reach); }
 
 jsonl::Object Recorder::entry(const char* op) const {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_);

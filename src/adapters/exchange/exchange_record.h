@@ -39,6 +39,7 @@ class Recorder {
   void closeInterface(hid::Handle handle);
   std::uint32_t lastError() const;
 
+  // Reaches what inner reaches: a recording of the simulated unit is still a stand-in.
   hid::Transport transport();
 
  private:

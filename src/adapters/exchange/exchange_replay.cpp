@@ -90,7 +90,7 @@ bool Replay::readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t len
 
 void Replay::closeInterface(hid::Handle handle) { expectOn(Operation::Close, handle); }
 
-hid::Transport Replay::transport() { return hid::transportOf(*this); }
+hid::Transport Replay::transport() { return hid::transportOf(*this, hid::Reach::StandIn); }
 
 std::string Replay::mismatch() const {
   if (!divergence_.empty()) return divergence_;

@@ -30,6 +30,7 @@ class Replay {
   void closeInterface(hid::Handle handle);
   std::uint32_t lastError() const { return lastError_; }
 
+  // A stand-in: no ESC is behind a replay.
   hid::Transport transport();
 
   // Asked when the run is over: empty when it made exactly the recorded calls; otherwise

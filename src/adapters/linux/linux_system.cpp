@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "adapters/image/image_policy.h"
 #include "adapters/linux/interruptions.h"
 #include "base/pacing.h"
 #include "seams/system.h"
@@ -24,7 +25,7 @@ extern "C" const std::uint8_t spindra_embedded_image_end[];
 namespace linuxsys {
 namespace {
 
-bool simulatedUnit = false;
+bool pausesSkipped = false;
 
 std::uint64_t nowMicroseconds() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -39,7 +40,7 @@ const PacingClock kSteadyClock{nowMicroseconds, sleepMicroseconds};
 
 }  // namespace
 
-void useSimulatedUnit() { simulatedUnit = true; }
+void skipPauses() { pausesSkipped = true; }
 
 }  // namespace linuxsys
 
@@ -51,7 +52,7 @@ Instant now() { return Instant{linuxsys::nowMicroseconds()}; }
 
 // The simulated unit and replays need no pacing: they answer at once and keep no time.
 void pauseSince(Instant start, std::uint32_t milliseconds) {
-  if (!linuxsys::simulatedUnit) pauseUntilElapsed(start.microseconds, milliseconds, linuxsys::kSteadyClock);
+  if (!linuxsys::pausesSkipped) pauseUntilElapsed(start.microseconds, milliseconds, linuxsys::kSteadyClock);
 }
 
 // Linux sleeps to the microsecond already; there is no coarser timer to refine. Keeping the
@@ -61,7 +62,7 @@ void beginUpdateWriting() { interruptions::hold(); }
 void endUpdateWriting() { interruptions::release(); }
 
 bool locateFirmwareImage(FirmwareImage& image) {
-  if (SPINDRA_IMAGE_IS_PLACEHOLDER && !linuxsys::simulatedUnit) return false;
+  if (!image::mayBeWritten(recordedImage(), hid::active())) return false;
   image.bytes = spindra_embedded_image;
   image.size = static_cast<std::uint32_t>(spindra_embedded_image_end - spindra_embedded_image);
   return true;

@@ -60,56 +60,113 @@ std::optional<Fault> parseSilence(const std::string& text) {
   return faultAtExchange(FaultKind::Silent, static_cast<unsigned>(*exchange));
 }
 
-// Scenarios of a ready unit with a fault: a prefix, then what the parser makes of the rest.
-struct FaultScenario {
-  const char* prefix;
-  std::optional<Fault> (*parse)(const std::string& text);
-};
-constexpr FaultScenario kFaultScenarios[] = {{"fail-at:", parseFailure}, {"silent-from:", parseSilence}};
+bool failAt(const std::string& argument, Setting& setting) {
+  setting.fault = parseFailure(argument);
+  return setting.fault.has_value();
+}
 
-const FaultScenario* faultScenarioOf(const std::string& scenario) {
-  for (const FaultScenario& known : kFaultScenarios) {
-    if (scenario.compare(0, std::strlen(known.prefix), known.prefix) == 0) return &known;
+bool silentFrom(const std::string& argument, Setting& setting) {
+  setting.fault = parseSilence(argument);
+  return setting.fault.has_value();
+}
+
+constexpr catalogue::Translation kNoArgument = {"", ""};
+
+bool takesArgument(const Scenario& scenario) { return scenario.name[std::strlen(scenario.name) - 1] == ':'; }
+
+// The scenario a typed name selects, and what follows its name.
+const Scenario* scenarioOf(const std::string& typed, std::string& argument) {
+  const std::string name = typed.empty() ? "ready" : typed;
+  for (const Scenario& scenario : scenarios()) {
+    const std::size_t length = std::strlen(scenario.name);
+    if (takesArgument(scenario) ? name.compare(0, length, scenario.name) == 0 : name == scenario.name) {
+      argument = name.substr(length);
+      return &scenario;
+    }
   }
   return nullptr;
 }
 
 }  // namespace
 
+const std::vector<Scenario>& scenarios() {
+  static const std::vector<Scenario> kScenarios = {
+      {"ready", kNoArgument,
+       {"a ROUNDEL with a compatible ESC at firmware 3.4", "eine ROUNDEL mit kompatiblem Regler, Firmware 3.4"},
+       [](const std::string&, Setting&) { return true; }},
+      {"wrong-mode", kNoArgument,
+       {"the unit is not in its ESC-update mode", "die Einheit ist nicht im Modus für Regler-Updates"},
+       [](const std::string&, Setting& setting) {
+         setting.unit.mode = 1;
+         return true;
+       }},
+      {"no-esc", kNoArgument, {"no updatable ESC behind the unit", "kein updatefähiger Regler an der Einheit"},
+       [](const std::string&, Setting& setting) {
+         setting.unit.esc.state = 0;
+         return true;
+       }},
+      {"incompatible", kNoArgument, {"an ESC of another type", "ein Regler eines anderen Typs"},
+       [](const std::string&, Setting& setting) {
+         setting.unit.esc.typeCode = kForeignTypeCode;
+         return true;
+       }},
+      {"no-unit", kNoArgument, {"no programming unit on the bus", "keine Programmiereinheit am Bus"},
+       [](const std::string&, Setting& setting) {
+         setting.unitPresent = false;
+         return true;
+       }},
+      {"short-reports", kNoArgument,
+       {"ready, but the unit's output reports are too short for a block",
+        "bereit, aber die Ausgabeberichte der Einheit sind zu kurz für einen Block"},
+       [](const std::string&, Setting& setting) {
+         setting.unit.outputReportLength = 51;  // one byte short of a block's request
+         return true;
+       }},
+      {"fail-at:", {"<Command>[:<n>]", "<Befehl>[:<n>]"},
+       {"ready, but the reply to the n-th request of that command\n"
+        "(e.g. SetSystemLock, EraseFirmware, WriteBlock:100) is not read",
+        "bereit, aber die Antwort auf die n-te Anfrage dieses Befehls\n"
+        "(z. B. SetSystemLock, EraseFirmware, WriteBlock:100) wird nicht gelesen"},
+       failAt},
+      {"silent-from:", {"<n>", "<n>"},
+       {"ready, but from the n-th exchange on (e.g. 4, the lock of an update)\n"
+        "the unit never answers: each read times out",
+        "bereit, aber ab dem n-ten Austausch (z. B. 4, der Lock eines Updates)\n"
+        "antwortet die Einheit nie: jedes Lesen läuft in die Zeitüberschreitung"},
+       silentFrom},
+  };
+  return kScenarios;
+}
+
+std::string scenarioNames(const char* argumentsApart) {
+  std::string names;
+  bool argumentsBegun = false;
+  for (const Scenario& scenario : scenarios()) {
+    if (!names.empty()) names += takesArgument(scenario) && !argumentsBegun ? argumentsApart : ", ";
+    argumentsBegun = takesArgument(scenario);
+    names += std::string(scenario.name) + scenario.argument.english;
+  }
+  return names;
+}
+
 bool loadScenario(Bus& bus, const std::string& scenario, const std::string& escVersion) {
-  UnitModel unit;
+  Setting setting;
   if (!escVersion.empty()) {
     std::optional<unsigned long> version = parseNumber(escVersion, 0xFFFF);
     if (!version) return false;
-    unit.esc.firmwareVersion = static_cast<std::uint16_t>(*version);
+    setting.unit.esc.firmwareVersion = static_cast<std::uint16_t>(*version);
   }
-
-  std::optional<Fault> fault;
-  bool unitPresent = true;
-  if (scenario == "wrong-mode") {
-    unit.mode = 1;
-  } else if (scenario == "no-esc") {
-    unit.esc.state = 0;
-  } else if (scenario == "incompatible") {
-    unit.esc.typeCode = kForeignTypeCode;
-  } else if (scenario == "no-unit") {
-    unitPresent = false;
-  } else if (scenario == "short-reports") {
-    unit.outputReportLength = 51;  // one byte short of a block's request
-  } else if (const FaultScenario* faulty = faultScenarioOf(scenario)) {
-    fault = faulty->parse(scenario.substr(std::strlen(faulty->prefix)));
-    if (!fault) return false;
-  } else if (!scenario.empty() && scenario != "ready") {
-    return false;
-  }
+  std::string argument;
+  const Scenario* chosen = scenarioOf(scenario, argument);
+  if (chosen == nullptr || !chosen->apply(argument, setting)) return false;
 
   Device keyboard;
   keyboard.path = kKeyboardPath;
   keyboard.vendorId = 0x046D;
   keyboard.productId = 0xC31C;
   bus.addDevice(keyboard);
-  if (unitPresent) bus.addUnit(unit);
-  if (fault) bus.setFault(*fault);
+  if (setting.unitPresent) bus.addUnit(setting.unit);
+  if (setting.fault) bus.setFault(*setting.fault);
   return true;
 }
 

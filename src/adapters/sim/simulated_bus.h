@@ -109,7 +109,7 @@ class Bus {
   // The error of this bus's last failed call.
   std::uint32_t lastError() const;
 
-  // The bus as a HID transport: a program or test puts it behind the hid:: seam.
+  // The bus as a HID transport, a stand-in: a program or test puts it behind the hid:: seam.
   hid::Transport transport();
 
  private:

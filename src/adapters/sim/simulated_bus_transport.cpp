@@ -131,7 +131,7 @@ std::uint32_t Bus::lastError() const {
   return lastError_;
 }
 
-hid::Transport Bus::transport() { return hid::transportOf(*this); }
+hid::Transport Bus::transport() { return hid::transportOf(*this, hid::Reach::StandIn); }
 
 Device* Bus::deviceOf(Handle handle) {
   auto it = openHandles_.find(handle);

@@ -6,7 +6,5 @@ namespace web {
 
 extern const std::uint8_t kEmbeddedImage[];
 extern const std::uint32_t kEmbeddedImageSize;
-// True for the generated placeholder, which only the simulated unit is given.
-extern const bool kEmbeddedImageIsPlaceholder;
 
 }  // namespace web

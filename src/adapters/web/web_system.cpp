@@ -1,9 +1,10 @@
-#include "adapters/web/web_system.h"
-
+// The browser's system adapter: pauses on the worker's timers, the writing span told to the
+// page, and the image the page carries.
 #include <emscripten.h>
 
 #include <cmath>
 
+#include "adapters/image/image_policy.h"
 #include "adapters/web/page_link.h"
 #include "adapters/web/embedded_image.h"
 #include "base/pacing.h"
@@ -27,8 +28,6 @@ EM_ASYNC_JS(void, sleepInWorker, (double milliseconds), {
   channel.port1.close();
 });
 
-bool simulatedUnit = false;
-
 std::uint64_t nowMicroseconds() { return static_cast<std::uint64_t>(emscripten_get_now() * 1000.0); }
 
 // Whole milliseconds on the timer; the pause's loop sleeps again for what is left.
@@ -37,12 +36,6 @@ void sleepMicroseconds(std::uint64_t microseconds) { sleepInWorker(std::floor(st
 const PacingClock kWorkerClock{nowMicroseconds, sleepMicroseconds};
 
 }  // namespace
-
-namespace web {
-
-void useSimulatedUnit() { simulatedUnit = true; }
-
-}  // namespace web
 
 namespace sys {
 
@@ -60,7 +53,7 @@ void beginUpdateWriting() { web::postToPage(web::kWriting, "", 1); }
 void endUpdateWriting() { web::postToPage(web::kWriting, "", 0); }
 
 bool locateFirmwareImage(FirmwareImage& image) {
-  if (web::kEmbeddedImageIsPlaceholder && !simulatedUnit) return false;
+  if (!image::mayBeWritten(recordedImage(), hid::active())) return false;
   image.bytes = web::kEmbeddedImage;
   image.size = web::kEmbeddedImageSize;
   return true;

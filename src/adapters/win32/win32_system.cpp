@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "adapters/image/image_policy.h"
 #include "base/pacing.h"
 #include "adapters/win32/program_handles.h"
 #include "adapters/win32/system_library.h"
@@ -109,6 +110,7 @@ void endUpdateWriting() {
 }
 
 bool locateFirmwareImage(FirmwareImage& image) {
+  if (!image::mayBeWritten(recordedImage(), hid::active())) return false;
   HRSRC resource = FindResourceW(moduleInstance, MAKEINTRESOURCEW(kImageResourceId), RT_RCDATA);
   if (resource == nullptr) return false;
   HGLOBAL loaded = LoadResource(moduleInstance, resource);

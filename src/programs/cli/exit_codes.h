@@ -1,5 +1,6 @@
 #pragma once
 // Exit codes of spindra-update, one for each outcome a script may want to tell apart.
+#include "update/update_sequence.h"
 
 namespace exitcode {
 
@@ -24,5 +25,8 @@ constexpr int kImageDamaged = 37;
 constexpr int kUnitReportsTooShort = 38;
 constexpr int kExchangeFileUnusable = 40;
 constexpr int kReplayDiffers = 41;
+
+// Of an update that ended at the step, or of a unit whose update would be refused there.
+int ofStep(UpdateStep step);
 
 }  // namespace exitcode

@@ -2,8 +2,8 @@
 // The command line of spindra-update.
 #include <string>
 
-#include "adapters/linux/cli_texts.h"
-#include "adapters/linux/terminal_dialog.h"
+#include "programs/cli/cli_texts.h"
+#include "programs/cli/terminal_dialog.h"
 
 namespace cli {
 

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "adapters/linux/cli_texts.h"
+#include "programs/cli/cli_texts.h"
 #include "programs/cli/udev_rule.h"
 
 namespace cli {

@@ -6,9 +6,8 @@
 #include <string>
 
 #include "adapters/sim/scenario.h"
-#include "adapters/sim/simulated_bus.h"
+#include "adapters/sim/simulated_unit.h"
 #include "adapters/web/page_link.h"
-#include "adapters/web/web_system.h"
 #include "adapters/web/web_texts.h"
 #include "adapters/web/webhid_bus.h"
 #include "base/format_text.h"
@@ -17,7 +16,6 @@
 #include "res/catalogue.h"
 #include "res/message_ids.h"
 #include "seams/dialog.h"
-#include "seams/system.h"
 #include "ui/device_change.h"
 #include "ui/main_window.h"
 #include "ui/unit_status.h"
@@ -51,24 +49,23 @@ void showPageTexts() {
   }
 }
 
+// A text of the page about the simulation asked for; where it has a second %s, there go the
+// scenarios there are.
 std::wstring withScenario(web::PageText text, const std::string& scenario) {
-  return formatText(web::pageText(text), {utf8ToWide(scenario)}, dlg::kTextCapacity);
+  return formatText(web::pageText(text), {utf8ToWide(scenario), utf8ToWide(sim::scenarioNames())}, dlg::kTextCapacity);
 }
 
 // The simulated unit instead of WebHID, as the other programs run it; its own unplugging is
 // a device event like WebHID's.
 void simulate(const std::string& scenario, const std::string& escVersion) {
   simulatedBus.emplace();
-  if (!sim::loadScenario(*simulatedBus, scenario, escVersion)) {
+  if (!sim::setUp(*simulatedBus, scenario, escVersion, web::queueDeviceEvent)) {
     simulatedBus.reset();
     dlg::ask(dlg::BoxKind::UnknownSimulation, withScenario(web::PageText::UnknownSimulation, scenario),
              mainWindowTitle());
     return;
   }
-  simulatedBus->setClock([] { return sys::now().microseconds / 1000; });
-  simulatedBus->setDeviceChangeHook(web::queueDeviceEvent);
   hid::use(simulatedBus->transport());
-  web::useSimulatedUnit();
   web::postToPage(web::kElementText, "simulated", 0, withScenario(web::PageText::Simulated, scenario));
 }
 

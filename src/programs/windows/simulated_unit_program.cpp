@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "adapters/sim/scenario.h"
-#include "seams/system.h"
+#include "adapters/sim/simulated_unit.h"
 #include "adapters/win32/hid_library.h"
 #include "adapters/win32/program_handles.h"
 
@@ -98,20 +98,12 @@ bool startSimulatedBus() {
   // The seam never keeps the bus of a start before: it is gone.
   bus.emplace();
   hid::use(bus->transport());
-  if (!sim::loadScenario(*bus, scenario, escVersion)) {
-    std::fprintf(stderr,
-                 "unknown SPINDRA_SIM_SCENARIO '%s' or SPINDRA_SIM_ESC_VERSION '%s'\n"
-                 "scenarios: ready, wrong-mode, no-esc, incompatible, no-unit, short-reports,\n"
-                 "fail-at:<Command>[:<n>], silent-from:<n>\n",
-                 scenario.c_str(), escVersion.c_str());
+  if (!sim::setUp(*bus, scenario, escVersion, announceDeviceChange)) {
+    std::fprintf(stderr, "unknown SPINDRA_SIM_SCENARIO '%s' or SPINDRA_SIM_ESC_VERSION '%s'\nscenarios: %s\n",
+                 scenario.c_str(), escVersion.c_str(), sim::scenarioNames(",\n").c_str());
     return false;
   }
-  // The same clock the pauses end on: the tick count advances in steps of several
-  // milliseconds under Wine, so request times on it could show a pause shorter than it was.
-  bus->setClock([] { return sys::now().microseconds / 1000; });
-  if (!createRelayWindow()) return false;
-  bus->setDeviceChangeHook(announceDeviceChange);
-  return true;
+  return createRelayWindow();
 }
 
 sim::Bus& simulatedBus() { return *bus; }

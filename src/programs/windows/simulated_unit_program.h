@@ -5,7 +5,7 @@
 #include "adapters/sim/simulated_bus.h"
 
 // Makes a new bus from SPINDRA_SIM_SCENARIO and SPINDRA_SIM_ESC_VERSION (see
-// sim::loadScenario) and puts it behind the hid:: seam. False, after saying why on the
+// sim::setUp) and puts it behind the hid:: seam. False, after saying why on the
 // standard error, when they name nothing known. Call on the thread that will run the dialog,
 // before it runs.
 bool startSimulatedBus();

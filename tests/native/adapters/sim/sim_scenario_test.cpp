@@ -79,3 +79,11 @@ TEST_F(SimScenarioTest, UnknownScenarioOrVersionLeavesTheBusAsItWas) {
   }
   EXPECT_EQ(discoverUnit(), kNoMatchingDevice);
 }
+
+// The short list the page's unknown-simulation box and the simulated-unit build's error name.
+TEST(SimScenarioNames, ListEveryScenarioAsTypedThoseWithAnArgumentLast) {
+  EXPECT_EQ(sim::scenarioNames(),
+            "ready, wrong-mode, no-esc, incompatible, no-unit, short-reports, fail-at:<Command>[:<n>], silent-from:<n>");
+  EXPECT_EQ(sim::scenarioNames(",\n"),
+            "ready, wrong-mode, no-esc, incompatible, no-unit, short-reports,\nfail-at:<Command>[:<n>], silent-from:<n>");
+}

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "adapters/linux/cli_texts.h"
+#include "programs/cli/cli_texts.h"
 #include "programs/cli/udev_rule.h"
 #include "support/temp_dir.h"
 

@@ -12,7 +12,7 @@ using Language = catalogue::Language;
 
 enum class Text {
 #define CLI_TEXT(name, english, german) name,
-#include "adapters/linux/cli_texts.def"
+#include "programs/cli/cli_texts.def"
 #undef CLI_TEXT
 };
 

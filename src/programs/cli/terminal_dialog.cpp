@@ -1,4 +1,4 @@
-#include "adapters/linux/terminal_dialog.h"
+#include "programs/cli/terminal_dialog.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -12,7 +12,8 @@
 #include <cstring>
 #include <map>
 
-#include "adapters/linux/cli_texts.h"
+#include "seams/dialog.h"
+#include "programs/cli/cli_texts.h"
 #include "res/message_ids.h"
 #include "update/image_transfer.h"
 

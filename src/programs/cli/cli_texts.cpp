@@ -1,4 +1,4 @@
-#include "adapters/linux/cli_texts.h"
+#include "programs/cli/cli_texts.h"
 
 #include <cstdlib>
 
@@ -7,7 +7,7 @@ namespace {
 
 const catalogue::Translation kTexts[] = {
 #define CLI_TEXT(name, english, german) {english, german},
-#include "adapters/linux/cli_texts.def"
+#include "programs/cli/cli_texts.def"
 #undef CLI_TEXT
 };
 
