@@ -9,7 +9,8 @@
   const kWriteBlock = 0x1B;
   const inWorker = typeof WorkerGlobalScope !== 'undefined';
   const navigatorClass = inWorker ? WorkerNavigator : Navigator;
-  if (!config.webHid) {
+  // Without WebHID; or, as before Chromium 131, with it in the page but not in its worker.
+  if (!config.webHid || (inWorker && config.webHid === 'page')) {
     delete navigatorClass.prototype.hid;
     return;
   }

@@ -31,22 +31,40 @@ function workerOf(page) {
   return new Promise(resolve => page.once('workercreated', resolve));
 }
 
+// The site's service worker would answer the page's requests from its copy, which the
+// injection could not reach: the page's requests go to the server.
+async function bypassServiceWorker(page) {
+  const session = await page.createCDPSession();
+  await session.send('Network.enable');
+  await session.send('Network.setBypassServiceWorker', {bypass: true});
+}
+
 // options: site, query ('?simulate=ready'), scenario and escVersion of the stand-in's unit,
-// granted (the unit was granted before), webHid (false: a browser without it), language.
+// granted (the unit was granted before), webHid (false: a browser without it; 'page': in the
+// page but not in its worker, as before Chromium 131), language, host (another name for the
+// server than localhost, mapped to it), serviceWorker (true: the site's service worker answers,
+// for the offline copy), started (false: resolve without waiting for the core).
 export async function openUpdater(options = {}) {
   const {site = testSite, query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true,
-         language = 'en-US'} = options;
+         language = 'en-US', host = 'localhost', serviceWorker = false, started = true} = options;
   const server = await servePage(site);
-  const origin = `http://localhost:${server.address().port}`;
-  const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
+  const origin = `http://${host}:${server.address().port}`;
+  const hostRule = host === 'localhost' ? [] : [`--host-resolver-rules=MAP ${host} localhost`];
+  const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`, ...hostRule]);
   const page = await browser.newPage();
+  if (!serviceWorker) await bypassServiceWorker(page);
   const config = {scenario, escVersion, granted, webHid};
   await page.evaluateOnNewDocument(`${standIn}(${JSON.stringify(config)});`);
-  await injectIntoWorker(page, `${unitModel}\n${standIn}(${JSON.stringify({...config, unitModelWasm})});`);
+  // A page over plain HTTP has no WebHID in its worker anyway; and a worker whose script the
+  // DevTools protocol had rewritten would count as a public site, refused the local server.
+  if (host === 'localhost') {
+    await injectIntoWorker(page, `${unitModel}\n${standIn}(${JSON.stringify({...config, unitModelWasm})});`);
+  }
   const worker = workerOf(page);
   await page.goto(`${origin}/${query}`);
   const updater = new UpdaterPage(browser, server, page, await worker);
-  if (webHid) await updater.standInReady();
+  if (!started) return updater;
+  if (webHid === true) await updater.standInReady();
   await updater.idle();
   return updater;
 }
@@ -97,7 +115,9 @@ class UpdaterPage {
         hint: text('hint'),
         updateEnabled: !document.getElementById('update').disabled,
         connectEnabled: shown('connect') && !document.getElementById('connect').disabled,
-        noWebHid: shown('no-webhid') ? text('no-webhid') : null,
+        // Only the text for the reason and the page's language shows.
+        noWebHid: shown('no-webhid') ? document.getElementById('no-webhid').innerText.trim() : null,
+        imageDetails: text('image-details'),
         keepOpen: shown('keep-open'),
       };
     });
