@@ -7,7 +7,7 @@ import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {test} from 'node:test';
 import {catalogueText} from './support/catalogue.mjs';
-import {openUpdater, testSite} from './support/updater_page.mjs';
+import {testSite, withUpdater} from './support/updater_page.mjs';
 
 const kReady = 40000;
 const kInstructions = 40001;
@@ -19,15 +19,6 @@ const kImageDamaged = 40044;
 const kReportsTooShort = 40043;
 const kWriteBlock = 0x1B;
 const kReadyRows = [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4']];
-
-async function withUpdater(options, check) {
-  const updater = await openUpdater(options);
-  try {
-    await check(updater);
-  } finally {
-    await updater.close();
-  }
-}
 
 // Update pressed and the question before it answered: the box that follows, if any.
 async function pressUpdateAndConfirm(updater) {

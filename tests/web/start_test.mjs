@@ -6,18 +6,9 @@ import {cp, mkdtemp, readFile, readdir, rm, writeFile} from 'node:fs/promises';
 import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {test} from 'node:test';
-import {openUpdater, testSite} from './support/updater_page.mjs';
+import {testSite, withUpdater} from './support/updater_page.mjs';
 
 const kReadyRows = [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4']];
-
-async function withUpdater(options, check) {
-  const updater = await openUpdater(options);
-  try {
-    await check(updater);
-  } finally {
-    await updater.close();
-  }
-}
 
 // A copy of the test page, changed by change(folder); removed after check(folder).
 async function withChangedSite(change, check) {

@@ -69,6 +69,16 @@ export async function openUpdater(options = {}) {
   return updater;
 }
 
+// The updater opened with the options, given to check, and closed whatever check does.
+export async function withUpdater(options, check) {
+  const updater = await openUpdater(options);
+  try {
+    await check(updater);
+  } finally {
+    await updater.close();
+  }
+}
+
 class UpdaterPage {
   constructor(browser, server, page, worker) {
     this.browser = browser;
