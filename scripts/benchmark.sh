@@ -28,6 +28,6 @@ echo "Windows: $windows_figure"
 
 # The page carries the same image, so its update has the same floor.
 cmake --preset web
-cmake --build --preset web -j 2 --target spindra-web-page
+cmake --build --preset web -j 2 --target spindra-web-page-site
 floor_ms=$(sed -n 's/.*floor of its pauses \([0-9]*\) ms.*/\1/p' <<<"$windows_figure")
 node benchmarks/web_update_pacing.mjs build/web/site "$floor_ms"

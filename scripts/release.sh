@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Makes dist/ from the firmware image IMAGE: the stripped product carrying it, the user
-# guide in English and German, and SHA256SUMS over them. The product is built from two
-# clean clones of the last commit in two different folders and shipped only when both
-# builds are the same byte for byte, so anyone can build it again and check the sums.
-# Uncommitted changes are not part of a release.
+# Makes dist/ from the firmware image IMAGE: the stripped product carrying it, the browser
+# updater's site carrying it (dist/web/), the user guide in English and German, and
+# SHA256SUMS over all of them. The product and the site are built from two clean clones of
+# the last commit in two different folders and shipped only when both builds are the same
+# byte for byte, so anyone can build them again and check the sums. Uncommitted changes
+# are not part of a release.
 #
 #   bash scripts/release.sh IMAGE
 set -euo pipefail
@@ -38,7 +39,8 @@ logged() {
 }
 
 # build_product <folder>: a clean clone of the commit in <folder>, its product built with
-# the image and stripped at link time (strip would stamp the file with the time of day).
+# the image and stripped at link time (strip would stamp the file with the time of day),
+# and the browser updater's site with the same image.
 build_product() {
   local tree=$1
   git clone --quiet --no-checkout . "$tree"
@@ -47,7 +49,14 @@ build_product() {
   logged "$tree.configure.log" cmake --preset win32 -B build/release \
     -DSPINDRA_FIRMWARE_IMAGE="$image" -DCMAKE_EXE_LINKER_FLAGS=-s
   logged "$tree.build.log" cmake --build build/release --target spindra-updater -j 2
+  logged "$tree.web-configure.log" cmake --preset web -DSPINDRA_FIRMWARE_IMAGE="$image"
+  logged "$tree.web-build.log" cmake --build --preset web --target spindra-web-page-site -j 2
   cd - >/dev/null
+}
+
+# site_sums <folder>: the SHA-256 of every file of a built site, as sha256sum lists them.
+site_sums() {
+  (cd "$1/build/web/site" && LC_ALL=C sha256sum -- *)
 }
 
 first=$work/first
@@ -63,11 +72,16 @@ second_sum=$(sha256sum <"$second/build/release/spindra-updater.exe" | cut -d' ' 
 [[ $first_sum == "$second_sum" ]] ||
   fail "the two builds differ ($first_sum, $second_sum): the release would not be reproducible"
 echo "release: both builds agree, SHA-256 $first_sum"
+[[ $(site_sums "$first") == "$(site_sums "$second")" ]] ||
+  fail "the two builds of the site differ: the release would not be reproducible"
+echo "release: both builds of the site agree"
 
 rm -rf dist
 mkdir dist
 cp "$product" dist/spindra-updater.exe
 cp "$first/docs/user-guide.en.md" "$first/docs/user-guide.de.md" dist/
-touch --date="@$SOURCE_DATE_EPOCH" dist/*
-(cd dist && LC_ALL=C sha256sum -- * >SHA256SUMS && touch --date="@$SOURCE_DATE_EPOCH" SHA256SUMS)
-ls -l dist
+cp -r "$first/build/web/site" dist/web
+touch --date="@$SOURCE_DATE_EPOCH" dist/* dist/web/*
+(cd dist && LC_ALL=C sha256sum -- $(LC_ALL=C find -- * -type f | LC_ALL=C sort) >SHA256SUMS &&
+  touch --date="@$SOURCE_DATE_EPOCH" SHA256SUMS)
+ls -l dist dist/web

@@ -1,6 +1,6 @@
 // Serves a folder of the browser updater on localhost (a secure context, so WebHID is
 // there), with the page's own Content-Security-Policy as a header on every file, so that the
-// worker is held to it too:
+// worker is held to it too, and with frame-ancestors 'none', which only a header can carry:
 //   node scripts/serve_page.mjs <folder> [port]
 // Also imported by the tests, the benchmark and the screenshots: servePage(folder, port)
 // resolves to the server; port 0 takes a free one.
@@ -17,7 +17,13 @@ const contentTypes = {
   '.wasm': 'application/wasm',
   '.png': 'image/png',
   '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json',
+  '.ico': 'image/x-icon',
 };
+
+// What a page's own policy cannot say: it may not be shown inside another site's frame,
+// where that site could lead the user to press its buttons.
+const kHeaderOnlyPolicy = "frame-ancestors 'none'";
 
 async function pagePolicy(folder) {
   const page = await readFile(join(folder, 'index.html'), 'utf8');
@@ -40,7 +46,7 @@ export async function servePage(folder, port = 0) {
       const body = await readFile(file);
       response.writeHead(200, {
         'Content-Type': contentTypes[extname(file)] || 'application/octet-stream',
-        'Content-Security-Policy': policy,
+        'Content-Security-Policy': `${policy}; ${kHeaderOnlyPolicy}`,
         'Cache-Control': 'no-store',
       });
       response.end(body);

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset web
-cmake --build --preset web -j 2 --target spindra-web-page
+cmake --build --preset web -j 2 --target spindra-web-page-site
 
 if [ -z "${DISPLAY:-}" ]; then
   node scripts/web_screenshots.mjs build/web/site build/web

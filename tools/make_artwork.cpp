@@ -1,13 +1,15 @@
 // Draws the updater's artwork and writes it in the forms the resource compiler reads:
-//   make_artwork <icon.ico> <picture.bmp>
+//   make_artwork <icon.ico> <picture.bmp> [<size> <icon.bmp>]...
 // The icon holds five opaque 32-bit images (16 to 128 pixels). The picture shows the set-up
 // the updater serves, ESC -> programming unit -> USB cable -> PC, on the pure green that the
-// dialog leaves undrawn. The picture has hard edges only: a blended edge pixel would be
+// dialog leaves undrawn. Each size and file given after them is the icon drawn at that size
+// as a bitmap, for the browser page's app icons. The picture has hard edges only: a blended edge pixel would be
 // neither green nor artwork and would show as a green fringe.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -366,13 +368,20 @@ bool writeFile(const char* path, const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s <icon.ico> <picture.bmp>\n", argv[0]);
+  if (argc < 3 || argc % 2 == 0) {
+    std::fprintf(stderr, "usage: %s <icon.ico> <picture.bmp> [<size> <icon.bmp>]...\n", argv[0]);
     return 2;
   }
   if (!writeFile(argv[1], encodeIconFile()) || !writeFile(argv[2], encodeBitmapFile(drawPicture()))) {
     std::perror("make_artwork");
     return 1;
+  }
+  for (int i = 3; i < argc; i += 2) {
+    const int size = std::atoi(argv[i]);
+    if (size <= 0 || !writeFile(argv[i + 1], encodeBitmapFile(drawIcon(size)))) {
+      std::perror("make_artwork");
+      return 1;
+    }
   }
   return 0;
 }

@@ -24,8 +24,11 @@ std::wstring mainWindowTitle() {
 
 std::wstring mainWindowTitleWithoutVersion() {
   const std::wstring title = mainWindowTitle();
-  const std::wstring version = std::to_wstring(kImageVersion >> 8) + L"." + std::to_wstring(kImageVersion & 0xFF);
-  return title.substr(0, title.rfind(version));
+  return title.substr(0, title.rfind(imageVersionText()));
+}
+
+std::wstring imageVersionText() {
+  return std::to_wstring(kImageVersion >> 8) + L"." + std::to_wstring(kImageVersion & 0xFF);
 }
 
 void setRowLabels() {

@@ -7,6 +7,8 @@
 std::wstring mainWindowTitle();
 // The caption up to its version: what every version of the updater shows.
 std::wstring mainWindowTitleWithoutVersion();
+// The version of the image the program carries, as the caption ends with it ("3.5").
+std::wstring imageVersionText();
 
 void setRowLabels();
 

@@ -1,6 +1,7 @@
 // The browser updater's page over the WebHID stand-in (the simulated unit behind navigator.hid
 // in the worker): what a user sees and what reaches the unit, short of a whole update.
 import assert from 'node:assert/strict';
+import {createHash} from 'node:crypto';
 import {cp, mkdtemp, readFile, rm, writeFile} from 'node:fs/promises';
 import {tmpdir} from 'node:os';
 import {join} from 'node:path';
@@ -214,3 +215,27 @@ test('the simulated unit runs without WebHID, on demand', () =>
     assert.deepEqual(state.rows, [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.5']]);
     assert.equal(await updater.page.$eval('#simulated', notice => notice.hidden), false);
   }));
+
+async function sha256Of(file) {
+  return createHash('sha256').update(await readFile(file)).digest('hex');
+}
+
+test('the details line names the firmware the page carries by its version and SHA-256', async () => {
+  const testImage = await sha256Of(process.env.SPINDRA_WEB_TEST_IMAGE);
+  const siteImage = await sha256Of(process.env.SPINDRA_WEB_SITE_IMAGE);
+  const cases = [
+    {name: 'the test page', options: {}, text: version => `Firmware ${version} carried by this page, SHA-256 ${testImage}`},
+    {name: 'the test page in German', options: {language: 'de-DE'},
+     text: version => `Von dieser Seite mitgebrachte Firmware ${version}, SHA-256 ${testImage}`},
+    {name: 'the page the build makes', options: {site: process.env.SPINDRA_WEB_SITE},
+     text: version => process.env.SPINDRA_WEB_SITE_PLACEHOLDER === '1'
+         ? `This page carries no firmware, only a placeholder for the simulated unit (SHA-256 ${siteImage}).`
+         : `Firmware ${version} carried by this page, SHA-256 ${siteImage}`},
+  ];
+  for (const {name, options, text} of cases) {
+    await withUpdater(options, async updater => {
+      const state = await updater.state();
+      assert.equal(state.imageDetails, text(state.title.split(' ').pop()), name);
+    });
+  }
+});

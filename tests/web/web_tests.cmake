@@ -21,7 +21,9 @@ function(add_web_test file)
   add_test(NAME web_${name} COMMAND node --test ${CMAKE_CURRENT_SOURCE_DIR}/web/${file})
   set_tests_properties(web_${name} PROPERTIES ENVIRONMENT
     "SPINDRA_WEB_TEST_SITE=${CMAKE_BINARY_DIR}/test-site;\
-SPINDRA_WEB_TEST_SUPPORT=${web_test_support};SPINDRA_WEB_TEST_IMAGE=${web_test_image}")
+SPINDRA_WEB_TEST_SUPPORT=${web_test_support};SPINDRA_WEB_TEST_IMAGE=${web_test_image};\
+SPINDRA_WEB_SITE=${CMAKE_BINARY_DIR}/site;SPINDRA_WEB_SITE_IMAGE=${SPINDRA_EMBEDDED_IMAGE};\
+SPINDRA_WEB_SITE_PLACEHOLDER=${SPINDRA_IMAGE_IS_PLACEHOLDER}")
 endfunction()
 
 add_web_test(page_test.mjs)
@@ -30,3 +32,4 @@ add_web_test(hidden_update_test.mjs)
 add_web_test(silent_unit_test.mjs)
 add_web_test(one_updater_test.mjs)
 add_web_test(unit_notices_test.mjs)
+add_web_test(start_test.mjs)

@@ -156,6 +156,13 @@ function onWorkerMessage({data: message}) {
     case 'notice':
       showNotice(message);
       break;
+    case 'started':
+      showStarted();
+      keepOfflineCopy();
+      break;
+    case 'start-failed':
+      showStartFailed();
+      break;
     default:
       showProgress(message);
   }
@@ -170,11 +177,11 @@ async function connectUnit() {
   else showNotice({element: 'chooser-closed', number: 1});
 }
 
-// Without WebHID in the page and in its worker no unit can be reached: the page says which
-// browsers can. The simulated unit needs none.
-function showWebHid(available) {
-  const webHid = available && 'hid' in navigator;
-  byId('no-webhid').hidden = webHid || simulation !== null;
+// Without WebHID in the page and in its worker no unit can be reached: the page says why and
+// what would help. The simulated unit needs none.
+function showWebHid(inWorker) {
+  const missing = webHidMissing(inWorker);
+  showWebHidNotice(missing, simulation !== null);
   byId('connect').hidden = simulation !== null;
 }
 
@@ -188,6 +195,7 @@ function start() {
   byId('progress').addEventListener('cancel', event => event.preventDefault());
   document.addEventListener('visibilitychange', holdScreenOn);
   worker.addEventListener('message', onWorkerMessage);
+  worker.addEventListener('error', showStartFailed);
   worker.postMessage({type: 'start', simulate: simulation, escVersion: parameters.get('esc-version'),
                       german: document.documentElement.lang === 'de'});
 }

@@ -144,7 +144,10 @@ if (self.webHid) {
   });
 }
 
+// The page shows its dialog once the core runs, and says so when it could not be loaded (the
+// wasm blocked or missing); the core's own abort is no error event for the page.
 createUpdaterModule().then(module => {
   core = module;
+  self.postMessage({type: 'started'});
   runQueue();
-});
+}, () => self.postMessage({type: 'start-failed'}));

@@ -7,6 +7,7 @@
 
 #include "adapters/sim/scenario.h"
 #include "adapters/sim/simulated_unit.h"
+#include "programs/web/image_details.h"
 #include "adapters/web/page_link.h"
 #include "adapters/web/web_texts.h"
 #include "adapters/web/webhid_bus.h"
@@ -37,13 +38,13 @@ void showPageTexts() {
   show("hint-caption", catalogue::dialogText(DialogText::HintCaption, web::language()));
   show("version-group", catalogue::dialogText(DialogText::VersionGroup, web::language()));
   show("connect", web::pageText(PageText::Connect));
-  show("no-webhid", web::pageText(PageText::NoWebHid));
   show("keep-open", web::pageText(PageText::KeepOpen));
   show("answer-ok", web::pageText(PageText::Ok));
   show("answer-cancel", web::pageText(PageText::Cancel));
   show("answer-yes", web::pageText(PageText::Yes));
   show("answer-no", web::pageText(PageText::No));
   web::postToPage(web::kTitle, "", 0, mainWindowTitle());
+  web::showImageDetails();
   for (const std::uint16_t product : {kRoundelProductId, kDockBoxProductId}) {
     web::postToPage(web::kUnitFilter, "", kUnitVendorId << 16 | product);
   }

@@ -14,7 +14,8 @@
   if (config.platform) {
     Object.defineProperty(NavigatorUAData.prototype, 'platform', {get: () => config.platform, configurable: true});
   }
-  if (!config.webHid) {
+  // Without WebHID; or, as before Chromium 131, with it in the page but not in its worker.
+  if (!config.webHid || (inWorker && config.webHid === 'page')) {
     delete navigatorClass.prototype.hid;
     return;
   }

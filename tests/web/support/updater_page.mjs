@@ -41,14 +41,26 @@ async function holdCoreScript(page) {
   return async () => session.send('Fetch.continueRequest', {requestId: (await held).requestId});
 }
 
+// The site's service worker would answer the page's requests from its copy, which the
+// injection could not reach: the page's requests go to the server.
+async function bypassServiceWorker(page) {
+  const session = await page.createCDPSession();
+  await session.send('Network.enable');
+  await session.send('Network.setBypassServiceWorker', {bypass: true});
+}
+
 // options: site, query ('?simulate=ready'), scenario and escVersion of the stand-in's unit,
-// granted (the unit was granted before), webHid (false: a browser without it), language,
-// platform (the browser's, as navigator.userAgentData names it), refuseOpen (the browser may
-// not open the unit), holdCore (the core waits for updater.releaseCore()).
+// granted (the unit was granted before), webHid (false: a browser without it; 'page': in the
+// page but not in its worker, as before Chromium 131), language, platform (the browser's, as
+// navigator.userAgentData names it), refuseOpen (the browser may not open the unit), holdCore
+// (the core waits for updater.releaseCore()), host (another name for the server than
+// localhost, mapped to it), serviceWorker (true: the site's service worker answers, for the
+// offline copy), started (false: resolve without waiting for the core).
 export async function openUpdater(options = {}) {
-  const {site = testSite, language = 'en-US'} = options;
+  const {site = testSite, language = 'en-US', host = 'localhost'} = options;
   const server = await servePage(site);
-  const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`]);
+  const hostRule = host === 'localhost' ? [] : [`--host-resolver-rules=MAP ${host} localhost`];
+  const browser = await launchChromium([`--lang=${language}`, `--accept-lang=${language}`, ...hostRule]);
   return openTab(browser, server, options);
 }
 
@@ -65,19 +77,26 @@ export async function withUpdater(options, check) {
 // Another tab of the browser, with a stand-in of its own, on the same page server.
 async function openTab(browser, server, options) {
   const {query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true, platform = '',
-         refuseOpen = false, holdCore = false} = options;
-  const origin = `http://localhost:${server.address().port}`;
+         refuseOpen = false, holdCore = false, host = 'localhost', serviceWorker = false,
+         started: waitForStart = true} = options;
+  const origin = `http://${host}:${server.address().port}`;
   const page = await browser.newPage();
+  if (!serviceWorker) await bypassServiceWorker(page);
   const config = {scenario, escVersion, granted, webHid, platform, refuseOpen, tab: randomUUID()};
   await page.evaluateOnNewDocument(`${standIn}(${JSON.stringify(config)});`);
-  await injectIntoWorker(page, `${unitModel}\n${standIn}(${JSON.stringify({...config, unitModelWasm})});`);
+  // A page over plain HTTP has no WebHID in its worker anyway; and a worker whose script the
+  // DevTools protocol had rewritten would count as a public site, refused the local server.
+  if (host === 'localhost') {
+    await injectIntoWorker(page, `${unitModel}\n${standIn}(${JSON.stringify({...config, unitModelWasm})});`);
+  }
   const releaseCoreScript = holdCore ? await holdCoreScript(page) : null;
   const worker = workerOf(page);
   await page.goto(`${origin}/${query}`);
   const updater = new UpdaterPage(browser, server, page, await worker);
+  if (!waitForStart) return updater;
   // The worker's script, with the stand-in, runs only once the core's script has come.
   const started = async () => {
-    if (webHid) await updater.standInReady();
+    if (webHid === true) await updater.standInReady();
     await updater.idle();
   };
   if (!holdCore) {
@@ -147,7 +166,9 @@ class UpdaterPage {
         hint: text('hint'),
         updateEnabled: !document.getElementById('update').disabled,
         connectEnabled: shown('connect') && !document.getElementById('connect').disabled,
-        noWebHid: shown('no-webhid') ? text('no-webhid') : null,
+        // Only the text for the reason and the page's language shows.
+        noWebHid: shown('no-webhid') ? document.getElementById('no-webhid').innerText.trim() : null,
+        imageDetails: text('image-details'),
         keepOpen: shown('keep-open'),
         // The notices on the way to the unit that say something, by their elements' ids.
         notices: Object.fromEntries([...document.querySelectorAll('#unit-notices [role="status"]')]
