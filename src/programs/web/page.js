@@ -11,6 +11,8 @@ const noticeTexts = {};
 let boxButtons = [];
 let wakeLock = null;
 let writing = false;
+let windowTitle = '';
+let focusInPage = null;
 
 const byId = id => document.getElementById(id);
 
@@ -63,6 +65,7 @@ function showBox({text, caption, icon, buttons: names}) {
 
 function closeBox(goOn) {
   byId('box').close();
+  restoreFocus();
   worker.postMessage({type: 'answer', goOn});
 }
 
@@ -87,12 +90,19 @@ async function holdScreenOn() {
   }
 }
 
+// A hidden tab's title tells how far the ESC is written, as the progress window would.
+function showTitle() {
+  const showsProgress = writing && document.visibilityState === 'hidden';
+  document.title = showsProgress ? `${byId('progress-bar').value} % – ${windowTitle}` : windowTitle;
+}
+
 // From the lock of the unit to its restore: the screen stays on where the browser grants it,
 // leaving or reloading the page asks first, and the page says the tab must stay open.
 function showWriting(active) {
   writing = active;
   byId('keep-open').hidden = !active;
   if (active) {
+    byId('progress-bar').value = 0;  // not the last update's end until the window opens
     addEventListener('beforeunload', leaveWarning);
     holdScreenOn();
   } else {
@@ -100,6 +110,24 @@ function showWriting(active) {
     if (wakeLock) wakeLock.release();
     wakeLock = null;
   }
+  showTitle();
+}
+
+// The keep-open notice goes with the window in front: a screen reader reaches nothing of the page
+// behind the modal progress window, which opens only after the unit's lock and erase.
+function placeKeepOpen(inProgressWindow) {
+  const notice = byId('keep-open');
+  if (inProgressWindow) byId('progress').append(notice);
+  else byId('unit-notices').before(notice);
+}
+
+// A window closed gives the focus back to the page's control that had it; one disabled or hidden
+// meanwhile passes it to the first button that can take it.
+function restoreFocus() {
+  if (!focusInPage) return;
+  const reachable = element => !element.disabled && element.checkVisibility();
+  const buttons = [...byId('buttons').children];
+  (reachable(focusInPage) ? focusInPage : buttons.find(reachable))?.focus();
 }
 
 function showProgress(message) {
@@ -108,13 +136,17 @@ function showProgress(message) {
     case 'progress-open':
       byId('progress-title').textContent = message.text;
       byId('progress-bar').value = 0;
+      placeKeepOpen(true);
       progress.showModal();
       break;
     case 'progress-position':
       byId('progress-bar').value = message.number;
+      showTitle();
       break;
     case 'progress-close':
       progress.close();
+      placeKeepOpen(false);
+      restoreFocus();
       break;
   }
 }
@@ -129,7 +161,8 @@ function showNotice({element, number, text}) {
 function onWorkerMessage({data: message}) {
   switch (message.type) {
     case 'title':
-      document.title = message.text;
+      windowTitle = message.text;
+      showTitle();
       byId('title').textContent = message.text;
       break;
     case 'text':
@@ -194,6 +227,8 @@ function start() {
   byId('box').addEventListener('cancel', onBoxEscape);
   byId('progress').addEventListener('cancel', event => event.preventDefault());
   document.addEventListener('visibilitychange', holdScreenOn);
+  document.addEventListener('visibilitychange', showTitle);
+  byId('dialog').addEventListener('focusin', event => { focusInPage = event.target; });
   worker.addEventListener('message', onWorkerMessage);
   worker.addEventListener('error', showStartFailed);
   worker.postMessage({type: 'start', simulate: simulation, escVersion: parameters.get('esc-version'),
