@@ -20,6 +20,18 @@ set(web_page_files src/programs/web/index.html src/programs/web/page.css src/pro
     src/programs/web/manifest.webmanifest)
 list(TRANSFORM web_page_files PREPEND ${PROJECT_SOURCE_DIR}/)
 
+# The page's and the worker's reading of the contract the core includes as page_contract.h.
+set(web_contract_def ${PROJECT_SOURCE_DIR}/src/adapters/web/page_contract.def)
+set(web_contract_script ${CMAKE_BINARY_DIR}/generated/page_contract.js)
+add_custom_command(OUTPUT ${web_contract_script}
+  COMMAND ${CMAKE_COMMAND} -DDEF=${web_contract_def} -DOUTPUT=${web_contract_script}
+          -P ${PROJECT_SOURCE_DIR}/cmake/page_contract.cmake
+  DEPENDS ${web_contract_def} ${PROJECT_SOURCE_DIR}/cmake/page_contract.cmake
+  COMMENT "Writing the page's contract for its scripts"
+  VERBATIM)
+add_custom_target(spindra-page-contract DEPENDS ${web_contract_script})
+list(APPEND web_page_files ${web_contract_script})
+
 # The icon, the app icons of the manifest, and the picture: the artwork's pure green becomes
 # transparent, as the dialog leaves it undrawn.
 find_program(SPINDRA_IMAGEMAGICK_CONVERT convert REQUIRED)
@@ -81,6 +93,7 @@ function(add_web_page name)
     list(APPEND copies ${arg_FOLDER}/${file_name})
   endforeach()
   add_custom_target(${name}-files DEPENDS ${copies})
+  add_dependencies(${name}-files spindra-page-contract)
   add_dependencies(${name} ${name}-files)
   set(template ${PROJECT_SOURCE_DIR}/src/programs/web/service_worker.js.in)
   set(writer ${PROJECT_SOURCE_DIR}/cmake/web_service_worker.cmake)

@@ -4,6 +4,7 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 import {catalogueText, pageText} from './support/catalogue.mjs';
 import {withUpdater} from './support/updater_page.mjs';
+import {PageElement} from './support/page_contract.mjs';
 
 const kFailedCaption = 40002;
 const kProgressTitle = 40029;
@@ -87,13 +88,13 @@ test('the page by keyboard and screen reader on a narrow screen, through an upda
     const {page} = updater;
     await page.setViewport({width: kNarrowWidth, height: 640});
     await expectNothingSideways(updater, 'ready');
-    const enabledButtons = await page.$$eval('#buttons button', buttons =>
+    const enabledButtons = await page.$$eval(`#${PageElement.Buttons} button`, buttons =>
       buttons.filter(button => !button.disabled && button.checkVisibility()).map(button => button.id));
-    assert.deepEqual(enabledButtons, ['update', 'connect', 'close']);
+    assert.deepEqual(enabledButtons, [PageElement.Update, PageElement.Connect, PageElement.Close]);
     assert.deepEqual(await buttonsReachedByTab(updater, 8), enabledButtons);
 
     // The question, asked from the keyboard: named by its caption, told by its text.
-    await page.focus('#update');
+    await page.focus(`#${PageElement.Update}`);
     await page.keyboard.press('Enter');
     const question = await updater.box();
     assert.deepEqual(await accessibleNodes(updater, 'alertdialog'), [{name: question.caption, description: question.text}]);
@@ -101,31 +102,31 @@ test('the page by keyboard and screen reader on a narrow screen, through an upda
     assert.deepEqual((await buttonsReachedByTab(updater, 4)).sort(), question.buttons.map(([, label]) => label).sort());
     await expectNothingSideways(updater, 'the question');
     await page.keyboard.press('Escape');
-    await page.waitForSelector('#box:not([open])');
-    assert.equal(await focusedId(updater), 'update', 'after the question cancelled');
+    await page.waitForSelector(`#${PageElement.Box}:not([open])`);
+    assert.equal(await focusedId(updater), PageElement.Update, 'after the question cancelled');
 
     // The progress window's closing is seen as it happens, before the failure's box.
-    await page.evaluate(() => {
-      const progress = document.getElementById('progress');
+    await page.evaluate(id => {
+      const progress = document.getElementById(id);
       new MutationObserver((changes, observer) => {
         if (progress.open) return;
         self.focusAfterProgress = document.activeElement.id;
         observer.disconnect();
       }).observe(progress, {attributeFilter: ['open']});
-    });
+    }, PageElement.Progress);
     await updater.inWorker('self.hidStandIn.unplugAtBlock(300)');
     await page.keyboard.press('Enter');
     await updater.box();
     await page.keyboard.press('Enter');
 
     // From the lock on the notice is in the page, announced; then in the progress window.
-    await page.waitForFunction(() => !document.getElementById('keep-open').hidden, {polling: 'mutation'});
+    await updater.untilShown(PageElement.KeepOpen);
     const keepOpen = pageText('KeepOpen');
-    assert.equal(await page.$eval('#keep-open', notice => notice.textContent), keepOpen);
-    assert.deepEqual(await page.$eval('#keep-open', notice => [notice.closest('dialog[open], main').id, notice.role]),
-                     ['dialog', 'status']);
-    await page.waitForSelector('#progress[open]', {timeout: 20000});
-    assert.equal(await page.$eval('#keep-open', notice => notice.parentElement.id), 'progress');
+    assert.equal(await page.$eval(`#${PageElement.KeepOpen}`, notice => notice.textContent), keepOpen);
+    assert.deepEqual(await page.$eval(`#${PageElement.KeepOpen}`, notice => [notice.closest('dialog[open], main').id, notice.role]),
+                     [PageElement.Dialog, 'status']);
+    await page.waitForSelector(`#${PageElement.Progress}[open]`, {timeout: 20000});
+    assert.equal(await page.$eval(`#${PageElement.KeepOpen}`, notice => notice.parentElement.id), PageElement.Progress);
     assert.deepEqual(await accessibleNodes(updater, 'dialog'), [{name: catalogueText(kProgressTitle), description: keepOpen}]);
     assert.deepEqual((await accessibleNodes(updater, 'progressbar')).map(bar => bar.name), [catalogueText(kProgressTitle)]);
     assert.deepEqual((await accessibleNodes(updater, 'status')).map(status => status.name || keepOpen), [keepOpen]);
@@ -133,12 +134,12 @@ test('the page by keyboard and screen reader on a narrow screen, through an upda
 
     const failure = await updater.box(60000);
     assert.equal(failure.caption, catalogueText(kFailedCaption));
-    assert.equal(await page.evaluate(() => self.focusAfterProgress), 'update', 'after the progress window');
+    assert.equal(await page.evaluate(() => self.focusAfterProgress), PageElement.Update, 'after the progress window');
     await expectNothingSideways(updater, 'the failure box');
     await page.keyboard.press('Enter');
     await updater.idle();
     // Update, which had the focus, is disabled now: the focus goes to the first button that can take it.
-    assert.equal(await focusedId(updater), 'connect', 'after the failure box');
-    assert.equal(await page.$eval('#keep-open', notice => notice.closest('main')?.id), 'dialog');
+    assert.equal(await focusedId(updater), PageElement.Connect, 'after the failure box');
+    assert.equal(await page.$eval(`#${PageElement.KeepOpen}`, notice => notice.closest('main')?.id), PageElement.Dialog);
     await expectNothingSideways(updater, 'failed');
   }));

@@ -4,6 +4,7 @@ import assert from 'node:assert/strict';
 import {test} from 'node:test';
 import {catalogueText, pageText} from './support/catalogue.mjs';
 import {withUpdater} from './support/updater_page.mjs';
+import {Answer, PageElement} from './support/page_contract.mjs';
 
 const kReady = 40000;
 const kNoUnit = 40017;
@@ -19,7 +20,7 @@ async function blocksWritten(updater) {
 // The waiting tab: the notice, no unit, no Connect, and nothing opened or sent by its worker.
 async function expectWaiting(tab, language) {
   const state = await tab.state();
-  assert.deepEqual(state.notices, {'other-tab': pageText('OtherTab', language)});
+  assert.deepEqual(state.notices, {[PageElement.OtherTab]: pageText('OtherTab', language)});
   assert.equal(state.hint, `${catalogueText(kNoUnit, language)}\n\n${catalogueText(kInstructions, language)}`);
   assert.equal(state.connectEnabled, false);
   assert.equal(state.updateEnabled, false);
@@ -28,7 +29,7 @@ async function expectWaiting(tab, language) {
 }
 
 async function expectTakenOver(tab, language) {
-  await tab.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+  await tab.untilEnabled(PageElement.Update);
   await tab.idle();
   const state = await tab.state();
   assert.deepEqual(state.notices, {});
@@ -38,10 +39,10 @@ async function expectTakenOver(tab, language) {
 
 test('a second tab sends nothing during the first\'s update and takes over when it is closed', () =>
   withUpdater({}, async first => {
-    await first.click('update');
+    await first.click(PageElement.Update);
     await first.box();
-    await first.answer('ok');
-    await first.page.waitForFunction(() => !document.getElementById('keep-open').hidden, {polling: 'mutation'});
+    await first.answer(Answer.Ok);
+    await first.untilShown(PageElement.KeepOpen);
     const second = await first.openTab();
     await expectWaiting(second, 'en');
     while (await blocksWritten(first) < kBlocksWatched) await new Promise(resolve => setTimeout(resolve, 200));

@@ -8,6 +8,7 @@ import {join} from 'node:path';
 import {test} from 'node:test';
 import {catalogueText} from './support/catalogue.mjs';
 import {testSite, withUpdater} from './support/updater_page.mjs';
+import {Answer, PageElement} from './support/page_contract.mjs';
 
 const kReady = 40000;
 const kInstructions = 40001;
@@ -22,10 +23,10 @@ const kReadyRows = [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4'
 
 // Update pressed and the question before it answered: the box that follows, if any.
 async function pressUpdateAndConfirm(updater) {
-  await updater.click('update');
+  await updater.click(PageElement.Update);
   const question = await updater.box();
   assert.equal(question.caption, catalogueText(kConfirmCaption));
-  await updater.answer('ok');
+  await updater.answer(Answer.Ok);
 }
 
 test('a unit granted before is ready at start', () => withUpdater({}, async updater => {
@@ -47,8 +48,8 @@ test('with no unit granted the page asks for one, and Connect makes it ready', (
     assert.equal(state.greyed.length, 6);
     assert.equal(state.updateEnabled, false);
     assert.equal(state.connectEnabled, true);
-    await updater.click('connect');
-    await updater.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+    await updater.click(PageElement.Connect);
+    await updater.untilEnabled(PageElement.Update);
     await updater.idle();
     state = await updater.state();
     assert.deepEqual(state.rows, kReadyRows);
@@ -57,50 +58,50 @@ test('with no unit granted the page asks for one, and Connect makes it ready', (
 
 test('Close gives the unit up and shows no unit; the unit plugged in again is ready', () =>
   withUpdater({}, async updater => {
-    await updater.click('close');
-    await updater.page.waitForFunction(() => document.getElementById('update').disabled, {polling: 'mutation'});
+    await updater.click(PageElement.Close);
+    await updater.untilDisabled(PageElement.Update);
     await updater.idle();
     assert.equal((await updater.state()).hint.startsWith(catalogueText(kNoUnit)), true);
     await updater.inWorker('self.hidStandIn.unplug(), self.hidStandIn.plug()');
-    await updater.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+    await updater.untilEnabled(PageElement.Update);
     assert.deepEqual((await updater.state()).rows, kReadyRows);
   }));
 
 test('Cancel at the question sends nothing to the unit', () => withUpdater({}, async updater => {
   const before = (await updater.requests()).length;
-  await updater.click('update');
+  await updater.click(PageElement.Update);
   const question = await updater.box();
-  assert.deepEqual(question.buttons, [['ok', 'OK'], ['cancel', 'Cancel']]);
-  await updater.answer('cancel');
+  assert.deepEqual(question.buttons, [[Answer.Ok, 'OK'], [Answer.Cancel, 'Cancel']]);
+  await updater.answer(Answer.Cancel);
   await updater.idle();
   assert.equal((await updater.requests()).length, before);
   assert.equal((await updater.state()).updateEnabled, true);
 }));
 
-const boxIsOpen = async updater => (await updater.page.$('#box[open]')) !== null;
+const boxIsOpen = async updater => (await updater.page.$(`#${PageElement.Box}[open]`)) !== null;
 
 // Escape answers Cancel, or OK where that is the only button; a Yes/No question waits for one.
 test('Escape cancels the question, closes a box with OK alone and leaves Yes or No to a button', async () => {
   await withUpdater({escVersion: '0x0305'}, async updater => {
     const before = (await updater.requests()).length;
-    await updater.click('update');
+    await updater.click(PageElement.Update);
     await updater.box();
     await updater.page.keyboard.press('Escape');
     await updater.idle();
     assert.equal(await boxIsOpen(updater), false, 'OK and Cancel');
     await pressUpdateAndConfirm(updater);
     const question = await updater.box();
-    assert.deepEqual(question.buttons, [['yes', 'Yes'], ['no', 'No']]);
+    assert.deepEqual(question.buttons, [[Answer.Yes, 'Yes'], [Answer.No, 'No']]);
     await updater.page.keyboard.press('Escape');
     await new Promise(resolve => setTimeout(resolve, 500));
     assert.equal(await boxIsOpen(updater), true, 'Yes and No');
-    await updater.answer('no');
+    await updater.answer(Answer.No);
     await updater.idle();
     assert.equal((await updater.requests()).length, before);
     assert.equal((await updater.state()).updateEnabled, true);
   });
   await withUpdater({scenario: 'short-reports'}, async updater => {
-    await updater.click('update');
+    await updater.click(PageElement.Update);
     await updater.box();
     await updater.page.keyboard.press('Escape');
     await updater.idle();
@@ -131,11 +132,11 @@ test('what cannot be written is refused at Update, before any question and with 
     for (const {name, options, text} of cases) {
       await withUpdater(options, async updater => {
         const before = (await updater.requests()).length;
-        await updater.click('update');
+        await updater.click(PageElement.Update);
         const box = await updater.box();
         assert.ok(box.text.startsWith(catalogueText(text)), name);
-        assert.deepEqual(box.buttons.map(([button]) => button), ['ok'], name);
-        await updater.answer('ok');
+        assert.deepEqual(box.buttons.map(([button]) => button), [Answer.Ok], name);
+        await updater.answer(Answer.Ok);
         await updater.idle();
         assert.equal((await updater.requests()).length, before, name);
         assert.equal((await updater.state()).updateEnabled, false, name);
@@ -151,12 +152,12 @@ test('German browsers get the German texts', () => withUpdater({language: 'de-DE
   assert.equal(state.lang, 'de');
   assert.equal(state.hint, catalogueText(kReady, 'de'));
   assert.deepEqual(state.rows.map(([label]) => label), ['ROUNDEL', 'Regler-Bootloader', 'Regler']);
-  assert.equal(await updater.page.$eval('#close', button => button.textContent), 'Beenden');
-  await updater.click('update');
+  assert.equal(await updater.page.$eval(`#${PageElement.Close}`, button => button.textContent), 'Beenden');
+  await updater.click(PageElement.Update);
   const question = await updater.box();
   assert.equal(question.caption, catalogueText(kConfirmCaption, 'de'));
-  assert.deepEqual(question.buttons, [['ok', 'OK'], ['cancel', 'Abbrechen']]);
-  await updater.answer('cancel');
+  assert.deepEqual(question.buttons, [[Answer.Ok, 'OK'], [Answer.Cancel, 'Abbrechen']]);
+  await updater.answer(Answer.Cancel);
 }));
 
 test('a unit pulled out mid-transfer ends in the failure box with its code line', async () => {
@@ -173,7 +174,7 @@ test('a unit pulled out mid-transfer ends in the failure box with its code line'
       assert.match(box.text, /0x0000048f$/, name);
       const blocks = (await updater.requests()).filter(request => request.command === kWriteBlock);
       assert.equal(blocks.length, 40, name);
-      await updater.answer('ok');
+      await updater.answer(Answer.Ok);
       await updater.idle();
       const state = await updater.state();
       assert.equal(state.updateEnabled, false, name);
@@ -188,13 +189,13 @@ test('a unit pulled out mid-transfer ends in the failure box with its code line'
 test('a unit pulled out during the question fails the update at its first command, sending nothing', () =>
   withUpdater({}, async updater => {
     const before = (await updater.requests()).length;
-    await updater.click('update');
+    await updater.click(PageElement.Update);
     await updater.box();
     await updater.inWorker('self.hidStandIn.unplug()');
-    await updater.answer('ok');
+    await updater.answer(Answer.Ok);
     const box = await updater.box();
     assert.equal(box.caption, catalogueText(kFailedCaption));
-    await updater.answer('ok');
+    await updater.answer(Answer.Ok);
     await updater.idle();
     assert.equal((await updater.requests()).length, before);
     assert.deepEqual((await updater.state()).rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
@@ -213,7 +214,7 @@ test('the simulated unit runs without WebHID, on demand', () =>
     const state = await updater.state();
     assert.equal(state.noWebHid, null);
     assert.deepEqual(state.rows, [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.5']]);
-    assert.equal(await updater.page.$eval('#simulated', notice => notice.hidden), false);
+    assert.equal(await updater.page.$eval(`#${PageElement.Simulated}`, notice => notice.hidden), false);
   }));
 
 async function sha256Of(file) {

@@ -7,6 +7,7 @@ import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {test} from 'node:test';
 import {testSite, withUpdater} from './support/updater_page.mjs';
+import {PageElement} from './support/page_contract.mjs';
 
 const kReadyRows = [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4']];
 
@@ -25,18 +26,18 @@ async function withChangedSite(change, check) {
 // The page before or without its core: the notices shown (as read) and whether the dialog's
 // panel and buttons show.
 function startState(page) {
-  return page.evaluate(() => {
+  return page.evaluate(element => {
     const shownText = id => {
       const element = document.getElementById(id);
       return element.hidden ? null : element.innerText.trim();
     };
     return {
-      title: document.getElementById('title').textContent,
-      starting: shownText('starting'),
-      failed: shownText('start-failed'),
-      dialogShown: document.getElementById('buttons').offsetParent !== null,
+      title: document.getElementById(element.Title).textContent,
+      starting: shownText(element.Starting),
+      failed: shownText(element.StartFailed),
+      dialogShown: document.getElementById(element.Buttons).offsetParent !== null,
     };
-  });
+  }, PageElement);
 }
 
 test('without JavaScript the page says what it needs, with no empty dialog', () =>
@@ -65,12 +66,12 @@ test('a core that cannot load is told in the page\'s language, with no empty dia
   ];
   for (const {name, change, language, text} of cases) {
     await withChangedSite(change, site => withUpdater({site, language, webHid: false, started: false}, async updater => {
-      await updater.page.waitForSelector('#start-failed:not([hidden])', {timeout: 10000});
+      await updater.page.waitForSelector(`#${PageElement.StartFailed}:not([hidden])`, {timeout: 10000});
       const state = await startState(updater.page);
       assert.match(state.failed, text, name);
       assert.equal(state.starting, null, name);
       assert.equal(state.dialogShown, false, name);
-      assert.equal(await updater.page.$eval('#start-failed', notice => notice.getAttribute('role')), 'status', name);
+      assert.equal(await updater.page.$eval(`#${PageElement.StartFailed}`, notice => notice.getAttribute('role')), 'status', name);
     }));
   }
 });
@@ -93,7 +94,7 @@ test('where no unit can be reached the page tells the first reason, and the simu
         const others = cases.filter(other => other.name !== name).flatMap(other => [other.en, other.de]);
         assert.ok(others.every(other => !other.test(state.noWebHid)), `${name}, ${language}: only its own text`);
         assert.equal(state.connectEnabled, false, name);
-        assert.equal(await updater.page.$eval('#no-webhid', notice => notice.getAttribute('role')), 'status', name);
+        assert.equal(await updater.page.$eval(`#${PageElement.NoWebHid}`, notice => notice.getAttribute('role')), 'status', name);
       });
     }
     await withUpdater({...options, query: '?simulate=ready'}, async updater => {

@@ -5,6 +5,7 @@ import {readFileSync} from 'node:fs';
 import {test} from 'node:test';
 import {catalogueText, pageText} from './support/catalogue.mjs';
 import {withUpdater} from './support/updater_page.mjs';
+import {PageElement} from './support/page_contract.mjs';
 
 const kReady = 40000;
 const kInstructions = 40001;
@@ -25,17 +26,17 @@ async function untilNotice(updater, id) {
 }
 
 async function untilReady(updater) {
-  await updater.page.waitForFunction(() => !document.getElementById('update').disabled, {polling: 'mutation'});
+  await updater.untilEnabled(PageElement.Update);
   await updater.idle();
 }
 
 test('Connect is enabled only once the units\' filters are known', () =>
   withUpdater({granted: false, holdCore: true}, async updater => {
     // Before the core has started the buttons are not even shown; Connect is disabled besides.
-    assert.equal(await updater.page.$eval('#connect', button => button.disabled), true);
-    assert.equal(await updater.page.$eval('#connect', button => button.checkVisibility()), false);
+    assert.equal(await updater.page.$eval(`#${PageElement.Connect}`, button => button.disabled), true);
+    assert.equal(await updater.page.$eval(`#${PageElement.Connect}`, button => button.checkVisibility()), false);
     await updater.releaseCore();
-    await updater.click('connect');
+    await updater.click(PageElement.Connect);
     await untilReady(updater);
     assert.deepEqual(await updater.choosers(),
                      [[{vendorId: kVendorId, productId: 1}, {vendorId: kVendorId, productId: 2}]]);
@@ -50,16 +51,17 @@ test('a first visit asks for Connect once; a chooser closed without a choice say
   for (const {platform, chooserClosed} of cases) {
     await withUpdater({granted: false, platform}, async updater => {
       const connectOnce = pageText('ConnectOnce', 'en', connect);
-      assert.deepEqual((await updater.state()).notices, {'connect-once': connectOnce}, platform);
+      assert.deepEqual((await updater.state()).notices, {[PageElement.ConnectOnce]: connectOnce}, platform);
       // The chooser lists no unit, and the user closes it.
       await updater.inWorker('self.hidStandIn.unplug()');
-      await updater.click('connect');
-      await untilNotice(updater, 'chooser-closed');
+      await updater.click(PageElement.Connect);
+      await untilNotice(updater, PageElement.ChooserClosed);
       let state = await updater.state();
-      assert.deepEqual(state.notices, {'connect-once': connectOnce, 'chooser-closed': chooserClosed}, platform);
+      assert.deepEqual(state.notices,
+                       {[PageElement.ConnectOnce]: connectOnce, [PageElement.ChooserClosed]: chooserClosed}, platform);
       assert.equal(state.hint, noUnitHint(), platform);
       await updater.inWorker('self.hidStandIn.plug()');
-      await updater.click('connect');
+      await updater.click(PageElement.Connect);
       await untilReady(updater);
       state = await updater.state();
       assert.deepEqual(state.notices, {}, platform);
@@ -81,10 +83,10 @@ test('a unit the browser may not open is told with its likely cause, not as no u
   for (const {platform, language, granted, text} of cases) {
     const name = `${platform}, ${language}, ${granted ? 'granted before' : 'just chosen'}`;
     await withUpdater({platform, language, granted, refuseOpen: true}, async updater => {
-      if (!granted) await updater.click('connect');
-      await untilNotice(updater, 'open-refused');
+      if (!granted) await updater.click(PageElement.Connect);
+      await untilNotice(updater, PageElement.OpenRefused);
       const state = await updater.state();
-      assert.deepEqual(state.notices, {'open-refused': text}, name);
+      assert.deepEqual(state.notices, {[PageElement.OpenRefused]: text}, name);
       assert.equal(state.hint, noUnitHint(language), name);
       assert.equal(await updater.inWorker('self.hidStandIn.opens()'), 1, name);
       assert.deepEqual(await updater.requests(), [], name);
@@ -95,9 +97,9 @@ test('a unit the browser may not open is told with its likely cause, not as no u
 test('the open unit pulled out says that Connect may be needed again; found again, that goes', () =>
   withUpdater({}, async updater => {
     await updater.inWorker('self.hidStandIn.unplug()');
-    await untilNotice(updater, 'unit-removed');
+    await untilNotice(updater, PageElement.UnitRemoved);
     let state = await updater.state();
-    assert.deepEqual(state.notices, {'unit-removed': pageText('Removed', 'en', pageText('Connect'))});
+    assert.deepEqual(state.notices, {[PageElement.UnitRemoved]: pageText('Removed', 'en', pageText('Connect'))});
     assert.equal(state.hint, `${catalogueText(kConnectionLost)}\n\n${catalogueText(kInstructions)}`);
     await updater.inWorker('self.hidStandIn.plug()');
     await untilReady(updater);

@@ -7,15 +7,17 @@
 
 namespace {
 
-// The worker's script (updater_worker.js) keeps the queue and the page's answers.
+// The worker's script (updater_worker.js) keeps the queue and the page's answers, and hands
+// its hooks to the module as Module.pageLink.
 EM_JS(void, postMessageToPage, (const char* kind, const char* element, int number, const char* text), {
-  updaterWorker.post({type : UTF8ToString(kind), element : UTF8ToString(element), number : number, text : UTF8ToString(text)});
+  Module.pageLink.post({type : UTF8ToString(kind), element : UTF8ToString(element), number : number, text : UTF8ToString(text)});
 });
 
 // 1 when the user went on, 0 when they stopped.
-EM_ASYNC_JS(int, awaitBoxAnswer, (const char* text, const char* caption, const char* icon, const char* buttons), {
-  const goOn = await updaterWorker.ask({
-    type : 'box',
+EM_ASYNC_JS(int, awaitBoxAnswer,
+            (const char* kind, const char* text, const char* caption, const char* icon, const char* buttons), {
+  const goOn = await Module.pageLink.ask({
+    type : UTF8ToString(kind),
     text : UTF8ToString(text),
     caption : UTF8ToString(caption),
     icon : UTF8ToString(icon),
@@ -26,14 +28,14 @@ EM_ASYNC_JS(int, awaitBoxAnswer, (const char* text, const char* caption, const c
 
 // 1 for an arrival, 2 for a removal, 0 when none is queued.
 EM_JS(int, takeQueuedDeviceEvent, (char* path, int capacity), {
-  const queued = updaterWorker.takeDeviceEvent();
+  const queued = Module.pageLink.takeDeviceEvent();
   if (!queued) return 0;
   stringToUTF8(queued.path, path, capacity);
   return queued.arrived ? 1 : 2;
 });
 
 EM_JS(void, queueArrivalOrRemoval, (int arrived, const char* path), {
-  updaterWorker.queueDeviceEvent(arrived != 0, UTF8ToString(path));
+  Module.pageLink.queueDeviceEvent(arrived != 0, UTF8ToString(path));
 });
 
 constexpr int kPathCapacity = 512;
@@ -49,7 +51,7 @@ void postToPage(const char* kind, const char* element, int number, const std::ws
 }
 
 bool askPage(const std::wstring& text, const std::wstring& caption, const char* icon, const char* buttons) {
-  const bool wentOn = awaitBoxAnswer(wideToUtf8(text).c_str(), wideToUtf8(caption).c_str(), icon, buttons) != 0;
+  const bool wentOn = awaitBoxAnswer(message::kBox, wideToUtf8(text).c_str(), wideToUtf8(caption).c_str(), icon, buttons) != 0;
   handleQueuedDeviceEvents();
   return wentOn;
 }

@@ -4,23 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "adapters/web/page_contract.h"
 #include "base/broadcast_record.h"
 
 namespace web {
 
-// What a message to the page is about; the page's script reads the same names. Each message
-// may name an element of the page, a number and a text.
-constexpr const char* kTitle = "title";                         // text
-constexpr const char* kElementText = "text";                    // element, text
-constexpr const char* kElementEnabled = "enabled";              // element, number 1 or 0
-constexpr const char* kUnitFilter = "filter";                   // number: vendor id << 16 | product id
-constexpr const char* kProgressOpen = "progress-open";          // text: the window's title
-constexpr const char* kProgressPosition = "progress-position";  // number: 0 to 100
-constexpr const char* kProgressClose = "progress-close";
-constexpr const char* kWriting = "writing";  // number: 1 while the unit is written, else 0
-// element, number 1 shown or 0 hidden; a text, where one is given, is the notice's from then on
-constexpr const char* kNotice = "notice";
-
+// Each message to the page (its type from page_contract.h) may name an element of the page,
+// a number and a text.
 void postToPage(const char* kind, const char* element, int number, const std::wstring& text = L"");
 
 // Shows a box with its icon ("error", "warning" or "information") and its buttons by name,

@@ -1,6 +1,7 @@
 // The dialog seam in the browser: the page draws the dialog; the worker keeps what the core
 // reads back and sends every change to the page.
 #include <map>
+#include <string>
 
 #include "adapters/web/page_link.h"
 #include "adapters/web/web_texts.h"
@@ -16,17 +17,18 @@ bool progressOpen = false;
 
 // The page's element for each control of the dialog.
 const char* elementOf(int controlId) {
+  using namespace web::element;
   switch (controlId) {
-    case ctl::kCloseButton: return "close";
-    case ctl::kUpdateButton: return "update";
-    case ctl::kHintBox: return "hint";
-    case ctl::kVersionGroup: return "version-group";
-    case ctl::kUnitLabel: return "unit-label";
-    case ctl::kEscLoaderLabel: return "loader-label";
-    case ctl::kEscLabel: return "esc-label";
-    case ctl::kUnitVersionText: return "unit-version";
-    case ctl::kEscLoaderVersionText: return "loader-version";
-    case ctl::kEscVersionText: return "esc-version";
+    case ctl::kCloseButton: return kClose;
+    case ctl::kUpdateButton: return kUpdate;
+    case ctl::kHintBox: return kHint;
+    case ctl::kVersionGroup: return kVersionGroup;
+    case ctl::kUnitLabel: return kUnitLabel;
+    case ctl::kEscLoaderLabel: return kLoaderLabel;
+    case ctl::kEscLabel: return kEscLabel;
+    case ctl::kUnitVersionText: return kUnitVersion;
+    case ctl::kEscLoaderVersionText: return kLoaderVersion;
+    case ctl::kEscVersionText: return kEscVersion;
     default: return "";
   }
 }
@@ -42,11 +44,12 @@ const char* iconOf(BoxKind kind) {
 }
 
 // The box's buttons in their order, the one that goes on first.
-const char* buttonsOf(BoxKind kind) {
+std::string buttonsOf(BoxKind kind) {
+  using namespace web::answer;
   switch (kind) {
-    case BoxKind::ConfirmUpdate: return "ok,cancel";
-    case BoxKind::OverwriteSameOrNewer: return "yes,no";
-    default: return "ok";
+    case BoxKind::ConfirmUpdate: return std::string(kOk) + "," + kCancel;
+    case BoxKind::OverwriteSameOrNewer: return std::string(kYes) + "," + kNo;
+    default: return kOk;
   }
 }
 
@@ -65,29 +68,29 @@ std::wstring loadText(std::uint16_t messageId) {
 
 void setControlText(int controlId, const std::wstring& text) {
   controlTexts()[controlId] = text;
-  web::postToPage(web::kElementText, elementOf(controlId), 0, text);
+  web::postToPage(web::message::kElementText, elementOf(controlId), 0, text);
 }
 
 std::wstring controlText(int controlId) { return controlTexts()[controlId]; }
 
 void enableControl(int controlId, bool enabled) {
-  web::postToPage(web::kElementEnabled, elementOf(controlId), enabled ? 1 : 0);
+  web::postToPage(web::message::kElementEnabled, elementOf(controlId), enabled ? 1 : 0);
 }
 
 Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
-  return web::askPage(text, caption, iconOf(kind), buttonsOf(kind)) ? Answer::GoOn : Answer::Stop;
+  return web::askPage(text, caption, iconOf(kind), buttonsOf(kind).c_str()) ? Answer::GoOn : Answer::Stop;
 }
 
 // The page places its progress window itself and keeps it in front: it is modal there.
 void showProgress(const UpdateProgress& update) {
   if (update.phase != UpdatePhase::Writing) return;
-  if (!progressOpen) web::postToPage(web::kProgressOpen, "", 0, loadText(msg::kProgressTitle));
+  if (!progressOpen) web::postToPage(web::message::kProgressOpen, "", 0, loadText(msg::kProgressTitle));
   progressOpen = true;
-  web::postToPage(web::kProgressPosition, "", static_cast<int>(percentSent(update)));
+  web::postToPage(web::message::kProgressPosition, "", static_cast<int>(percentSent(update)));
 }
 
 void closeProgress() {
-  if (progressOpen) web::postToPage(web::kProgressClose, "", 0);
+  if (progressOpen) web::postToPage(web::message::kProgressClose, "", 0);
   progressOpen = false;
 }
 

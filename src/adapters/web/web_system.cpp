@@ -49,8 +49,8 @@ void pauseSince(Instant start, std::uint32_t milliseconds) {
 
 // The page holds a screen wake lock where granted, asks before it is left, and says that
 // the tab must stay open.
-void beginUpdateWriting() { web::postToPage(web::kWriting, "", 1); }
-void endUpdateWriting() { web::postToPage(web::kWriting, "", 0); }
+void beginUpdateWriting() { web::postToPage(web::message::kWriting, "", 1); }
+void endUpdateWriting() { web::postToPage(web::message::kWriting, "", 0); }
 
 bool locateFirmwareImage(FirmwareImage& image) {
   if (!image::mayBeWritten(recordedImage(), hid::active())) return false;

@@ -8,19 +8,20 @@ namespace {
 
 constexpr int kListCapacity = 8192;
 
+// The worker hands its WebHID side (webhid.js) to the module as Module.webHid.
 // Each returns 0 or an error code, except where a count or a handle is returned: those are
 // negative error codes on failure.
 EM_ASYNC_JS(int, webHidList, (char* paths, int capacity), {
-  const result = await webHid.list();
+  const result = await Module.webHid.list();
   if (result.error) return -result.error;
   stringToUTF8(result.paths.join('\n'), paths, capacity);
   return result.paths.length;
 });
 
-EM_ASYNC_JS(int, webHidOpen, (const char* path), { return await webHid.open(UTF8ToString(path)); });
+EM_ASYNC_JS(int, webHidOpen, (const char* path), { return await Module.webHid.open(UTF8ToString(path)); });
 
 EM_JS(int, webHidAttributes, (int handle, std::uint16_t* vendorId, std::uint16_t* productId), {
-  const device = webHid.deviceOf(handle);
+  const device = Module.webHid.deviceOf(handle);
   if (!device) return 6;  // the platform's invalid handle
   HEAPU16[vendorId >> 1] = device.vendorId;
   HEAPU16[productId >> 1] = device.productId;
@@ -28,7 +29,7 @@ EM_JS(int, webHidAttributes, (int handle, std::uint16_t* vendorId, std::uint16_t
 });
 
 EM_JS(int, webHidReportLengths, (int handle, std::uint32_t* outputLength, std::uint32_t* inputLength), {
-  const lengths = webHid.reportLengths(handle);
+  const lengths = Module.webHid.reportLengths(handle);
   if (!lengths) return 6;  // the platform's invalid handle
   HEAPU32[outputLength >> 2] = lengths.output;
   HEAPU32[inputLength >> 2] = lengths.input;
@@ -36,18 +37,18 @@ EM_JS(int, webHidReportLengths, (int handle, std::uint32_t* outputLength, std::u
 });
 
 EM_ASYNC_JS(int, webHidWrite, (int handle, const std::uint8_t* bytes, int length, int timeoutMs), {
-  return await webHid.write(handle, HEAPU8.slice(bytes, bytes + length), timeoutMs);
+  return await Module.webHid.write(handle, HEAPU8.slice(bytes, bytes + length), timeoutMs);
 });
 
 EM_ASYNC_JS(int, webHidRead, (int handle, std::uint8_t* bytes, int length, int timeoutMs), {
-  const result = await webHid.read(handle, timeoutMs);
+  const result = await Module.webHid.read(handle, timeoutMs);
   if (result.error) return result.error;
   HEAPU8.fill(0, bytes, bytes + length);
   HEAPU8.set(result.report.subarray(0, length), bytes);
   return 0;
 });
 
-EM_ASYNC_JS(void, webHidClose, (int handle), { await webHid.close(handle); });
+EM_ASYNC_JS(void, webHidClose, (int handle), { await Module.webHid.close(handle); });
 
 std::vector<std::wstring> splitLines(const std::string& text) {
   std::vector<std::wstring> lines;

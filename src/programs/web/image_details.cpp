@@ -21,7 +21,7 @@ void showImageDetails() {
       sys::recordedImage().placeholder
           ? formatText(pageText(PageText::PlaceholderDetails), {hex}, dlg::kTextCapacity)
           : formatText(pageText(PageText::ImageDetails), {imageVersionText(), hex}, dlg::kTextCapacity);
-  postToPage(kElementText, "image-details", 0, text);
+  postToPage(message::kElementText, element::kImageDetails, 0, text);
 }
 
 }  // namespace web

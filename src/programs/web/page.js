@@ -33,7 +33,7 @@ function showText(id, text) {
     return;
   }
   target.textContent = text.replace(/\r\n/g, '\n');
-  if (id === 'simulated') target.hidden = false;
+  if (id === PageElement.Simulated) target.hidden = false;
 }
 
 // A button is disabled; a label or value of the panel is greyed, as a disabled static is.
@@ -44,9 +44,9 @@ function showEnabled(target, enabled) {
 
 // The first button goes on, any other stops.
 function showBox({text, caption, icon, buttons: names}) {
-  const box = byId('box');
-  byId('box-caption').textContent = caption;
-  byId('box-text').textContent = text.replace(/\r\n/g, '\n');
+  const box = byId(PageElement.Box);
+  byId(PageElement.BoxCaption).textContent = caption;
+  byId(PageElement.BoxText).textContent = text.replace(/\r\n/g, '\n');
   if (icon) box.dataset.icon = icon;
   else delete box.dataset.icon;
   boxButtons = names;
@@ -54,25 +54,25 @@ function showBox({text, caption, icon, buttons: names}) {
     const button = document.createElement('button');
     button.type = 'button';
     button.dataset.answer = name;
-    button.textContent = buttonLabels['answer-' + name];
+    button.textContent = buttonLabels[AnswerLabel[name]];
     button.addEventListener('click', () => closeBox(index === 0));
     return button;
   });
-  byId('box-buttons').replaceChildren(...buttons);
+  byId(PageElement.BoxButtons).replaceChildren(...buttons);
   box.showModal();
   buttons[0].focus();
 }
 
 function closeBox(goOn) {
-  byId('box').close();
+  byId(PageElement.Box).close();
   restoreFocus();
-  worker.postMessage({type: 'answer', goOn});
+  worker.postMessage({type: Message.Answer, goOn});
 }
 
 // Escape answers Cancel, or OK when that is the only button; a Yes/No question needs a button.
 function onBoxEscape(event) {
   event.preventDefault();
-  if (boxButtons.includes('cancel')) closeBox(false);
+  if (boxButtons.includes(Answer.Cancel)) closeBox(false);
   else if (boxButtons.length === 1) closeBox(true);
 }
 
@@ -93,16 +93,16 @@ async function holdScreenOn() {
 // A hidden tab's title tells how far the ESC is written, as the progress window would.
 function showTitle() {
   const showsProgress = writing && document.visibilityState === 'hidden';
-  document.title = showsProgress ? `${byId('progress-bar').value} % – ${windowTitle}` : windowTitle;
+  document.title = showsProgress ? `${byId(PageElement.ProgressBar).value} % – ${windowTitle}` : windowTitle;
 }
 
 // From the lock of the unit to its restore: the screen stays on where the browser grants it,
 // leaving or reloading the page asks first, and the page says the tab must stay open.
 function showWriting(active) {
   writing = active;
-  byId('keep-open').hidden = !active;
+  byId(PageElement.KeepOpen).hidden = !active;
   if (active) {
-    byId('progress-bar').value = 0;  // not the last update's end until the window opens
+    byId(PageElement.ProgressBar).value = 0;  // not the last update's end until the window opens
     addEventListener('beforeunload', leaveWarning);
     holdScreenOn();
   } else {
@@ -116,9 +116,9 @@ function showWriting(active) {
 // The keep-open notice goes with the window in front: a screen reader reaches nothing of the page
 // behind the modal progress window, which opens only after the unit's lock and erase.
 function placeKeepOpen(inProgressWindow) {
-  const notice = byId('keep-open');
-  if (inProgressWindow) byId('progress').append(notice);
-  else byId('unit-notices').before(notice);
+  const notice = byId(PageElement.KeepOpen);
+  if (inProgressWindow) byId(PageElement.Progress).append(notice);
+  else byId(PageElement.UnitNotices).before(notice);
 }
 
 // A window closed gives the focus back to the page's control that had it; one disabled or hidden
@@ -126,29 +126,26 @@ function placeKeepOpen(inProgressWindow) {
 function restoreFocus() {
   if (!focusInPage) return;
   const reachable = element => !element.disabled && element.checkVisibility();
-  const buttons = [...byId('buttons').children];
+  const buttons = [...byId(PageElement.Buttons).children];
   (reachable(focusInPage) ? focusInPage : buttons.find(reachable))?.focus();
 }
 
-function showProgress(message) {
-  const progress = byId('progress');
-  switch (message.type) {
-    case 'progress-open':
-      byId('progress-title').textContent = message.text;
-      byId('progress-bar').value = 0;
-      placeKeepOpen(true);
-      progress.showModal();
-      break;
-    case 'progress-position':
-      byId('progress-bar').value = message.number;
-      showTitle();
-      break;
-    case 'progress-close':
-      progress.close();
-      placeKeepOpen(false);
-      restoreFocus();
-      break;
-  }
+function openProgress(title) {
+  byId(PageElement.ProgressTitle).textContent = title;
+  byId(PageElement.ProgressBar).value = 0;
+  placeKeepOpen(true);
+  byId(PageElement.Progress).showModal();
+}
+
+function showProgressPosition(percent) {
+  byId(PageElement.ProgressBar).value = percent;
+  showTitle();
+}
+
+function closeProgress() {
+  byId(PageElement.Progress).close();
+  placeKeepOpen(false);
+  restoreFocus();
 }
 
 // A notice on the way to the unit: its element stays in the page while empty, so that its text
@@ -160,54 +157,63 @@ function showNotice({element, number, text}) {
 
 function onWorkerMessage({data: message}) {
   switch (message.type) {
-    case 'title':
+    case Message.Title:
       windowTitle = message.text;
       showTitle();
-      byId('title').textContent = message.text;
+      byId(PageElement.Title).textContent = message.text;
       break;
-    case 'text':
+    case Message.ElementText:
       showText(message.element, message.text);
       break;
-    case 'enabled':
+    case Message.ElementEnabled:
       showEnabled(byId(message.element), message.number !== 0);
       break;
-    case 'filter':
+    case Message.UnitFilter:
       unitFilters.push({vendorId: message.number >>> 16, productId: message.number & 0xFFFF});
       break;
-    case 'box':
+    case Message.Box:
       showBox(message);
       break;
-    case 'writing':
+    case Message.ProgressOpen:
+      openProgress(message.text);
+      break;
+    case Message.ProgressPosition:
+      showProgressPosition(message.number);
+      break;
+    case Message.ProgressClose:
+      closeProgress();
+      break;
+    case Message.Writing:
       showWriting(message.number !== 0);
       break;
-    case 'busy':
+    case Message.Busy:
       document.body.dataset.busy = String(message.number);
       break;
-    case 'webhid':
+    case Message.WebHid:
       showWebHid(message.number !== 0);
       break;
-    case 'notice':
+    case Message.Notice:
       showNotice(message);
       break;
-    case 'started':
+    case Message.Started:
       showStarted();
       keepOfflineCopy();
       break;
-    case 'start-failed':
+    case Message.StartFailed:
       showStartFailed();
       break;
     default:
-      showProgress(message);
+      console.error('The updater\'s page got a message it does not know:', message);
   }
 }
 
 // Connect is enabled once the worker has given the units' filters: the chooser lists units only.
 async function connectUnit() {
-  showNotice({element: 'chooser-closed', number: 0});
+  showNotice({element: PageElement.ChooserClosed, number: 0});
   // A chooser closed without a choice grants nothing; one that cannot be shown fails.
   const granted = await navigator.hid.requestDevice({filters: unitFilters}).catch(() => []);
-  if (granted.length > 0) worker.postMessage({type: 'granted'});
-  else showNotice({element: 'chooser-closed', number: 1});
+  if (granted.length > 0) worker.postMessage({type: Message.Granted});
+  else showNotice({element: PageElement.ChooserClosed, number: 1});
 }
 
 // Without WebHID in the page and in its worker no unit can be reached: the page says why and
@@ -215,23 +221,24 @@ async function connectUnit() {
 function showWebHid(inWorker) {
   const missing = webHidMissing(inWorker);
   showWebHidNotice(missing, simulation !== null);
-  byId('connect').hidden = simulation !== null;
+  byId(PageElement.Connect).hidden = simulation !== null;
 }
 
 function start() {
   document.documentElement.lang = speaksGerman() ? 'de' : 'en';
   showWebHid('hid' in navigator);
-  byId('connect').addEventListener('click', connectUnit);
-  byId('update').addEventListener('click', () => worker.postMessage({type: 'press', button: 'update'}));
-  byId('close').addEventListener('click', () => worker.postMessage({type: 'press', button: 'close'}));
-  byId('box').addEventListener('cancel', onBoxEscape);
-  byId('progress').addEventListener('cancel', event => event.preventDefault());
+  const press = button => worker.postMessage({type: Message.Press, button});
+  byId(PageElement.Connect).addEventListener('click', connectUnit);
+  byId(PageElement.Update).addEventListener('click', () => press(PageElement.Update));
+  byId(PageElement.Close).addEventListener('click', () => press(PageElement.Close));
+  byId(PageElement.Box).addEventListener('cancel', onBoxEscape);
+  byId(PageElement.Progress).addEventListener('cancel', event => event.preventDefault());
   document.addEventListener('visibilitychange', holdScreenOn);
   document.addEventListener('visibilitychange', showTitle);
-  byId('dialog').addEventListener('focusin', event => { focusInPage = event.target; });
+  byId(PageElement.Dialog).addEventListener('focusin', event => { focusInPage = event.target; });
   worker.addEventListener('message', onWorkerMessage);
   worker.addEventListener('error', showStartFailed);
-  worker.postMessage({type: 'start', simulate: simulation, escVersion: parameters.get('esc-version'),
+  worker.postMessage({type: Message.Start, simulate: simulation, escVersion: parameters.get('esc-version'),
                       german: document.documentElement.lang === 'de'});
 }
 

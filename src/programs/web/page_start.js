@@ -14,21 +14,21 @@ function webHidMissing(inWorker) {
 }
 
 function showWebHidNotice(missing, simulated) {
-  const notice = document.getElementById('no-webhid');
+  const notice = document.getElementById(PageElement.NoWebHid);
   notice.hidden = missing === '' || simulated;
   for (const text of notice.children) text.hidden = text.dataset.missing !== missing;
 }
 
 function showStarted() {
-  document.getElementById('starting').hidden = true;
+  document.getElementById(PageElement.Starting).hidden = true;
   document.body.dataset.started = '1';
 }
 
 // The worker's script or the core did not load: the page says so instead of an empty dialog.
 function showStartFailed() {
   if (document.body.dataset.started) return;
-  document.getElementById('starting').hidden = true;
-  document.getElementById('start-failed').hidden = false;
+  document.getElementById(PageElement.Starting).hidden = true;
+  document.getElementById(PageElement.StartFailed).hidden = false;
 }
 
 // The site's files are kept for the next visit, offline too (service_worker.js). Registered

@@ -24,7 +24,7 @@ std::wstring withArguments(web::PageText text, std::initializer_list<FormatArg> 
   return formatText(web::pageText(text), arguments, dlg::kTextCapacity);
 }
 
-void sendNoticeText(const char* element, const std::wstring& text) { web::postToPage(web::kNotice, element, 0, text); }
+void sendNoticeText(const char* element, const std::wstring& text) { web::postToPage(web::message::kNotice, element, 0, text); }
 
 }  // namespace
 
@@ -35,11 +35,11 @@ void sendUnitNoticeTexts() {
   const bool onLinux = browserRunsOnLinux() != 0;
   std::wstring chooserClosed = withArguments(PageText::ChooserClosed, {connect});
   if (onLinux) chooserClosed += L" " + withArguments(PageText::ChooserClosedRule, {ruleName});
-  sendNoticeText("other-tab", web::pageText(PageText::OtherTab));
-  sendNoticeText("connect-once", withArguments(PageText::ConnectOnce, {connect}));
-  sendNoticeText("chooser-closed", chooserClosed);
-  sendNoticeText("open-refused", onLinux ? withArguments(PageText::OpenRefusedRule,
+  sendNoticeText(web::element::kOtherTab, web::pageText(PageText::OtherTab));
+  sendNoticeText(web::element::kConnectOnce, withArguments(PageText::ConnectOnce, {connect}));
+  sendNoticeText(web::element::kChooserClosed, chooserClosed);
+  sendNoticeText(web::element::kOpenRefused, onLinux ? withArguments(PageText::OpenRefusedRule,
                                                          {ruleName, ruleName, utf8ToWide(udev::kRule)})
                                          : web::pageText(PageText::OpenRefused));
-  sendNoticeText("unit-removed", withArguments(PageText::Removed, {connect}));
+  sendNoticeText(web::element::kUnitRemoved, withArguments(PageText::Removed, {connect}));
 }

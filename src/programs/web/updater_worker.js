@@ -6,16 +6,17 @@
 // One updater per browser profile reaches units: the worker that holds the updater's lock.
 'use strict';
 
-importScripts('webhid.js', 'updater.js');
+importScripts('page_contract.js', 'webhid.js', 'updater.js');
 
-self.webHid = self.navigator.hid ? new WebHid(self.navigator.hid) : null;
+const webHid = self.navigator.hid ? new WebHid(self.navigator.hid) : null;
 
 const queue = [];
 let core = null;
 let running = false;
 let answerBox = null;
 
-self.updaterWorker = {
+// What the core calls on (page_link.cpp), handed to it with the WebHID side (webhid_bus.cpp).
+const pageLink = {
   post(message) {
     self.postMessage(message);
   },
@@ -26,11 +27,11 @@ self.updaterWorker = {
     });
   },
   queueDeviceEvent(arrived, path) {
-    queue.push({type: 'device', arrived, path});
+    queue.push({type: Message.Device, arrived, path});
     runQueue();
   },
   takeDeviceEvent() {
-    const index = queue.findIndex(event => event.type === 'device');
+    const index = queue.findIndex(event => event.type === Message.Device);
     return index < 0 ? null : queue.splice(index, 1)[0];
   },
 };
@@ -49,15 +50,15 @@ function takeUpdaterLock(options) {
 }
 
 function showNotice(element, shown) {
-  self.postMessage({type: 'notice', element, number: shown ? 1 : 0});
+  self.postMessage({type: Message.Notice, element, number: shown ? 1 : 0});
 }
 
 // While another tab has the updater, this one opens and sends nothing; it takes over by itself
 // when that tab is closed.
 function waitForOtherTab() {
-  showNotice('other-tab', true);
+  showNotice(PageElement.OtherTab, true);
   takeUpdaterLock({}).then(() => {
-    queue.push({type: 'take-over'});
+    queue.push({type: Message.TakeOver});
     runQueue();
   });
 }
@@ -65,8 +66,8 @@ function waitForOtherTab() {
 // The simulated unit needs no lock, and without WebHID there is nothing to guard.
 async function start(event) {
   // WebHID in the page but not in its workers (Chromium before 131) is no WebHID here.
-  self.postMessage({type: 'webhid', number: self.webHid ? 1 : 0});
-  const guarded = self.webHid !== null && !event.simulate;
+  self.postMessage({type: Message.WebHid, number: webHid ? 1 : 0});
+  const guarded = webHid !== null && !event.simulate;
   const claimed = guarded && await takeUpdaterLock({ifAvailable: true});
   await call('updaterStart', ['string', 'string', 'number', 'number'],
              [event.simulate || '', event.escVersion || '', event.german ? 1 : 0, claimed ? 1 : 0]);
@@ -76,11 +77,13 @@ async function start(event) {
 // What the core met on its way to a unit, told by the page's notices: no unit granted yet, a
 // unit the browser may not open; a unit opened makes every such notice void.
 function showUnitAccess() {
-  const access = self.webHid.takeAccess();
-  if (access.listed !== null) showNotice('connect-once', access.listed === 0);
-  if (access.refused && !access.opened) showNotice('open-refused', true);
+  const access = webHid.takeAccess();
+  if (access.listed !== null) showNotice(PageElement.ConnectOnce, access.listed === 0);
+  if (access.refused && !access.opened) showNotice(PageElement.OpenRefused, true);
   if (!access.opened) return;
-  for (const notice of ['open-refused', 'unit-removed', 'chooser-closed']) showNotice(notice, false);
+  for (const notice of [PageElement.OpenRefused, PageElement.UnitRemoved, PageElement.ChooserClosed]) {
+    showNotice(notice, false);
+  }
 }
 
 function call(name, types, values) {
@@ -95,16 +98,16 @@ async function lookAtGrantedDevices() {
 
 function handle(event) {
   switch (event.type) {
-    case 'start':
+    case Message.Start:
       return start(event);
-    case 'press':
+    case Message.Press:
       return call('updaterPress', ['string'], [event.button]);
-    case 'device':
+    case Message.Device:
       return call('updaterDeviceChange', ['number', 'string'], [event.arrived ? 1 : 0, event.path]);
-    case 'granted':
-      return self.webHid ? lookAtGrantedDevices() : undefined;
-    case 'take-over':
-      showNotice('other-tab', false);
+    case Message.Granted:
+      return webHid ? lookAtGrantedDevices() : undefined;
+    case Message.TakeOver:
+      showNotice(PageElement.OtherTab, false);
       return call('updaterTakeOver', [], []);
   }
 }
@@ -112,17 +115,21 @@ function handle(event) {
 async function runQueue() {
   if (running || !core) return;
   running = true;
-  self.postMessage({type: 'busy', number: 1});
+  self.postMessage({type: Message.Busy, number: 1});
   while (queue.length > 0) {
     await handle(queue.shift());
-    if (self.webHid) showUnitAccess();
+    if (webHid) showUnitAccess();
   }
   running = false;
-  self.postMessage({type: 'busy', number: 0});
+  self.postMessage({type: Message.Busy, number: 0});
 }
 
 self.onmessage = ({data}) => {
-  if (data.type === 'answer') {
+  if (!MessagesToWorker.includes(data.type)) {
+    console.error('The updater\'s worker got a message it does not know:', data);
+    return;
+  }
+  if (data.type === Message.Answer) {
     const answer = answerBox;
     answerBox = null;
     if (answer) answer(data.goOn);
@@ -132,22 +139,22 @@ self.onmessage = ({data}) => {
   runQueue();
 };
 
-if (self.webHid) {
+if (webHid) {
   self.navigator.hid.addEventListener('connect', event => {
-    self.updaterWorker.queueDeviceEvent(true, self.webHid.pathOf(event.device));
+    pageLink.queueDeviceEvent(true, webHid.pathOf(event.device));
   });
   self.navigator.hid.addEventListener('disconnect', event => {
     // A unit without a serial number is granted only until it is unplugged.
-    if (self.webHid.isOpen(event.device)) showNotice('unit-removed', true);
-    self.webHid.disconnected(event.device);
-    self.updaterWorker.queueDeviceEvent(false, self.webHid.pathOf(event.device));
+    if (webHid.isOpen(event.device)) showNotice(PageElement.UnitRemoved, true);
+    webHid.disconnected(event.device);
+    pageLink.queueDeviceEvent(false, webHid.pathOf(event.device));
   });
 }
 
 // The page shows its dialog once the core runs, and says so when it could not be loaded (the
 // wasm blocked or missing); the core's own abort is no error event for the page.
-createUpdaterModule().then(module => {
+createUpdaterModule({webHid, pageLink}).then(module => {
   core = module;
-  self.postMessage({type: 'started'});
+  self.postMessage({type: Message.Started});
   runQueue();
-}, () => self.postMessage({type: 'start-failed'}));
+}, () => self.postMessage({type: Message.StartFailed}));

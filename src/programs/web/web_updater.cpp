@@ -30,23 +30,25 @@ std::optional<sim::Bus> simulatedBus;
 void showPageTexts() {
   using catalogue::DialogText;
   using web::PageText;
-  const auto show = [](const char* element, const std::wstring& text) {
-    web::postToPage(web::kElementText, element, 0, text);
+  namespace element = web::element;
+  namespace answer = web::answer;
+  const auto show = [](const char* target, const std::wstring& text) {
+    web::postToPage(web::message::kElementText, target, 0, text);
   };
-  show("close", catalogue::dialogText(DialogText::Close, web::language()));
-  show("update", catalogue::dialogText(DialogText::Update, web::language()));
-  show("hint-caption", catalogue::dialogText(DialogText::HintCaption, web::language()));
-  show("version-group", catalogue::dialogText(DialogText::VersionGroup, web::language()));
-  show("connect", web::pageText(PageText::Connect));
-  show("keep-open", web::pageText(PageText::KeepOpen));
-  show("answer-ok", web::pageText(PageText::Ok));
-  show("answer-cancel", web::pageText(PageText::Cancel));
-  show("answer-yes", web::pageText(PageText::Yes));
-  show("answer-no", web::pageText(PageText::No));
-  web::postToPage(web::kTitle, "", 0, mainWindowTitle());
+  show(element::kClose, catalogue::dialogText(DialogText::Close, web::language()));
+  show(element::kUpdate, catalogue::dialogText(DialogText::Update, web::language()));
+  show(element::kHintCaption, catalogue::dialogText(DialogText::HintCaption, web::language()));
+  show(element::kVersionGroup, catalogue::dialogText(DialogText::VersionGroup, web::language()));
+  show(element::kConnect, web::pageText(PageText::Connect));
+  show(element::kKeepOpen, web::pageText(PageText::KeepOpen));
+  show(answer::kOkLabel, web::pageText(PageText::Ok));
+  show(answer::kCancelLabel, web::pageText(PageText::Cancel));
+  show(answer::kYesLabel, web::pageText(PageText::Yes));
+  show(answer::kNoLabel, web::pageText(PageText::No));
+  web::postToPage(web::message::kTitle, "", 0, mainWindowTitle());
   web::showImageDetails();
   for (const std::uint16_t product : {kRoundelProductId, kDockBoxProductId}) {
-    web::postToPage(web::kUnitFilter, "", kUnitVendorId << 16 | product);
+    web::postToPage(web::message::kUnitFilter, "", kUnitVendorId << 16 | product);
   }
 }
 
@@ -67,7 +69,7 @@ void simulate(const std::string& scenario, const std::string& escVersion) {
     return;
   }
   hid::use(simulatedBus->transport());
-  web::postToPage(web::kElementText, "simulated", 0, withScenario(web::PageText::Simulated, scenario));
+  web::postToPage(web::message::kElementText, web::element::kSimulated, 0, withScenario(web::PageText::Simulated, scenario));
 }
 
 void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { handleDeviceChange(event, &record); }
@@ -75,7 +77,7 @@ void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { handleD
 // WebHID is this page's to use: the units' filters are known, so Connect may ask for one.
 void useWebHid() {
   hid::use(webHidBus.transport());
-  web::postToPage(web::kElementEnabled, "connect", 1);
+  web::postToPage(web::message::kElementEnabled, web::element::kConnect, 1);
 }
 
 }  // namespace
@@ -109,9 +111,9 @@ EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
 // A button of the page, by its element's name.
 EMSCRIPTEN_KEEPALIVE void updaterPress(const char* button) {
   const std::string pressed = button;
-  if (pressed == "update") {
+  if (pressed == web::element::kUpdate) {
     updateAndReport();
-  } else if (pressed == "close") {
+  } else if (pressed == web::element::kClose) {
     // The page stays: it gives the unit up and waits for the next one.
     giveUpUnit();
     appendHint(msg::kNoUnit);

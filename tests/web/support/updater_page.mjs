@@ -4,6 +4,7 @@ import {randomUUID} from 'node:crypto';
 import {readFileSync} from 'node:fs';
 import {launchChromium} from '../../../scripts/headless_chromium.mjs';
 import {servePage} from '../../../scripts/serve_page.mjs';
+import {PageElement} from './page_contract.mjs';
 
 export const testSite = process.env.SPINDRA_WEB_TEST_SITE;
 const testSupport = process.env.SPINDRA_WEB_TEST_SUPPORT;
@@ -150,46 +151,60 @@ class UpdaterPage {
     await this.page.waitForFunction(() => document.body.dataset.busy === '0', {polling: 'mutation', timeout});
   }
 
+  // Until the element with this id is enabled, or disabled; or shown.
+  untilEnabled(id) {
+    return this.page.waitForFunction(id => !document.getElementById(id).disabled, {polling: 'mutation'}, id);
+  }
+
+  untilDisabled(id) {
+    return this.page.waitForFunction(id => document.getElementById(id).disabled, {polling: 'mutation'}, id);
+  }
+
+  untilShown(id) {
+    return this.page.waitForFunction(id => !document.getElementById(id).hidden, {polling: 'mutation'}, id);
+  }
+
   // What the page shows: panel, hint, buttons and notices.
   state() {
-    return this.page.evaluate(() => {
+    return this.page.evaluate(element => {
       const text = id => document.getElementById(id).textContent;
       const shown = id => !document.getElementById(id).hidden;
+      const rows = [[element.UnitLabel, element.UnitVersion], [element.LoaderLabel, element.LoaderVersion],
+                    [element.EscLabel, element.EscVersion]];
       return {
         title: document.title,
         lang: document.documentElement.lang,
-        rows: [['unit-label', 'unit-version'], ['loader-label', 'loader-version'], ['esc-label', 'esc-version']]
-            .map(([label, value]) => [text(label), text(value)]),
+        rows: rows.map(([label, value]) => [text(label), text(value)]),
         // Greyed where a disabled static would be on Windows.
-        greyed: ['unit-label', 'unit-version', 'loader-label', 'loader-version', 'esc-label', 'esc-version']
-            .filter(id => document.getElementById(id).classList.contains('disabled')),
-        hint: text('hint'),
-        updateEnabled: !document.getElementById('update').disabled,
-        connectEnabled: shown('connect') && !document.getElementById('connect').disabled,
+        greyed: rows.flat().filter(id => document.getElementById(id).classList.contains('disabled')),
+        hint: text(element.Hint),
+        updateEnabled: !document.getElementById(element.Update).disabled,
+        connectEnabled: shown(element.Connect) && !document.getElementById(element.Connect).disabled,
         // Only the text for the reason and the page's language shows.
-        noWebHid: shown('no-webhid') ? document.getElementById('no-webhid').innerText.trim() : null,
-        imageDetails: text('image-details'),
-        keepOpen: shown('keep-open'),
+        noWebHid: shown(element.NoWebHid) ? document.getElementById(element.NoWebHid).innerText.trim() : null,
+        imageDetails: text(element.ImageDetails),
+        keepOpen: shown(element.KeepOpen),
         // The notices on the way to the unit that say something, by their elements' ids.
-        notices: Object.fromEntries([...document.querySelectorAll('#unit-notices [role="status"]')]
+        notices: Object.fromEntries([...document.getElementById(element.UnitNotices).querySelectorAll('[role="status"]')]
             .filter(notice => notice.textContent !== '').map(notice => [notice.id, notice.textContent])),
       };
-    });
+    }, PageElement);
   }
 
   // The open box: caption, text and its buttons' names and labels; waits for one.
   async box(timeout = 30000) {
-    await this.page.waitForSelector('#box[open]', {timeout});
-    return this.page.evaluate(() => ({
-      caption: document.getElementById('box-caption').textContent,
-      text: document.getElementById('box-text').textContent,
-      buttons: [...document.querySelectorAll('#box-buttons button')].map(b => [b.dataset.answer, b.textContent]),
-    }));
+    await this.page.waitForSelector(`#${PageElement.Box}[open]`, {timeout});
+    return this.page.evaluate(element => ({
+      caption: document.getElementById(element.BoxCaption).textContent,
+      text: document.getElementById(element.BoxText).textContent,
+      buttons: [...document.getElementById(element.BoxButtons).querySelectorAll('button')]
+          .map(b => [b.dataset.answer, b.textContent]),
+    }), PageElement);
   }
 
-  // Presses the open box's button by name: 'ok', 'cancel', 'yes' or 'no'.
+  // Presses the open box's button by name (Answer of page_contract.mjs).
   async answer(button) {
-    await this.page.click(`#box button[data-answer="${button}"]`);
+    await this.page.click(`#${PageElement.Box} button[data-answer="${button}"]`);
   }
 
   async click(id) {

@@ -1,6 +1,7 @@
 // A whole update through the page at real pacing, and what the unit saw of it.
 import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
+import {Answer, PageElement} from './page_contract.mjs';
 
 const kWriteBlock = 0x1B;
 const kEraseFirmware = 0x1E;
@@ -11,15 +12,15 @@ const kUpdateTimeoutMs = 180000;
 // Presses Update, confirms, and calls whileWriting once the writing has begun; resolves with
 // the wall time from the confirmation to the end of the update.
 export async function updateWholeImage(updater, whileWriting = async () => {}) {
-  await updater.click('update');
+  await updater.click(PageElement.Update);
   await updater.box();
   const start = performance.now();
-  await updater.answer('ok');
-  await updater.page.waitForFunction(() => !document.getElementById('keep-open').hidden, {polling: 'mutation'});
+  await updater.answer(Answer.Ok);
+  await updater.untilShown(PageElement.KeepOpen);
   await whileWriting();
   await updater.page.waitForFunction(
-      () => document.body.dataset.busy === '0' && document.getElementById('update').disabled,
-      {polling: 'mutation', timeout: kUpdateTimeoutMs});
+      update => document.body.dataset.busy === '0' && document.getElementById(update).disabled,
+      {polling: 'mutation', timeout: kUpdateTimeoutMs}, PageElement.Update);
   return performance.now() - start;
 }
 
