@@ -8,7 +8,7 @@ import {join} from 'node:path';
 import {test} from 'node:test';
 import {catalogueText} from './support/catalogue.mjs';
 import {testSite, withUpdater} from './support/updater_page.mjs';
-import {Answer, PageElement} from './support/page_contract.mjs';
+import {Answer, Message, PageElement} from './support/page_contract.mjs';
 
 const kReady = 40000;
 const kInstructions = 40001;
@@ -240,3 +240,23 @@ test('the details line names the firmware the page carries by its version and SH
     });
   }
 });
+
+// The page and its worker take only the messages of their contract; any other is a fault of
+// the sender, told in the console and otherwise ignored.
+test('a message the page or its worker does not take is an error in the console and changes nothing', () =>
+  withUpdater({webHid: false, query: '?simulate=ready'}, async updater => {
+    // The page's console shows its worker's too.
+    const errors = [];
+    updater.page.on('console', message => { if (message.type() === 'error') errors.push(message.text()); });
+    const before = await updater.state();
+    await updater.inWorker(`self.postMessage({type: 'no-such-message', number: 50})`);
+    await updater.page.evaluate(
+        device => worker.postMessage({type: device, arrived: false, path: 'simulated'}), Message.Device);
+    for (let waitedMs = 0; errors.length < 2 && waitedMs < 5000; waitedMs += 50) {
+      await new Promise(resolve => setTimeout(resolve, 50));
+    }
+    await updater.idle();
+    assert.deepEqual(errors.map(text => text.split(':')[0]).sort(), ['The updater\'s page got a message it does not know',
+                                                                    'The updater\'s worker got a message it does not know']);
+    assert.deepEqual(await updater.state(), before);
+  }));
