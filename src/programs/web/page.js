@@ -13,6 +13,7 @@ let wakeLock = null;
 let writing = false;
 let windowTitle = '';
 let focusInPage = null;
+let progressShown = false;
 
 const byId = id => document.getElementById(id);
 
@@ -64,16 +65,43 @@ function showBox({text, caption, icon, buttons: names}) {
 }
 
 function closeBox(goOn) {
+  boxButtons = [];
   byId('box').close();
   restoreFocus();
   worker.postMessage({type: 'answer', goOn});
 }
 
-// Escape answers Cancel, or OK when that is the only button; a Yes/No question needs a button.
-function onBoxEscape(event) {
-  event.preventDefault();
+// As the Windows message box: Escape answers Cancel, or OK when that is the only button; a
+// Yes/No question needs a button. Returns whether it answered.
+function answerByEscape() {
   if (boxButtons.includes('cancel')) closeBox(false);
   else if (boxButtons.length === 1) closeBox(true);
+  else return false;
+  return true;
+}
+
+// Escape on a box answers it or does nothing; on the progress window it does nothing at all.
+function onEscape(event) {
+  if (event.key !== 'Escape') return;
+  if (byId('box').open) {
+    event.preventDefault();
+    answerByEscape();
+  } else if (byId('progress').open) {
+    event.preventDefault();
+  }
+}
+
+// A browser without closedby="none" closes a modal dialog at a second close request the page
+// could not prevent: a box closed that way is answered as Escape would, or shown again.
+function onBoxClosed() {
+  const box = byId('box');
+  if (!box.open && boxButtons.length > 0 && !answerByEscape()) box.showModal();
+}
+
+// The progress window stays open until the core closes it, as the ESC is written meanwhile.
+function onProgressClosed() {
+  const progress = byId('progress');
+  if (!progress.open && progressShown) progress.showModal();
 }
 
 function leaveWarning(event) {
@@ -137,6 +165,7 @@ function showProgress(message) {
       byId('progress-title').textContent = message.text;
       byId('progress-bar').value = 0;
       placeKeepOpen(true);
+      progressShown = true;
       progress.showModal();
       break;
     case 'progress-position':
@@ -144,6 +173,7 @@ function showProgress(message) {
       showTitle();
       break;
     case 'progress-close':
+      progressShown = false;
       progress.close();
       placeKeepOpen(false);
       restoreFocus();
@@ -224,8 +254,10 @@ function start() {
   byId('connect').addEventListener('click', connectUnit);
   byId('update').addEventListener('click', () => worker.postMessage({type: 'press', button: 'update'}));
   byId('close').addEventListener('click', () => worker.postMessage({type: 'press', button: 'close'}));
-  byId('box').addEventListener('cancel', onBoxEscape);
-  byId('progress').addEventListener('cancel', event => event.preventDefault());
+  document.addEventListener('keydown', onEscape);
+  for (const dialog of [byId('box'), byId('progress')]) dialog.addEventListener('cancel', event => event.preventDefault());
+  byId('box').addEventListener('close', onBoxClosed);
+  byId('progress').addEventListener('close', onProgressClosed);
   document.addEventListener('visibilitychange', holdScreenOn);
   document.addEventListener('visibilitychange', showTitle);
   byId('dialog').addEventListener('focusin', event => { focusInPage = event.target; });
