@@ -13,6 +13,7 @@ let wakeLock = null;
 let writing = false;
 let windowTitle = '';
 let focusInPage = null;
+let progressShown = false;
 
 const byId = id => document.getElementById(id);
 
@@ -64,16 +65,43 @@ function showBox({text, caption, icon, buttons: names}) {
 }
 
 function closeBox(goOn) {
+  boxButtons = [];
   byId(PageElement.Box).close();
   restoreFocus();
   worker.postMessage({type: Message.Answer, goOn});
 }
 
-// Escape answers Cancel, or OK when that is the only button; a Yes/No question needs a button.
-function onBoxEscape(event) {
-  event.preventDefault();
+// As the Windows message box: Escape answers Cancel, or OK when that is the only button; a
+// Yes/No question needs a button. Returns whether it answered.
+function answerByEscape() {
   if (boxButtons.includes(Answer.Cancel)) closeBox(false);
   else if (boxButtons.length === 1) closeBox(true);
+  else return false;
+  return true;
+}
+
+// Escape on a box answers it or does nothing; on the progress window it does nothing at all.
+function onEscape(event) {
+  if (event.key !== 'Escape') return;
+  if (byId(PageElement.Box).open) {
+    event.preventDefault();
+    answerByEscape();
+  } else if (byId(PageElement.Progress).open) {
+    event.preventDefault();
+  }
+}
+
+// A browser without closedby="none" closes a modal dialog at a second close request the page
+// could not prevent: a box closed that way is answered as Escape would, or shown again.
+function onBoxClosed() {
+  const box = byId(PageElement.Box);
+  if (!box.open && boxButtons.length > 0 && !answerByEscape()) box.showModal();
+}
+
+// The progress window stays open until the core closes it, as the ESC is written meanwhile.
+function onProgressClosed() {
+  const progress = byId(PageElement.Progress);
+  if (!progress.open && progressShown) progress.showModal();
 }
 
 function leaveWarning(event) {
@@ -134,6 +162,7 @@ function openProgress(title) {
   byId(PageElement.ProgressTitle).textContent = title;
   byId(PageElement.ProgressBar).value = 0;
   placeKeepOpen(true);
+  progressShown = true;
   byId(PageElement.Progress).showModal();
 }
 
@@ -143,6 +172,7 @@ function showProgressPosition(percent) {
 }
 
 function closeProgress() {
+  progressShown = false;
   byId(PageElement.Progress).close();
   placeKeepOpen(false);
   restoreFocus();
@@ -231,8 +261,12 @@ function start() {
   byId(PageElement.Connect).addEventListener('click', connectUnit);
   byId(PageElement.Update).addEventListener('click', () => press(PageElement.Update));
   byId(PageElement.Close).addEventListener('click', () => press(PageElement.Close));
-  byId(PageElement.Box).addEventListener('cancel', onBoxEscape);
-  byId(PageElement.Progress).addEventListener('cancel', event => event.preventDefault());
+  document.addEventListener('keydown', onEscape);
+  for (const dialog of [byId(PageElement.Box), byId(PageElement.Progress)]) {
+    dialog.addEventListener('cancel', event => event.preventDefault());
+  }
+  byId(PageElement.Box).addEventListener('close', onBoxClosed);
+  byId(PageElement.Progress).addEventListener('close', onProgressClosed);
   document.addEventListener('visibilitychange', holdScreenOn);
   document.addEventListener('visibilitychange', showTitle);
   byId(PageElement.Dialog).addEventListener('focusin', event => { focusInPage = event.target; });

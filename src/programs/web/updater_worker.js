@@ -1,8 +1,10 @@
 // The browser updater's dedicated worker. It runs the core (updater.js, WebAssembly), whose
 // timers keep their pace here while the tab is hidden, one event at a time: while the core
 // awaits a timer, a transfer or the page's answer to a box, nothing may call into it, so the
-// page's presses and the device events wait in a queue. The device events that come in during
-// a box are taken by the core when the box is answered, as a modal box's loop would.
+// device events wait in a queue. The device events that come in during a box are taken by the
+// core when the box is answered, as a modal box's loop would. A press while the core is busy is
+// dropped, as the Windows dialog takes none during an update: kept for later, it would start
+// another update after this one.
 // One updater per browser profile reaches units: the worker that holds the updater's lock.
 'use strict';
 
@@ -135,6 +137,7 @@ self.onmessage = ({data}) => {
     if (answer) answer(data.goOn);
     return;
   }
+  if (data.type === Message.Press && (running || !core)) return;
   queue.push(data);
   runQueue();
 };

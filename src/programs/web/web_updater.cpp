@@ -18,6 +18,7 @@
 #include "res/message_ids.h"
 #include "seams/dialog.h"
 #include "ui/device_change.h"
+#include "ui/main_view.h"
 #include "ui/main_window.h"
 #include "ui/unit_status.h"
 #include "ui/update_report.h"
@@ -108,10 +109,11 @@ EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
   assessReadiness(discoverUnit());
 }
 
-// A button of the page, by its element's name.
+// A button of the page, by its element's name. A press the page sent before it had shown the
+// button disabled is dropped, as a disabled button takes none.
 EMSCRIPTEN_KEEPALIVE void updaterPress(const char* button) {
   const std::string pressed = button;
-  if (pressed == web::element::kUpdate) {
+  if (pressed == web::element::kUpdate && mainView().updateEnabled) {
     updateAndReport();
   } else if (pressed == web::element::kClose) {
     // The page stays: it gives the unit up and waits for the next one.

@@ -108,7 +108,8 @@
       const request = new Uint8Array(1 + data.byteLength);
       request[0] = reportId;
       request.set(bytesOf(data), 1);
-      state.log.push({command: request[1], time: performance.now()});
+      // The option byte tells a lock from its release; the length, a report sent whole.
+      state.log.push({command: request[1], option: request[3], length: request.length, time: performance.now()});
       // Pulled out as this block goes to it: no reply comes, the removal does; or the write
       // itself is refused first, and the removal is told a moment later.
       if (request[1] === kWriteBlock && ++state.blocks === state.unplugAtBlock) {
@@ -172,8 +173,11 @@
     },
     // How often the page's worker tried to open the unit.
     opens: () => state.opens,
-    // The commands the unit was sent, with their times on the worker's clock.
+    // The commands the unit was sent, with their option bytes, report lengths and times on the
+    // worker's clock.
     requests: () => state.log.slice(),
+    // The unit's output report length, its id byte included.
+    reportLength: () => model._standInReportLength(),
     // The ESC's flash as hexadecimal text.
     flash() {
       const size = model._standInFlash(0, 0);

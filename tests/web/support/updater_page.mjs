@@ -56,7 +56,8 @@ async function bypassServiceWorker(page) {
 // navigator.userAgentData names it), refuseOpen (the browser may not open the unit), holdCore
 // (the core waits for updater.releaseCore()), host (another name for the server than
 // localhost, mapped to it), serviceWorker (true: the site's service worker answers, for the
-// offline copy), started (false: resolve without waiting for the core).
+// offline copy), started (false: resolve without waiting for the core), pageScript (run in the
+// page before its own scripts).
 export async function openUpdater(options = {}) {
   const {site = testSite, language = 'en-US', host = 'localhost'} = options;
   const server = await servePage(site);
@@ -79,12 +80,13 @@ export async function withUpdater(options, check) {
 async function openTab(browser, server, options) {
   const {query = '', scenario = 'ready', escVersion = '', granted = true, webHid = true, platform = '',
          refuseOpen = false, holdCore = false, host = 'localhost', serviceWorker = false,
-         started: waitForStart = true} = options;
+         started: waitForStart = true, pageScript = ''} = options;
   const origin = `http://${host}:${server.address().port}`;
   const page = await browser.newPage();
   if (!serviceWorker) await bypassServiceWorker(page);
   const config = {scenario, escVersion, granted, webHid, platform, refuseOpen, tab: randomUUID()};
   await page.evaluateOnNewDocument(`${standIn}(${JSON.stringify(config)});`);
+  if (pageScript) await page.evaluateOnNewDocument(pageScript);
   // A page over plain HTTP has no WebHID in its worker anyway; and a worker whose script the
   // DevTools protocol had rewritten would count as a public site, refused the local server.
   if (host === 'localhost') {
