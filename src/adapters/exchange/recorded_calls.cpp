@@ -250,7 +250,7 @@ bool readRecording(const std::string& path, Recording& recording, std::string& e
     std::string reason;
     const bool parsed = jsonl::parseObject(text, object, reason);
     // A run that ended in the middle of a line leaves it without its newline.
-    if (!parsed && file.eof() && lineNumber > 1) {
+    if (!parsed && file.eof() && lineNumber > 1 && jsonl::endsTooSoon(text)) {
       read.warnings.push_back("line " + std::to_string(lineNumber) + " is cut off and left out: " + reason);
       --lineNumber;
       break;
