@@ -1,5 +1,6 @@
-// Exchange files as a user might hand them in: the replay reads any bytes, and whatever
-// it accepts drives a whole discovery and identity query through the core.
+// Exchange files and reports as a user might hand them in: the replay reads any bytes, and
+// whatever it accepts drives a whole discovery and identity query through the core, while its
+// run and outcome are written out as a replay tells them.
 #include <unistd.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "link/unit_device.h"
 #include "adapters/exchange/exchange_replay.h"
+#include "adapters/exchange/json_line.h"
 #include "adapters/linux/hidraw.h"
 
 namespace {
@@ -29,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   replay::Replay replay;
   if (path.empty() || !replay.load(path, error)) return 0;
   hid::use(replay.transport());
+  const replay::Recording& report = replay.recording();
+  jsonl::line(report.run);
+  jsonl::line(report.outcome);
   discoverUnit();
   resetDevice();
   replay.mismatch();

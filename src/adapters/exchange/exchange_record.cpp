@@ -7,23 +7,61 @@ namespace record {
 
 using exchangefile::Operation;
 
-bool Recorder::start(const std::string& path, const hid::Transport& inner, bool replace) {
+jsonl::Object runFields(const Run& run) {
+  jsonl::Object fields = jsonl::Object::object();
+  const auto add = [](jsonl::Object& object, const char* key, const std::string& value) {
+    if (!value.empty()) object[key] = value;
+  };
+  add(fields, "frontEnd", run.frontEnd);
+  add(fields, "frontEndVersion", run.frontEndVersion);
+  add(fields, "imageVersion", run.imageVersion);
+  fields["imageSha256"] = run.imageSha256.empty() ? jsonl::Object(nullptr) : jsonl::Object(run.imageSha256);
+  add(fields, "language", run.language);
+  jsonl::Object platform = jsonl::Object::object();
+  add(platform, "os", run.os);
+  add(platform, "browser", run.browser);
+  add(platform, "browserVersion", run.browserVersion);
+  fields["platform"] = platform;
+  add(fields, "started", run.started);
+  return fields;
+}
+
+void Recorder::start(Sink& sink, const hid::Transport& inner, const Run& run) {
   finish();
+  sink_ = &sink;
   inner_ = inner;
   lineLost_ = false;
   start_ = Clock::now();
-  file_ = std::fopen(path.c_str(), replace ? "we" : "wxe");
-  if (!file_) return false;
   jsonl::Object line = entry(exchangefile::kBegin);
-  line.update({{"format", exchangefile::kFormat}, {"version", exchangefile::kVersion}});
+  line.update({{"format", exchangefile::kFormat}, {"version", exchangefile::kVersion}, {"run", runFields(run)}});
   write(line);
+}
+
+bool Recorder::start(const std::string& path, const hid::Transport& inner, bool replace, const Run& run) {
+  finish();
+  lineLost_ = false;
+  if (!file_.open(path, replace)) return false;
+  start(file_, inner, run);
   return true;
 }
 
+void Recorder::event(const char* name, const jsonl::Object& fields) {
+  jsonl::Object line = entry(exchangefile::kEvent);
+  line["event"] = name;
+  line.update(fields);
+  write(line);
+}
+
+void Recorder::outcome(const jsonl::Object& fields) {
+  jsonl::Object line = entry(exchangefile::kOutcome);
+  line.update(fields);
+  write(line);
+}
+
 bool Recorder::finish() {
-  if (!file_) return !lineLost_;
-  if (std::fclose(file_) != 0) lineLost_ = true;
-  file_ = nullptr;
+  if (!sink_) return !lineLost_;
+  if (!sink_->close()) lineLost_ = true;
+  sink_ = nullptr;
   return !lineLost_;
 }
 
@@ -87,17 +125,17 @@ jsonl::Object Recorder::entry(const char* op) const {
   return {{"ms", elapsed.count()}, {"op", op}};
 }
 
-// Each line is flushed at once, so an interrupted run still leaves every call it made.
 void Recorder::write(const jsonl::Object& line) {
-  const std::string text = jsonl::line(line) + "\n";
-  if (!file_ || std::fputs(text.c_str(), file_) == EOF || std::fflush(file_) != 0) lineLost_ = true;
+  if (!sink_ || !sink_->write(jsonl::line(line) + "\n")) lineLost_ = true;
 }
 
 // One call: when and which, its arguments and results in order, then the transport's last error.
 void Recorder::emit(Operation operation, const jsonl::Object& fields) {
   jsonl::Object line = entry(exchangefile::nameOf(operation));
   line.update(fields);
-  line["error"] = inner_.lastError();
+  const std::uint32_t error = inner_.lastError();
+  line["error"] = error;
+  if (error != 0 && words_) line["platform"] = words_(error);
   write(line);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A transport that passes every call on to another one and writes it, with its
-// results, to an exchange file (see exchange_file.h).
+// results, to an exchange file (see exchange_file.h): the report of a run, with the
+// front end's events and the outcome it tells.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +11,29 @@
 
 #include "adapters/exchange/exchange_file.h"
 #include "adapters/exchange/json_line.h"
+#include "adapters/exchange/report_sink.h"
 #include "seams/hid_transport.h"
 
 namespace record {
+
+// The facts a report begins with. Nothing of the user's: no paths of files, no user or host
+// name. Empty fields are left out, an empty imageSha256 is null (a program without an image).
+struct Run {
+  std::string frontEnd;         // e.g. spindra-update
+  std::string frontEndVersion;
+  std::string imageVersion;
+  std::string imageSha256;
+  std::string language;         // en, de
+  std::string os;               // e.g. Linux 6.1.0
+  std::string browser;          // the page's alone
+  std::string browserVersion;
+  std::string started;          // UTC, e.g. 2026-12-10T19:31:05Z
+};
+
+jsonl::Object runFields(const Run& run);
+
+// The system's own words for an error code of the transport, e.g. strerror's.
+using PlatformWords = std::string (*)(std::uint32_t error);
 
 class Recorder {
  public:
@@ -21,12 +42,24 @@ class Recorder {
   Recorder& operator=(const Recorder&) = delete;
   ~Recorder() { finish(); }
 
-  // Creates the file and stands in front of inner, which must outlive the recording. False
-  // when the file cannot be created, with errno telling why.
-  // Without replace, an existing file is left alone and start fails with errno EEXIST.
-  bool start(const std::string& path, const hid::Transport& inner, bool replace = true);
+  // Stands in front of inner and writes the report to sink; both must outlive the recording.
+  void start(Sink& sink, const hid::Transport& inner, const Run& run = {});
 
-  // Closes the file; false when any line could not be written.
+  // The same into a file it creates. False when the file cannot be created, with errno
+  // telling why. Without replace, an existing file is left alone and start fails with errno
+  // EEXIST.
+  bool start(const std::string& path, const hid::Transport& inner, bool replace = true, const Run& run = {});
+
+  // From now on a call that failed carries these words beside its error code.
+  void describeErrorsWith(PlatformWords words) { words_ = words; }
+
+  // What the front end saw or was told: an arrival, a removal, a press, an answer to a box.
+  void event(const char* name, const jsonl::Object& fields);
+
+  // The last line: how the run ended.
+  void outcome(const jsonl::Object& fields);
+
+  // Closes the sink; false when any line could not be written.
   bool finish();
 
   // The operations of the hid:: seam: each passed on to inner, then written down.
@@ -49,7 +82,9 @@ class Recorder {
   void write(const jsonl::Object& line);
   void emit(exchangefile::Operation operation, const jsonl::Object& fields);
 
-  std::FILE* file_ = nullptr;
+  FileSink file_;
+  Sink* sink_ = nullptr;
+  PlatformWords words_ = nullptr;
   hid::Transport inner_{};
   Clock::time_point start_;
   bool lineLost_ = false;

@@ -21,7 +21,7 @@ std::string at(const Call& call) { return lineOf(call) + ": "; }
 
 bool Replay::load(const std::string& path, std::string& error) {
   *this = Replay{};
-  return readRecordedCalls(path, calls_, error);
+  return readRecording(path, recording_, error);
 }
 
 bool Replay::listInterfaces(std::vector<std::wstring>& paths) {
@@ -94,23 +94,23 @@ hid::Transport Replay::transport() { return hid::transportOf(*this, hid::Reach::
 
 std::string Replay::mismatch() const {
   if (!divergence_.empty()) return divergence_;
-  if (next_ == calls_.size()) return "";
-  const Call& first = calls_[next_];
+  if (next_ == recording_.calls.size()) return "";
+  const Call& first = recording_.calls[next_];
   return "this run ended before " + lineOf(first) + " (" + nameOf(first.operation) + "); " +
-         std::to_string(calls_.size() - next_) + " recorded calls were not made";
+         std::to_string(recording_.calls.size() - next_) + " recorded calls were not made";
 }
 
 // The recorded call this run must make now, when it is of this kind; nullptr once the
 // run has diverged.
 const Call* Replay::expect(Operation operation) {
   if (!divergence_.empty()) return nullptr;
-  if (next_ == calls_.size()) {
-    const std::size_t lastLine = calls_.empty() ? 1 : calls_.back().line;
+  if (next_ == recording_.calls.size()) {
+    const std::size_t lastLine = recording_.calls.empty() ? 1 : recording_.calls.back().line;
     diverge("the recording ends after line " + std::to_string(lastLine) + ", this run goes on with " +
             nameOf(operation));
     return nullptr;
   }
-  const Call& call = calls_[next_];
+  const Call& call = recording_.calls[next_];
   if (call.operation != operation) {
     diverge(at(call) + "the recording has " + nameOf(call.operation) + ", this run calls " + nameOf(operation));
     return nullptr;

@@ -30,6 +30,10 @@ class Replay {
   void closeInterface(hid::Handle handle);
   std::uint32_t lastError() const { return lastError_; }
 
+  // What the file holds beside the calls: the run, the events, the outcome, and what was
+  // left out of it with a warning.
+  const Recording& recording() const { return recording_; }
+
   // A stand-in: no ESC is behind a replay.
   hid::Transport transport();
 
@@ -42,7 +46,7 @@ class Replay {
   const Call* expectOn(exchangefile::Operation operation, hid::Handle handle);
   bool diverge(const std::string& message);
 
-  std::vector<Call> calls_;
+  Recording recording_;
   std::size_t next_ = 0;
   std::string divergence_;
   std::uint32_t lastError_ = 0;

@@ -8,6 +8,7 @@ namespace {
 // Walks a line that failed to parse once more, only to learn where and why.
 struct ErrorLocator {
   std::string reason;
+  std::size_t position = 0;
 
   bool null() { return true; }
   bool boolean(bool) { return true; }
@@ -23,7 +24,8 @@ struct ErrorLocator {
   bool end_array() { return true; }
 
   // The library says "... parse error at line 1, column N: why"; a line has no lines.
-  bool parse_error(std::size_t, const std::string&, const Object::exception& problem) {
+  bool parse_error(std::size_t at, const std::string&, const Object::exception& problem) {
+    position = at;
     const std::string what = problem.what();
     const std::size_t column = what.find("column ");
     reason = column == std::string::npos ? what : what.substr(column);
@@ -31,10 +33,10 @@ struct ErrorLocator {
   }
 };
 
-std::string parseProblem(const std::string& line) {
+ErrorLocator locate(const std::string& line) {
   ErrorLocator locator;
   Object::sax_parse(line, &locator);
-  return locator.reason;
+  return locator;
 }
 
 }  // namespace
@@ -51,7 +53,7 @@ bool parseObject(const std::string& line, Object& object, std::string& error) {
   };
   object = Object::parse(line, noteDuplicates, false);
   if (object.is_discarded()) {
-    error = parseProblem(line);
+    error = locate(line).reason;
     return false;
   }
   if (!object.is_object()) {
@@ -63,6 +65,11 @@ bool parseObject(const std::string& line, Object& object, std::string& error) {
     return false;
   }
   return true;
+}
+
+bool endsTooSoon(const std::string& line) {
+  const ErrorLocator locator = locate(line);
+  return !locator.reason.empty() && locator.position > line.size();
 }
 
 std::string line(const Object& object) {

@@ -14,6 +14,9 @@ using Object = nlohmann::ordered_json;
 // not make).
 bool parseObject(const std::string& line, Object& object, std::string& error);
 
+// Whether line is no JSON only because it ends too soon, as a line cut off in the middle does.
+bool endsTooSoon(const std::string& line);
+
 // The object on one line, without the newline. Bytes that are not UTF-8 come out as
 // U+FFFD instead of stopping the program.
 std::string line(const Object& object);

@@ -73,6 +73,10 @@ class Fields {
     return hextext::toBytes(hex, value) || refuse(std::string("\"") + key + "\" is not a string of hex byte pairs");
   }
 
+  bool has(const char* key) const { return object_.contains(key); }
+
+  bool object(const char* key) { return find(key, &jsonl::Object::is_object, "an object") != nullptr; }
+
   bool refuse(const std::string& reason) {
     error_ = reason;
     return false;
@@ -158,24 +162,58 @@ bool readOperationFields(Fields& f, Call& call) {
   }
 }
 
-bool readCall(const jsonl::Object& object, Call& call, std::string& error) {
-  Fields f(object, error);
-  std::int64_t ms = 0;
-  std::string op;
-  if (!f.integer("ms", 0, std::numeric_limits<std::int64_t>::max(), ms) || !f.text("op", op)) return false;
-  if (ef::operationNamed(op, call.operation)) return readOperationFields(f, call) && f.unsignedField("error", call.error);
+bool readCall(Fields& f, const std::string& op, Call& call) {
+  if (ef::operationNamed(op, call.operation)) {
+    std::string platform;
+    return readOperationFields(f, call) && f.unsignedField("error", call.error) &&
+           (!f.has("platform") || f.text("platform", platform));
+  }
   // An unknown call is read as far as the fields every call on an open interface has.
   return handleField(f, call) && f.boolean("ok", call.ok) && f.refuse("unknown \"op\" \"" + op + "\"");
 }
 
-bool readHeader(const jsonl::Object& object, std::string& error) {
+// Every line but the first: a call, an event or the outcome, which ends the file.
+bool readLine(const jsonl::Object& object, std::size_t lineNumber, Recording& recording, std::string& error) {
+  Fields f(object, error);
+  std::int64_t ms = 0;
+  std::string op, name;
+  if (!f.integer("ms", 0, std::numeric_limits<std::int64_t>::max(), ms) || !f.text("op", op)) return false;
+  if (!recording.outcome.is_null()) return f.refuse("a line after the outcome");
+  if (op == ef::kOutcome) {
+    recording.outcome = object;
+    return true;
+  }
+  if (op == ef::kEvent) {
+    if (!f.text("event", name)) return false;
+    recording.events.push_back({lineNumber, object});
+    return true;
+  }
+  Call call;
+  call.line = lineNumber;
+  if (!readCall(f, op, call)) return false;
+  recording.calls.push_back(std::move(call));
+  return true;
+}
+
+bool readHeader(const jsonl::Object& object, Recording& recording, std::string& error) {
   Fields f(object, error);
   std::string op, format;
   std::int64_t version = 0;
-  if (!f.text("op", op) || !f.text("format", format)) return false;
-  if (op != ef::kBegin || format != ef::kFormat) return f.refuse("not a file of recorded exchanges");
+  if (!f.text("op", op)) return false;
+  if (op != ef::kBegin) return f.refuse("not a file of recorded exchanges: it does not start with a \"begin\" line");
+  if (!f.text("format", format)) return false;
+  if (format != ef::kFormat) return f.refuse("not a file of recorded exchanges");
   if (!f.integer("version", 0, std::numeric_limits<std::int32_t>::max(), version)) return false;
-  return version == ef::kVersion || f.refuse("version " + std::to_string(version) + " is not supported");
+  if (version > ef::kVersion) {
+    return f.refuse("version " + std::to_string(version) + " comes from a newer program; this one reads versions " +
+                    std::to_string(ef::kOldestVersion) + " to " + std::to_string(ef::kVersion));
+  }
+  if (version < ef::kOldestVersion) return f.refuse("version " + std::to_string(version) + " is not supported");
+  recording.version = static_cast<int>(version);
+  if (version == 1) return true;
+  if (!f.object("run")) return false;
+  recording.run = object["run"];
+  return true;
 }
 
 // The system's reason why path cannot be read, or "": a stream opens a directory and then
@@ -192,7 +230,7 @@ std::string unreadableReason(const std::string& path) {
 
 }  // namespace
 
-bool readRecordedCalls(const std::string& path, std::vector<Call>& calls, std::string& error) {
+bool readRecording(const std::string& path, Recording& recording, std::string& error) {
   const std::string unreadable = unreadableReason(path);
   if (!unreadable.empty()) {
     error = path + ": " + unreadable;
@@ -205,26 +243,30 @@ bool readRecordedCalls(const std::string& path, std::vector<Call>& calls, std::s
   }
   std::string text;
   std::size_t lineNumber = 0;
-  std::vector<Call> read;
+  Recording read;
   while (std::getline(file, text)) {
     ++lineNumber;
     jsonl::Object object;
     std::string reason;
-    Call call;
-    call.line = lineNumber;
-    const bool ok = jsonl::parseObject(text, object, reason) &&
-                    (lineNumber == 1 ? readHeader(object, reason) : readCall(object, call, reason));
+    const bool parsed = jsonl::parseObject(text, object, reason);
+    // A run that ended in the middle of a line leaves it without its newline.
+    if (!parsed && file.eof() && lineNumber > 1 && jsonl::endsTooSoon(text)) {
+      read.warnings.push_back("line " + std::to_string(lineNumber) + " is cut off and left out: " + reason);
+      --lineNumber;
+      break;
+    }
+    const bool ok = parsed && (lineNumber == 1 ? readHeader(object, read, reason)
+                                               : readLine(object, lineNumber, read, reason));
     if (!ok) {
       error = path + " line " + std::to_string(lineNumber) + ": " + reason;
       return false;
     }
-    if (lineNumber > 1) read.push_back(std::move(call));
   }
   if (file.bad() || lineNumber == 0) {
     error = path + (lineNumber == 0 ? ": empty, not a file of recorded exchanges" : ": cannot be read");
     return false;
   }
-  calls = std::move(read);
+  recording = std::move(read);
   return true;
 }
 

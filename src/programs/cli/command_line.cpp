@@ -77,7 +77,7 @@ int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
   }
   resetDevice();
 
-  facts.exitCode = closeExchangeFiles(options, transports, facts.exitCode);
+  facts.exitCode = closeExchangeFiles(options, transports, facts);
   if (options.json) {
     printJson(facts);
   } else {

@@ -25,6 +25,7 @@ constexpr int kImageDamaged = 37;
 constexpr int kUnitReportsTooShort = 38;
 constexpr int kExchangeFileUnusable = 40;
 constexpr int kReplayDiffers = 41;
+constexpr int kReplayEndsOtherwise = 42;  // the replay made the report's calls but ended in another outcome
 
 // Of an update that ended at the step, or of a unit whose update would be refused there.
 int ofStep(UpdateStep step);

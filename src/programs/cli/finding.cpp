@@ -1,10 +1,12 @@
 #include "programs/cli/finding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
 
 #include "link/unit_device.h"
+#include "programs/cli/report.h"
 #include "programs/cli/telling.h"
 #include "programs/cli/transport_choice.h"
 #include "seams/hid_transport.h"
@@ -43,6 +45,19 @@ void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Fact
   if (node.error == EWOULDBLOCK) facts.inUseNode = node.path;
 }
 
+// For the report: the interfaces that came and went since the last poll.
+void noteChanges(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after) {
+  const auto missingFrom = [](const std::vector<std::wstring>& set, const std::wstring& path) {
+    return std::find(set.begin(), set.end(), path) == set.end();
+  };
+  for (const std::wstring& path : after) {
+    if (missingFrom(before, path)) noteEvent("arrival", {{"path", wideToUtf8(path)}});
+  }
+  for (const std::wstring& path : before) {
+    if (missingFrom(after, path)) noteEvent("removal", {{"path", wideToUtf8(path)}});
+  }
+}
+
 // Discovers again whenever the set of interfaces changes, and every few polls besides. A limit
 // counts the pauses between polls rather than the clock: a simulated unit does not pause, so
 // a simulated wait reaches its limit at once, and the same way every run.
@@ -52,6 +67,7 @@ std::int32_t waitForUnit(unsigned limitSeconds, bool& timedOut) {
     std::vector<std::wstring> present;
     hid::active().listInterfaces(present);
     if (poll % kPollsBetweenDiscoveries == 0 || present != known) {
+      if (poll > 0) noteChanges(known, present);
       known = present;
       const std::int32_t result = discoverUnit();
       if (result != kNoMatchingDevice) return result;

@@ -34,6 +34,21 @@ bool takeWaitLimit(const std::string& value, Options& options) {
   return options.wait = options.waitSeconds > 0;
 }
 
+// --report and --record write the same file; given both, which one to write is a guess.
+bool takeReportFile(int argc, const char* const* argv, int& i, const std::string* inline_, const std::string& option,
+                    Options& options, OptionsResult& result, std::string& problem) {
+  std::string value;
+  if (!takeValue(argc, argv, i, inline_, value)) return false;
+  if (!options.recordOption.empty() && options.recordOption != option) {
+    result = OptionsResult::Conflicting;
+    problem = "--record --report";
+    return false;
+  }
+  options.recordFile = value;
+  options.recordOption = option;
+  return true;
+}
+
 bool parseOne(int argc, const char* const* argv, int& i, Options& options, OptionsResult& result,
               std::string& problem) {
   std::string arg = argv[i];
@@ -50,7 +65,7 @@ bool parseOne(int argc, const char* const* argv, int& i, Options& options, Optio
   if (arg == "--lang") return takeValue(argc, argv, i, inline_, value) && takeLanguage(value, options, result, problem);
   if (arg == "--simulate") return takeValue(argc, argv, i, inline_, options.scenario);
   if (arg == "--esc-version") return takeValue(argc, argv, i, inline_, options.escVersion);
-  if (arg == "--record") return takeValue(argc, argv, i, inline_, options.recordFile);
+  if (arg == "--record" || arg == "--report") return takeReportFile(argc, argv, i, inline_, arg, options, result, problem);
   if (arg == "--replay") return takeValue(argc, argv, i, inline_, options.replayFile);
   if (inline_) return false;  // a flag takes no value
   if (arg == "--help" || arg == "-h") return options.help = true;
@@ -78,7 +93,7 @@ OptionsResult parseOptions(int argc, const char* const* argv, Options& options, 
   }
   // A replay stands in for the unit: there is nothing else to simulate or record.
   if (!options.replayFile.empty() && (!options.scenario.empty() || !options.recordFile.empty())) {
-    problem = options.scenario.empty() ? "--replay --record" : "--replay --simulate";
+    problem = options.scenario.empty() ? "--replay " + options.recordOption : "--replay --simulate";
     return OptionsResult::Conflicting;
   }
   if (!options.escVersion.empty() && options.scenario.empty()) {

@@ -15,13 +15,14 @@ struct Options {
   bool wait = false;
   unsigned waitSeconds = 0;  // --wait=SECONDS; 0: until a unit comes
   bool json = false;
-  bool force = false;  // --force: --record may replace a file
+  bool force = false;  // --force: --report (--record) may replace a file
   bool languageGiven = false;
   Language language = Language::English;
   term::Answers answers;
   std::string scenario;    // --simulate
   std::string escVersion;  // --esc-version
-  std::string recordFile;  // --record
+  std::string recordFile;  // --report, or --record, its older name: the same report
+  std::string recordOption;  // which of the two was given
   std::string replayFile;  // --replay
 };
 

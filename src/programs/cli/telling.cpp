@@ -150,6 +150,21 @@ void printJson(const Facts& facts) {
   std::fputs(passedOver.c_str(), stderr);
 }
 
+// What a status run found (its readiness, or why the unit was passed over); of an update, its
+// outcome, and where and why it failed.
+jsonl::Object outcomeFields(const Facts& facts) {
+  jsonl::Object fields = {{"readiness", outcomeName(facts)}};
+  if (!facts.updateRun) return fields;
+  fields["outcome"] = updateOutcomeName(facts.update.step);
+  if (updateFailed(facts)) fields["step"] = updateStepName(facts.update.step);
+  if (isFailure(facts.update.step)) {
+    fields["code"] = facts.update.code;
+    fields["systemError"] = facts.update.systemError;
+  }
+  if (!facts.heldSignal.empty()) fields["interruptionHeld"] = facts.heldSignal;
+  return fields;
+}
+
 void showUsage() {
   std::fputs(text(Text::kUsage, {lit::kTargetModel, kVersionMajor, kVersionMinor}).c_str(), stdout);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "adapters/exchange/json_line.h"
 #include "programs/cli/cli_texts.h"
 #include "programs/cli/facts.h"
 #include "seams/system.h"
@@ -24,6 +25,9 @@ std::string imageDigest(const sys::FirmwareImage& image);
 // The run's outcome as the window would show it, or as one JSON object on stdout.
 void printForPeople(const Facts& facts);
 void printJson(const Facts& facts);
+
+// How the run ended, in the values of the history: the last line of a report.
+jsonl::Object outcomeFields(const Facts& facts);
 
 // --help, --version and --history; each returns the exit code.
 void showUsage();

@@ -37,6 +37,7 @@ struct ProgressBar {
 
 struct State {
   Answers answers;
+  AnswerListener answerListener = nullptr;
   std::string confirmDetails;
   std::FILE* boxStream = stdout;
   std::map<int, std::wstring> texts;
@@ -138,6 +139,10 @@ bool goesOn(dlg::BoxKind kind) {
   }
 }
 
+bool isQuestion(dlg::BoxKind kind) {
+  return kind == dlg::BoxKind::ConfirmUpdate || kind == dlg::BoxKind::OverwriteSameOrNewer;
+}
+
 // Failures and refusals are error reports.
 bool reportsError(dlg::BoxKind kind) {
   switch (kind) {
@@ -183,6 +188,7 @@ void drawProgress(ProgressBar& p) {
 }  // namespace
 
 void setAnswers(const Answers& answers) { state().answers = answers; }
+void setAnswerListener(AnswerListener listener) { state().answerListener = listener; }
 void setConfirmDetails(const std::string& details) { state().confirmDetails = details; }
 void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
 
@@ -218,6 +224,7 @@ Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) 
   std::fprintf(stream, "\n[%s]\n%s\n", cli::forTerminal(caption).c_str(), cli::forTerminal(text).c_str());
   std::fflush(stream);
   const Answer answer = goesOn(kind) ? Answer::GoOn : Answer::Stop;
+  if (isQuestion(kind) && s.answerListener) s.answerListener(kind, answer);
   s.boxes.push_back({text, caption, kind, answer});
   return answer;
 }

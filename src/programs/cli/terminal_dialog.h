@@ -17,6 +17,9 @@ struct Answers {
 };
 
 void setAnswers(const Answers& answers);
+// Told every answer to a question, by option or by the user; null for none.
+using AnswerListener = void (*)(dlg::BoxKind kind, dlg::Answer answer);
+void setAnswerListener(AnswerListener listener);
 // Lines shown right before the question that confirms the update, when the terminal asks
 // it: what the update is about to change.
 void setConfirmDetails(const std::string& details);

@@ -6,6 +6,7 @@
 
 #include "adapters/linux/linux_system.h"
 #include "programs/cli/exit_codes.h"
+#include "programs/cli/report.h"
 #include "programs/cli/scenarios.h"
 #include "programs/cli/telling.h"
 
@@ -35,10 +36,11 @@ int chooseTransport(const Options& options, Transports& transports) {
       printError(text(Text::kReplayUnusable, {utf8ToWide(error)}));
       return exitcode::kExchangeFileUnusable;
     }
+    announceReplay(transports.replay);
     transport = transports.replay.transport();
   }
   if (!options.recordFile.empty()) {
-    if (!transports.recorder.start(options.recordFile, transport, options.force)) {
+    if (!startReport(options, transport, transports.recorder)) {
       const std::wstring file = utf8ToWide(options.recordFile);
       printError(errno == EEXIST ? text(Text::kRecordExists, {file})
                                  : text(Text::kRecordFailed, {file, utf8ToWide(std::strerror(errno))}));
@@ -53,8 +55,8 @@ int chooseTransport(const Options& options, Transports& transports) {
 
 bool onHidraw(const Options& options) { return options.scenario.empty() && options.replayFile.empty(); }
 
-int closeExchangeFiles(const Options& options, Transports& transports, int exitCode) {
-  if (!options.recordFile.empty() && !transports.recorder.finish()) {
+int closeExchangeFiles(const Options& options, Transports& transports, const Facts& facts) {
+  if (!options.recordFile.empty() && !finishReport(facts, transports.recorder)) {
     printError(text(Text::kRecordFailed, {utf8ToWide(options.recordFile), utf8ToWide(std::strerror(errno))}));
     return exitcode::kExchangeFileUnusable;
   }
@@ -64,8 +66,9 @@ int closeExchangeFiles(const Options& options, Transports& transports, int exitC
       printError(text(Text::kReplayDiffers, {utf8ToWide(mismatch)}));
       return exitcode::kReplayDiffers;
     }
+    if (endsOtherwise(facts, transports.replay)) return exitcode::kReplayEndsOtherwise;
   }
-  return exitCode;
+  return facts.exitCode;
 }
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 #include "adapters/exchange/exchange_replay.h"
 #include "adapters/linux/hidraw.h"
 #include "adapters/sim/simulated_bus.h"
+#include "programs/cli/facts.h"
 #include "programs/cli/options.h"
 
 namespace cli {
@@ -25,7 +26,8 @@ int chooseTransport(const Options& options, Transports& transports);
 // Whether the run talks to the hidraw nodes rather than to the simulated unit or a replay.
 bool onHidraw(const Options& options);
 
-// The recording must be whole and a replay must have matched; either overrides the outcome.
-int closeExchangeFiles(const Options& options, Transports& transports, int exitCode);
+// Ends the report with the outcome. The report must be whole, and a replay must have matched
+// and ended as its report did; each overrides the run's exit code.
+int closeExchangeFiles(const Options& options, Transports& transports, const Facts& facts);
 
 }  // namespace cli

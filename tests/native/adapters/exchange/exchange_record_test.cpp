@@ -141,12 +141,24 @@ TEST_F(ExchangeRecordTest, FilesThatAreNotRecordedExchangesAreRefusedWithTheirLi
       {"", "empty, not a file of recorded exchanges"},
       {"hello\n", "line 1: column 1: syntax error while parsing value - invalid literal; last read: 'h'"},
       {R"({"ms":0,"op":"begin","format":"other","version":1})", "line 1: not a file of recorded exchanges"},
-      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":2})", "line 1: version 2 is not supported"},
+      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":3})",
+       "line 1: version 3 comes from a newer program; this one reads versions 1 to 2"},
+      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":0})", "line 1: version 0 is not supported"},
+      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":2})", "line 1: \"run\" is missing"},
+      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":2,"run":[]})",
+       "line 1: \"run\" must be an object"},
+      {R"({"ms":0,"op":"list","ok":true,"paths":[],"error":0})",
+       "line 1: not a file of recorded exchanges: it does not start with a \"begin\" line"},
       {header + "\n\n",
        "line 2: column 1: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
-      {header + "\n" + R"({"ms":1,"op":"wri)",
+      {header + "\n" + R"({"ms":1,"op":"wri)" + "\n",
        "line 2: column 18: syntax error while parsing value - invalid string: missing closing quote; last read: "
        "'\"wri'"},
+      {header + "\n" + R"({"ms":1,"op":"close","handle":3,"error":5,"platform":5})",
+       "line 2: \"platform\" must be a string"},
+      {header + "\n" + R"({"ms":1,"op":"event","what":"arrival"})", "line 2: \"event\" is missing"},
+      {header + "\n" + R"({"ms":1,"op":"outcome","readiness":"NoUnit"})" + "\n" + R"({"ms":1,"op":"close","handle":3,"error":0})",
+       "line 3: a line after the outcome"},
       {header + "\n" + R"({"ms":1,"op":"erase","handle":3,"ok":true,"error":0})", "line 2: unknown \"op\" \"erase\""},
       {header + "\n" + R"({"op":"close","handle":3,"error":0})", "line 2: \"ms\" is missing"},
       {header + "\n" + R"({"ms":1,"op":"close","handle":"3","error":0})", "line 2: \"handle\" must be an integer"},
@@ -175,6 +187,69 @@ TEST_F(ExchangeRecordTest, FilesThatAreNotRecordedExchangesAreRefusedWithTheirLi
   std::string error;
   EXPECT_FALSE(replay.load(dir.path("none.jsonl"), error));
   EXPECT_EQ(error, dir.path("none.jsonl") + ": No such file or directory");
+}
+
+// A report as a front end writes it into memory: the run first, the events among the calls in
+// the order they came, the outcome last; and read back as a replay reads it.
+TEST_F(ExchangeRecordTest, AReportInMemoryHoldsTheRunEventsPlatformWordsAndOutcome) {
+  bus().addUnit();
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 2));
+  record::MemorySink sink;
+  record::Recorder recorder;
+  record::Run run;
+  run.frontEnd = "page";
+  run.imageSha256 = "ab";
+  run.browser = "Chromium";
+  run.browserVersion = "120";
+  run.started = "2026-12-10T19:31:05Z";
+  recorder.start(sink, bus().transport(), run);
+  recorder.describeErrorsWith([](std::uint32_t error) { return "error number " + std::to_string(error); });
+  recorder.event("arrival", {{"path", "unit-1"}});
+  const std::vector<std::string> recorded = conversation(recorder.transport(), identityRequests());
+  recorder.event("press", {{"control", "Update"}});
+  recorder.outcome({{"readiness", "Ready"}});
+  ASSERT_TRUE(recorder.finish());
+
+  const std::string text = sink.text();
+  EXPECT_EQ(text.substr(0, text.find('\n')),
+            R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":2,"run":{"frontEnd":"page",)"
+            R"("imageSha256":"ab","platform":{"browser":"Chromium","browserVersion":"120"},)"
+            R"("started":"2026-12-10T19:31:05Z"}})");
+  const std::string failedRead = ",\"error\":" + std::to_string(sim::kErrorGeneralFailure) + ",\"platform\":\"error number " +
+                                 std::to_string(sim::kErrorGeneralFailure) + "\"}";
+  EXPECT_NE(text.find(failedRead), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"error\":0,\"platform\""), std::string::npos) << "only a failed call has words";
+
+  dir.write("exchanges.jsonl", text);
+  freshBus();
+  loadReplay();
+  const replay::Recording& report = replay.recording();
+  EXPECT_EQ(report.version, 2);
+  EXPECT_FALSE(report.run.contains("browser")) << "the platform's fields stay in their object";
+  EXPECT_EQ(report.run["platform"]["browser"], "Chromium");
+  ASSERT_EQ(report.events.size(), 2u);
+  EXPECT_EQ(report.events[0].line, 2u);
+  EXPECT_EQ(report.events[0].fields["event"], "arrival");
+  EXPECT_EQ(report.events[1].fields["control"], "Update");
+  EXPECT_EQ(report.outcome["readiness"], "Ready");
+  EXPECT_TRUE(report.warnings.empty());
+  EXPECT_EQ(conversation(replay.transport(), identityRequests()), recorded) << "events are not calls";
+  EXPECT_EQ(replay.mismatch(), "");
+}
+
+TEST_F(ExchangeRecordTest, ALastLineCutOffIsLeftOutWithAWarning) {
+  bus().addUnit();
+  recordIdentity();
+  std::string text = dir.read("exchanges.jsonl");
+  text.resize(text.size() - 5);  // inside the close, without its newline
+  dir.write("exchanges.jsonl", text);
+  loadReplay();
+  EXPECT_EQ(replay.recording().warnings,
+            (std::vector<std::string>{"line 12 is cut off and left out: column 41: syntax error while parsing "
+                                      "object key - invalid string: missing closing quote; last read: '\"error'; "
+                                      "expected string literal"}));
+  conversation(replay.transport(), identityRequests());
+  EXPECT_EQ(replay.mismatch(), "the recording ends after line 11, this run goes on with close");
 }
 
 TEST(JsonLineTest, ALineIsOneObjectWithEachKeyOnce) {

@@ -583,14 +583,153 @@ TEST(SpindraUpdateTest, ARecordedUpdateCarriesTheImageAndReplaysByteForByte) {
   const ProgramRun replayed = runProgram({"--replay", file, "--update", "--yes"});
   EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
   EXPECT_EQ(replayed.out, recorded.out);
-  EXPECT_EQ(replayed.err, recorded.err);
+  const std::string run = jsonl::line(exchangeLines(dir.read("update.jsonl")).front()["run"]);
+  EXPECT_EQ(replayed.err, "Replaying a report of " + run + "\n" + recorded.err);
 
   const ProgramRun declined = runProgram({"--replay", file, "--update"});
   EXPECT_EQ(declined.exitCode, 41);
-  EXPECT_NE(declined.err.find("This run differs from the recording: line 15: the recording has write, this run calls "
+  EXPECT_NE(declined.err.find("This run differs from the recording: line 16: the recording has write, this run calls "
                               "close"),
             std::string::npos)
       << declined.err;
+}
+
+// A report's lines as text, to be changed the way a damaged or foreign report would be.
+std::vector<std::string> textLines(const std::string& contents) {
+  std::vector<std::string> lines;
+  std::istringstream in(contents);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+std::string hostName() {
+  char name[256] = {};
+  gethostname(name, sizeof name - 1);
+  return name;
+}
+
+TEST(SpindraUpdateTest, AReportTellsTheRunTheAnswersAndTheOutcomeAndReplaysToIt) {
+  TempDir dir;
+  const std::string file = dir.path("report.jsonl");
+  const ProgramRun reported = runProgram({"--simulate", "fail-at:EraseFirmware", "--update", "--yes", "--report", file});
+  ASSERT_EQ(reported.exitCode, 33) << reported.err;
+  const std::string contents = dir.read("report.jsonl");
+  std::vector<jsonl::Object> lines = exchangeLines(contents);
+  ASSERT_GE(lines.size(), 3u);
+
+  const jsonl::Object& begin = lines.front();
+  EXPECT_EQ(begin["version"], 2);
+  const jsonl::Object& run = begin["run"];
+  EXPECT_EQ(run["frontEnd"], "spindra-update");
+  EXPECT_EQ(run["frontEndVersion"], "3.5");
+  EXPECT_EQ(run["imageVersion"], "3.5");
+  const std::string image = fileContents(SPINDRA_UPDATE_IMAGE);
+  const Sha256Digest digest = sha256(reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
+  EXPECT_EQ(run["imageSha256"], hextext::fromBytes(digest.data(), digest.size()));
+  EXPECT_EQ(run["language"], "en");
+  EXPECT_EQ(run["platform"]["os"].get<std::string>().substr(0, 6), "Linux ");
+  EXPECT_EQ(run["started"].get<std::string>().size(), 20u) << "UTC to the second, e.g. 2026-12-10T19:31:05Z";
+  // Nothing of the user's: not where the report went, nor who or which computer made it.
+  EXPECT_EQ(contents.find(dir.path()), std::string::npos);
+  EXPECT_EQ(contents.find("\"" + hostName() + "\""), std::string::npos);
+
+  std::vector<std::string> events;
+  for (jsonl::Object& line : lines) {
+    if (line["op"] == "event") events.push_back(jsonl::line(line).substr(line["ms"].dump().size() + 7));
+  }
+  EXPECT_EQ(events, (std::vector<std::string>{R"("op":"event","event":"answer","box":"ConfirmUpdate","answer":"yes"})"}));
+  jsonl::Object outcome = lines.back();
+  outcome.erase("ms");
+  EXPECT_EQ(jsonl::line(outcome), R"({"op":"outcome","readiness":"Ready","outcome":"EraseFailed","step":"Erase",)"
+                                  R"("code":-3,"systemError":31})");
+
+  const ProgramRun replayed = runProgram({"--replay", file, "--update", "--yes"});
+  EXPECT_EQ(replayed.exitCode, 33) << replayed.err;
+  EXPECT_EQ(replayed.out, reported.out);
+}
+
+TEST(SpindraUpdateTest, AReplayThatEndsOtherwiseThanItsReportSaysSo) {
+  TempDir dir;
+  const std::string file = dir.path("report.jsonl");
+  ASSERT_EQ(runProgram({"--simulate", "ready", "--report", file}).exitCode, 0);
+  std::vector<std::string> lines = textLines(dir.read("report.jsonl"));
+  ASSERT_NE(lines.back().find(R"("readiness":"Ready")"), std::string::npos) << lines.back();
+  lines.back() = R"({"ms":9,"op":"outcome","readiness":"WrongMode"})";
+  dir.write("report.jsonl", joined(lines));
+  const ProgramRun replayed = runProgram({"--replay", file});
+  EXPECT_EQ(replayed.exitCode, 42);
+  EXPECT_NE(replayed.err.find(R"(This run ends otherwise than the report: the report {"readiness":"WrongMode"}, )"
+                              R"(this run {"readiness":"Ready"})"),
+            std::string::npos)
+      << replayed.err;
+}
+
+TEST(SpindraUpdateTest, AReportOfAnotherImageIsReplayedWithAWarning) {
+  TempDir dir;
+  const std::string file = dir.path("report.jsonl");
+  ASSERT_EQ(runProgram({"--simulate", "ready", "--report", file}).exitCode, 0);
+  std::string contents = dir.read("report.jsonl");
+  const std::size_t digest = contents.find(R"("imageSha256":")") + 15;
+  const std::string ours = contents.substr(digest, 64);
+  contents.replace(digest, 64, std::string(64, 'a'));
+  dir.write("report.jsonl", contents);
+  const ProgramRun replayed = runProgram({"--replay", file});
+  EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
+  EXPECT_NE(replayed.err.find("Warning: the report's run carried the image with SHA-256 " + std::string(64, 'a') +
+                              ", this program carries " + ours + "; the replay may differ."),
+            std::string::npos)
+      << replayed.err;
+}
+
+// Files as they come from older programs and crashed runs: read with a warning where they
+// can be, refused with the reason where they cannot.
+TEST(SpindraUpdateTest, OldCutOffAndForeignReportsReplayOrAreRefusedClearly) {
+  TempDir dir;
+  const std::string file = dir.path("report.jsonl");
+  ASSERT_EQ(runProgram({"--simulate", "ready", "--update", "--yes", "--report", file}).exitCode, 0);
+  const std::vector<std::string> lines = textLines(dir.read("report.jsonl"));
+
+  // As the first version wrote it: no run, events or outcome.
+  std::vector<std::string> firstVersion = {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":1})"};
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    if (lines[i].find(R"("op":"event")") == std::string::npos) firstVersion.push_back(lines[i]);
+  }
+  dir.write("v1.jsonl", joined(firstVersion));
+  const ProgramRun old = runProgram({"--replay", dir.path("v1.jsonl"), "--update", "--yes"});
+  EXPECT_EQ(old.exitCode, 0) << old.err;
+  EXPECT_EQ(old.err.find("Replaying a report"), std::string::npos) << "a version 1 file names no run";
+
+  // A crash in the middle of the last line written.
+  std::string cut = joined(std::vector<std::string>(lines.begin(), lines.end() - 1)) + lines.back().substr(0, 20);
+  dir.write("cut.jsonl", cut);
+  const ProgramRun crashed = runProgram({"--replay", dir.path("cut.jsonl"), "--update", "--yes"});
+  EXPECT_EQ(crashed.exitCode, 0) << crashed.err;
+  EXPECT_NE(crashed.err.find("Warning: line " + std::to_string(lines.size()) + " is cut off and left out: column 21"),
+            std::string::npos)
+      << crashed.err;
+
+  const struct {
+    std::string contents;
+    std::string error;
+  } refused[] = {
+      {"", ": empty, not a file of recorded exchanges"},
+      {joined(std::vector<std::string>(lines.begin() + 1, lines.end())),
+       " line 1: not a file of recorded exchanges: it does not start with a \"begin\" line"},
+      {R"({"ms":0,"op":"begin","format":"spindra-exchanges","version":3,"run":{}})" "\n",
+       " line 1: version 3 comes from a newer program; this one reads versions 1 to 2"},
+  };
+  for (const auto& c : refused) {
+    dir.write("bad.jsonl", c.contents);
+    const ProgramRun run = runProgram({"--replay", dir.path("bad.jsonl")});
+    EXPECT_EQ(run.exitCode, 40) << c.error;
+    EXPECT_EQ(run.err, "Cannot replay: " + dir.path("bad.jsonl") + c.error + "\n");
+  }
 }
 
 TEST(SpindraUpdateTest, WaitingEndsWhenTheUnitArrives) {
@@ -652,6 +791,9 @@ TEST(SpindraUpdateTest, ARecordingReplacesAFileOnlyWithForce) {
   const ProgramRun forced = runProgram({"--simulate", "ready", "--record=" + file, "--force"});
   EXPECT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_EQ(runProgram({"--replay", file}).exitCode, 0) << "the file is now a whole recording";
+
+  EXPECT_EQ(runProgram({"--simulate", "ready", "--report", file}).exitCode, 40) << "--report follows the same rule";
+  EXPECT_EQ(runProgram({"--simulate", "ready", "--report", file, "--force"}).exitCode, 0);
 }
 
 TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
@@ -669,6 +811,8 @@ TEST(SpindraUpdateTest, WrongOptionsAndUnusableFilesAreRefused) {
       {{"--wait=0"}, 2, "Unknown option or missing value: --wait=0 (see --help)"},
       {{"--wait=soon"}, 2, "Unknown option or missing value: --wait=soon (see --help)"},
       {{"--simulate", "ready", "--replay", "x"}, 2, "These options cannot be used together: --replay --simulate"},
+      {{"--replay", "x", "--report", "y"}, 2, "These options cannot be used together: --replay --report"},
+      {{"--record", "x", "--report", "y"}, 2, "These options cannot be used together: --record --report"},
       {{"--simulate", "teapot"}, 2, "Unknown scenario teapot or ESC version .\nScenarios of the simulated unit:"},
       {{"--simulate", "ready", "--esc-version", "3.5"}, 2, "Unknown scenario ready or ESC version 3.5."},
       {{"--esc-version", "0x0305"}, 2, "--esc-version works only with --simulate"},

@@ -1,0 +1,108 @@
+#include "programs/cli/report.h"
+
+#include <sys/utsname.h>
+
+#include <cstring>
+
+#include "base/hex_text.h"
+#include "programs/cli/history.h"
+#include "programs/cli/telling.h"
+#include "programs/cli/terminal_dialog.h"
+#include "programs/cli/transport_choice.h"
+#include "update/readiness.h"
+
+namespace cli {
+namespace {
+
+record::Recorder* activeReport = nullptr;
+
+std::string carriedImageDigest() {
+  const sys::ImageRecord image = sys::recordedImage();
+  return image.size == 0 ? "" : hextext::fromBytes(image.sha256.data(), image.sha256.size());
+}
+
+// The kernel's name and release alone: the host's name is the user's.
+std::string operatingSystem() {
+  utsname system{};
+  if (uname(&system) != 0) return "Linux";
+  return std::string(system.sysname) + " " + system.release;
+}
+
+record::Run runFacts() {
+  const std::string version = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+  record::Run run;
+  run.frontEnd = "spindra-update";
+  run.frontEndVersion = version;
+  run.imageVersion = version;
+  run.imageSha256 = carriedImageDigest();
+  run.language = language() == Language::German ? "de" : "en";
+  run.os = operatingSystem();
+  run.started = history::utcNow();
+  return run;
+}
+
+std::string errnoWords(std::uint32_t error) { return std::strerror(static_cast<int>(error)); }
+
+const char* questionName(dlg::BoxKind kind) {
+  return kind == dlg::BoxKind::ConfirmUpdate ? "ConfirmUpdate" : "OverwriteSameOrNewer";
+}
+
+void noteAnswer(dlg::BoxKind kind, dlg::Answer answer) {
+  noteEvent("answer", {{"box", questionName(kind)}, {"answer", answer == dlg::Answer::GoOn ? "yes" : "no"}});
+}
+
+// Keys in any order: another front end may write them in its own.
+nlohmann::json comparable(const jsonl::Object& outcome) { return nlohmann::json::parse(outcome.dump()); }
+
+void warnOfAnotherImage(const jsonl::Object& run) {
+  if (!run.is_object() || !run.contains("imageSha256")) return;
+  const jsonl::Object& digest = run["imageSha256"];
+  const std::string theirs = digest.is_string() ? digest.get<std::string>() : "";
+  const std::string ours = carriedImageDigest();
+  if (theirs == ours) return;
+  printError(text(Text::kReportImageDiffers,
+                  {utf8ToWide(theirs.empty() ? "-" : theirs), utf8ToWide(ours.empty() ? "-" : ours)}));
+}
+
+}  // namespace
+
+bool startReport(const Options& options, const hid::Transport& transport, record::Recorder& recorder) {
+  if (!recorder.start(options.recordFile, transport, options.force, runFacts())) return false;
+  // The simulated unit's codes are its own, not the system's.
+  if (onHidraw(options)) recorder.describeErrorsWith(errnoWords);
+  activeReport = &recorder;
+  term::setAnswerListener(noteAnswer);
+  return true;
+}
+
+void noteEvent(const char* name, const jsonl::Object& fields) {
+  if (activeReport) activeReport->event(name, fields);
+}
+
+bool finishReport(const Facts& facts, record::Recorder& recorder) {
+  recorder.outcome(outcomeFields(facts));
+  activeReport = nullptr;
+  term::setAnswerListener(nullptr);
+  return recorder.finish();
+}
+
+void announceReplay(const replay::Replay& replay) {
+  const replay::Recording& report = replay.recording();
+  if (!report.run.is_null()) printError(text(Text::kReplayingReport, {utf8ToWide(jsonl::line(report.run))}));
+  for (const std::string& warning : report.warnings) printError(text(Text::kReplayWarning, {utf8ToWide(warning)}));
+  warnOfAnotherImage(report.run);
+}
+
+bool endsOtherwise(const Facts& facts, const replay::Replay& replay) {
+  const jsonl::Object& reported = replay.recording().outcome;
+  if (reported.is_null()) return false;
+  jsonl::Object recorded = reported;
+  recorded.erase("ms");
+  recorded.erase("op");
+  const jsonl::Object ours = outcomeFields(facts);
+  if (comparable(recorded) == comparable(ours)) return false;
+  printError(text(Text::kReplayOutcomeDiffers, {utf8ToWide(jsonl::line(recorded)), utf8ToWide(jsonl::line(ours))}));
+  return true;
+}
+
+}  // namespace cli
