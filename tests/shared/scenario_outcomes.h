@@ -2,6 +2,7 @@
 // The rows of scenario_outcomes.def as values, for the native and the Windows tests.
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -63,7 +64,23 @@ const Row* rowOf(const Row (&rows)[N], std::string_view scenario) {
   return nullptr;
 }
 
-inline const AtStart& atStart(std::string_view scenario) { return *rowOf(kAtStart, scenario); }
-inline const AfterUpdate& afterUpdate(std::string_view scenario) { return *rowOf(kAfterUpdate, scenario); }
+template <typename Row, std::size_t N>
+const Row& existingRowOf(const Row (&rows)[N], std::string_view scenario) {
+  const Row* row = rowOf(rows, scenario);
+  if (row == nullptr) throw std::invalid_argument("no row for " + std::string(scenario));
+  return *row;
+}
+
+inline const AtStart& atStart(std::string_view scenario) { return existingRowOf(kAtStart, scenario); }
+inline const AfterUpdate& afterUpdate(std::string_view scenario) { return existingRowOf(kAfterUpdate, scenario); }
+
+// The row of an update that fails at this command: its box and hint, whichever of the
+// command's requests fails and however.
+inline const AfterUpdate& failureAt(UnitCommand command) {
+  for (const AfterUpdate& row : kAfterUpdate) {
+    if (row.systemError != 0 && row.lastSent == command) return row;
+  }
+  throw std::invalid_argument("no row fails at this command");
+}
 
 }  // namespace outcomes
