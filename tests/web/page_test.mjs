@@ -9,16 +9,15 @@ import {test} from 'node:test';
 import {catalogueText} from './support/catalogue.mjs';
 import {testSite, withUpdater} from './support/updater_page.mjs';
 import {Answer, Message, PageElement} from './support/page_contract.mjs';
+import {afterUpdate, atStart, hintOf, rowOf} from './support/scenario_outcomes.mjs';
 
 const kReady = 40000;
-const kInstructions = 40001;
 const kFailedCaption = 40002;
 const kNoUnit = 40017;
 const kUpdateFailedHint = 40030;
 const kConfirmCaption = 40037;
 const kSystemLockFailed = 40026;
 const kImageDamaged = 40044;
-const kReportsTooShort = 40043;
 const kWriteBlock = 0x1B;
 const kReadyRows = [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.4']];
 
@@ -31,23 +30,25 @@ async function pressUpdateAndConfirm(updater) {
 }
 
 test('a unit granted before is ready at start', () => withUpdater({}, async updater => {
+  const ready = rowOf(atStart, 'ready');
   const state = await updater.state();
   assert.match(state.title, /^TELMARIX SPINDRA 60 LV FW Updater \d+\.\d+/);
   assert.equal(state.lang, 'en');
   assert.deepEqual(state.rows, kReadyRows);
   assert.deepEqual(state.greyed, []);
-  assert.equal(state.hint, catalogueText(kReady));
-  assert.equal(state.updateEnabled, true);
+  assert.equal(state.hint, hintOf(ready));
+  assert.equal(state.updateEnabled, ready.updateEnabled);
   assert.equal(state.noWebHid, null);
 }));
 
 test('with no unit granted the page asks for one, and Connect makes it ready', () =>
   withUpdater({granted: false}, async updater => {
+    const noUnit = rowOf(atStart, 'no-unit');
     let state = await updater.state();
-    assert.equal(state.hint, `${catalogueText(kNoUnit)}\n\n${catalogueText(kInstructions)}`);
-    assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', '0.0.0']);
+    assert.equal(state.hint, hintOf(noUnit));
+    assert.deepEqual(state.rows.map(([, version]) => version), ['0.0.0', '0.0.0', noUnit.escVersion]);
     assert.equal(state.greyed.length, 6);
-    assert.equal(state.updateEnabled, false);
+    assert.equal(state.updateEnabled, noUnit.updateEnabled);
     assert.equal(state.connectEnabled, true);
     await updater.click(PageElement.Connect);
     await updater.untilEnabled(PageElement.Update);
@@ -143,8 +144,10 @@ async function damagedSite() {
 
 test('what cannot be written is refused at Update, before any question and with nothing sent', async () => {
   const damaged = await damagedSite();
+  const shortReports = rowOf(afterUpdate, 'short-reports');
   const cases = [
-    {name: 'output reports shorter than a block', options: {scenario: 'short-reports'}, text: kReportsTooShort},
+    {name: 'output reports shorter than a block', options: {scenario: shortReports.scenario},
+     text: shortReports.boxText},
     {name: 'a damaged image', options: {site: damaged}, text: kImageDamaged},
   ];
   try {
@@ -228,7 +231,7 @@ test('a browser without WebHID says so and which browsers work', () =>
     const state = await updater.state();
     assert.match(state.noWebHid, /Chrome, Microsoft Edge or Opera/);
     assert.equal(state.connectEnabled, false);
-    assert.equal(state.hint, `${catalogueText(kNoUnit)}\n\n${catalogueText(kInstructions)}`);
+    assert.equal(state.hint, hintOf(rowOf(atStart, 'no-unit')));
   }));
 
 test('the simulated unit runs without WebHID, on demand', () =>
@@ -237,6 +240,25 @@ test('the simulated unit runs without WebHID, on demand', () =>
     assert.equal(state.noWebHid, null);
     assert.deepEqual(state.rows, [['ROUNDEL', '2.3'], ['ESC-bootloader', '1.2'], ['ESC', '3.5']]);
     assert.equal(await updater.page.$eval(`#${PageElement.Simulated}`, notice => notice.hidden), false);
+  }));
+
+// Each in a tab of its own in one browser: the simulated unit takes no lock.
+test('each scenario of the simulated unit starts as the other front ends start it', () =>
+  withUpdater({webHid: false, started: false}, async browser => {
+    for (const row of atStart) {
+      const updater = await browser.openTab({webHid: false, query: `?simulate=${row.scenario}`, started: false});
+      if (row.boxText) {
+        const box = await updater.box();
+        assert.equal(box.caption, catalogueText(row.boxCaption), row.scenario);
+        assert.equal(box.text, catalogueText(row.boxText).replace('%s', 'SPINDRA 60 LV'), row.scenario);
+        await updater.answer(Answer.Ok);
+      }
+      await updater.idle();
+      const state = await updater.state();
+      assert.equal(state.hint, hintOf(row), row.scenario);
+      assert.equal(state.updateEnabled, row.updateEnabled, row.scenario);
+      assert.equal(state.rows[2][1], row.escVersion, row.scenario);
+    }
   }));
 
 async function sha256Of(file) {

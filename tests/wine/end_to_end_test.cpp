@@ -17,6 +17,7 @@
 #include "programs/windows/simulated_unit_program.h"
 #include "res/controls.h"
 #include "base/format_text.h"
+#include "shared/scenario_outcomes.h"
 #include "wine/dialog_driver.h"
 #include "wine/updater_views.h"
 
@@ -25,6 +26,7 @@ namespace {
 using drive::catalogueText;
 using drive::confirmUpdate;
 using drive::DialogView;
+using drive::hintOf;
 using drive::hintWithInstructions;
 using drive::MessageBoxView;
 using drive::withoutUnit;
@@ -70,10 +72,11 @@ std::uint64_t timeOf(const std::vector<sim::LoggedRequest>& log, UnitCommand com
 }
 
 TEST(EndToEnd, StartWithoutUnitTellsWhatToDo) {
-  const int exitCode = drive::runSimulatedProgram("no-unit", [] {
+  const outcomes::AtStart& row = outcomes::atStart("no-unit");
+  const int exitCode = drive::runSimulatedProgram(row.scenario, [&] {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
-    const DialogView expected = withoutUnit(hintWithInstructions(40017));
+    const DialogView expected = withoutUnit(hintOf(row));
     EXPECT_EQ(drive::awaitView(dialog, expected), expected);
     closeAndWaitUntilGone(dialog);
   });
@@ -369,11 +372,14 @@ TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
 }
 
 TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
-  // The reply to the lock is not read (-3); the simulated unit reports general failure (31).
-  const std::wstring codeLine = drive::germanInterface()
-                                    ? L"Das System meldet Fehlercode 0xfffffffd-0x0000001f"
-                                    : L"The system shows following errorcode: 0xfffffffd-0x0000001f";
-  const int exitCode = drive::runSimulatedProgram("fail-at:SetSystemLock", [&] {
+  // The reply to the lock is not read; the simulated unit reports general failure.
+  const outcomes::AfterUpdate& row = outcomes::afterUpdate("fail-at:SetSystemLock");
+  wchar_t codes[32];
+  swprintf(codes, 32, L"0x%08x-0x%08x", static_cast<unsigned>(row.result), static_cast<unsigned>(row.systemError));
+  const std::wstring codeLine =
+      (drive::germanInterface() ? L"Das System meldet Fehlercode " : L"The system shows following errorcode: ") +
+      std::wstring(codes);
+  const int exitCode = drive::runSimulatedProgram(row.scenario, [&] {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
     ASSERT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
@@ -382,10 +388,10 @@ TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
     HWND failure = drive::waitForMessageBox(dialog);
     ASSERT_NE(failure, nullptr) << "no failure box";
     EXPECT_EQ(drive::readMessageBox(failure),
-              (MessageBoxView{catalogueText(40002), catalogueText(40026) + L"\r\n" + codeLine, {IDOK}}));
+              (MessageBoxView{catalogueText(40002), catalogueText(row.boxText) + L"\r\n" + codeLine, {IDOK}}));
     drive::click(failure, IDOK);
 
-    const DialogView failed = withoutUnit(catalogueText(40030), L"ROUNDEL");
+    const DialogView failed = withoutUnit(hintOf(row), L"ROUNDEL");
     EXPECT_EQ(drive::awaitView(dialog, failed), failed);
     closeAndWaitUntilGone(dialog);
   });
@@ -393,25 +399,27 @@ TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
   // Nothing is sent after the failed step: the lock is not undone.
   const std::vector<UnitCommand> sent = simulatedBus().commands();
   ASSERT_FALSE(sent.empty());
-  EXPECT_EQ(sent.back(), UnitCommand::SetSystemLock);
+  ASSERT_TRUE(row.lastSent);
+  EXPECT_EQ(sent.back(), *row.lastSent);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), UnitCommand::SetSystemLock), 1);
   EXPECT_EQ(simulatedBus().device(kUnitPath).closes, 1);
 }
 
 TEST(EndToEnd, IncompatibleEscAtStartIsExplainedBeforeTheDialogShows) {
-  const int exitCode = drive::runSimulatedProgram("incompatible", [] {
+  const outcomes::AtStart& row = outcomes::atStart("incompatible");
+  const int exitCode = drive::runSimulatedProgram(row.scenario, [&] {
     HWND dialog = mainDialogInTheMaking();
     if (dialog == nullptr) return;
     HWND box = drive::waitForMessageBox(dialog);
     ASSERT_NE(box, nullptr) << "no incompatibility box";
     const MessageBoxView explanation = drive::readMessageBox(box);
-    EXPECT_EQ(explanation, (MessageBoxView{catalogueText(40033),
-                                           drive::formattedCatalogueText(40034, "SPINDRA 60 LV"), {IDOK}}));
+    EXPECT_EQ(explanation, (MessageBoxView{catalogueText(row.boxCaption),
+                                           drive::formattedCatalogueText(row.boxText, "SPINDRA 60 LV"), {IDOK}}));
     EXPECT_NE(explanation.text.find(L"'SPINDRA 60 LV'"), std::wstring::npos);
     drive::click(box, IDOK);
 
     EXPECT_EQ(drive::waitForMainDialog(), dialog);
-    const DialogView expected = withoutUnit(hintWithInstructions(40035));
+    const DialogView expected = withoutUnit(hintOf(row));
     EXPECT_EQ(drive::awaitView(dialog, expected), expected);
     closeAndWaitUntilGone(dialog);
   });
@@ -432,7 +440,7 @@ TEST(EndToEnd, ProductWithoutUnitTellsWhatToDoAndEndsWithExitCodeZero) {
   HWND dialog = drive::waitForMainDialog(process.dwProcessId);
   EXPECT_NE(dialog, nullptr) << "the product's dialog never showed";
   if (dialog != nullptr) {
-    const DialogView expected = withoutUnit(hintWithInstructions(40017));
+    const DialogView expected = withoutUnit(hintOf(outcomes::atStart("no-unit")));
     EXPECT_EQ(drive::awaitView(dialog, expected), expected);
     PostMessageW(dialog, WM_CLOSE, 0, 0);
   } else {

@@ -19,6 +19,7 @@
 #include "program_driver.h"
 #include "protocol.h"
 #include "res/controls.h"
+#include "shared/scenario_outcomes.h"
 #include "wine/dialog_driver.h"
 #include "wine/updater_views.h"
 
@@ -149,11 +150,13 @@ TEST(ProductHidPath, FullUpdateWritesTheImageIntoTheEsc) {
   EXPECT_EQ(sameBytes, kFlashSize) << "the flash differs from the image (0xFF after it) from this byte on";
 }
 
-// Confirms an update on the given unit, which must end in the failure box with the step's
-// text and the code line of a failed read with systemError, no sooner than atLeast after the
-// confirmation; then the unit is given up. The unit must have received expected.
-void expectFailedUpdate(const std::wstring& scenario, std::uint16_t textId, DWORD systemError,
+// Confirms an update on the given unit, which must end as an update failing at the command
+// fails: in the failure box with the step's text and the code line of a failed read with
+// systemError, no sooner than atLeast after the confirmation; then the unit is given up. The
+// unit must have received expected.
+void expectFailedUpdate(const std::wstring& scenario, UnitCommand failing, DWORD systemError,
                         std::chrono::seconds atLeast, const std::vector<UnitCommand>& expected) {
+  const outcomes::AfterUpdate& row = outcomes::failureAt(failing);
   StandInBus bus(scenario);
   runProduct([&](HWND dialog) {
     ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
@@ -162,11 +165,11 @@ void expectFailedUpdate(const std::wstring& scenario, std::uint16_t textId, DWOR
     HWND failure = drive::waitForMessageBox(dialog, atLeast + 60s);
     ASSERT_NE(failure, nullptr) << "no failure box";
     EXPECT_GE(std::chrono::steady_clock::now() - confirmed, atLeast) << "the wait ended before its bound";
-    const std::wstring codeLine = drive::formattedCatalogueText(40036, -3, systemError);
+    const std::wstring codeLine = drive::formattedCatalogueText(40036, row.result, systemError);
     EXPECT_EQ(drive::readMessageBox(failure),
-              (MessageBoxView{catalogueText(40002), catalogueText(textId) + L"\r\n" + codeLine, {IDOK}}));
+              (MessageBoxView{catalogueText(40002), catalogueText(row.boxText) + L"\r\n" + codeLine, {IDOK}}));
     drive::click(failure, IDOK);
-    const DialogView failed = drive::withoutUnit(catalogueText(40030), L"ROUNDEL");
+    const DialogView failed = drive::withoutUnit(drive::hintOf(row), L"ROUNDEL");
     EXPECT_EQ(drive::awaitView(dialog, failed), failed);
   });
   EXPECT_EQ(bus.finish().commands, expected);
@@ -175,7 +178,8 @@ void expectFailedUpdate(const std::wstring& scenario, std::uint16_t textId, DWOR
 // The reply to the third block never arrives: the server breaks the pipe, so the product's
 // read fails with the broken pipe's error.
 TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
-  expectFailedUpdate(L"fail-at:WriteBlock:3", 40009, ERROR_BROKEN_PIPE, 0s, updateCommands(3, false));
+  expectFailedUpdate(L"fail-at:WriteBlock:3", UnitCommand::WriteBlock, ERROR_BROKEN_PIPE, 0s,
+                     updateCommands(3, false));
 }
 
 // The unit stops answering at the lock: the product's own bound ends the wait, and the
@@ -183,23 +187,24 @@ TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
 TEST(ProductHidPath, SilentUnitEndsTheUpdateAfterTheBoundWithTheTimeout) {
   std::vector<UnitCommand> lockOnly = identityCommands();
   lockOnly.push_back(UnitCommand::SetSystemLock);
-  expectFailedUpdate(L"silent-from:4", 40026, ERROR_TIMEOUT, 29s, lockOnly);
+  expectFailedUpdate(L"silent-from:4", UnitCommand::SetSystemLock, ERROR_TIMEOUT, 29s, lockOnly);
 }
 
 // A unit whose output report cannot hold a block is refused before the user is asked and
 // before anything reaches it: the ESC keeps its firmware and the unit stays open.
 TEST(ProductHidPath, UnitWithShortOutputReportIsRefusedBeforeAnythingIsSent) {
-  StandInBus bus(L"short-reports");
-  runProduct([](HWND dialog) {
+  const outcomes::AfterUpdate& row = outcomes::afterUpdate("short-reports");
+  StandInBus bus(widen(row.scenario));
+  runProduct([&](HWND dialog) {
     ASSERT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit());
     drive::click(dialog, ctl::kUpdateButton);
     HWND refusal = drive::waitForMessageBox(dialog);
     ASSERT_NE(refusal, nullptr) << "no refusal box";
-    EXPECT_EQ(drive::readMessageBox(refusal), (MessageBoxView{catalogueText(40002), catalogueText(40043), {IDOK}}));
+    EXPECT_EQ(drive::readMessageBox(refusal), (MessageBoxView{catalogueText(40002), catalogueText(row.boxText), {IDOK}}));
     drive::click(refusal, IDOK);
     DialogView refused = drive::withReadyUnit();
     refused.updateEnabled = false;
-    refused.hint = drive::hintWithInstructions(40043);
+    refused.hint = drive::hintOf(row);
     EXPECT_EQ(drive::awaitView(dialog, refused), refused);
   });
   const FinalReport report = bus.finish();

@@ -21,6 +21,12 @@ DialogView withReadyUnit();
 // says so and Update is off.
 DialogView afterSuccessfulUpdate();
 
+// The hint of a row of tests/shared/scenario_outcomes.def.
+template <typename Row>
+std::wstring hintOf(const Row& row) {
+  return row.withInstructions ? hintWithInstructions(row.hint) : catalogueText(row.hint);
+}
+
 // Presses Update and confirms the warning, which must be the only question for this ESC.
 void confirmUpdate(HWND dialog);
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "adapters/sim/scenario.h"
+#include "base/format_text.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
+#include "shared/scenario_outcomes.h"
 #include "support/fixture.h"
 #include "ui/device_change.h"
 #include "ui/main_view.h"
@@ -34,59 +36,49 @@ class MainViewTest : public UpdaterTest {
   void assess(const std::string& scenario, rec::Language language = rec::Language::English) {
     UpdaterTest::SetUp();
     rec::reset(language);
-    vclock::setImage(vclock::sampleImage(4096));
+    vclock::setImage(vclock::sampleImage(8192));  // past the 100th block, where a row fails
     ASSERT_TRUE(sim::loadScenario(bus(), scenario, ""));
     setRowLabels();
-    if (scenario == "incompatible") rec::scriptBox(dlg::Answer::GoOn);  // the box that explains it
+    const outcomes::AtStart* start = outcomes::rowOf(outcomes::kAtStart, scenario);
+    if (start != nullptr && start->boxText != 0) rec::scriptBox(dlg::Answer::GoOn);  // the box that explains it
     assessReadiness(discoverUnit());
   }
 };
 
 TEST_F(MainViewTest, EachAssessmentIsShownInTheViewAsInTheDialog) {
-  const struct {
-    const char* scenario;
-    Readiness readiness;
-    bool updateEnabled;
-    std::wstring escVersion;
-  } cases[] = {
-      {"ready", Readiness::Ready, true, L"3.4"},
-      {"wrong-mode", Readiness::WrongMode, false, L"0.0.0"},
-      {"no-esc", Readiness::NoUpdatableEsc, false, L"0.0.0"},
-      {"incompatible", Readiness::EscIncompatible, false, L"0.0.0"},
-      {"no-unit", Readiness::NoUnit, false, L"0.0.0"},
-  };
   for (const auto language : {rec::Language::English, rec::Language::German}) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(c.scenario);
-      assess(c.scenario, language);
+    for (const outcomes::AtStart& row : outcomes::kAtStart) {
+      SCOPED_TRACE(row.scenario);
+      assess(row.scenario, language);
       expectViewShowsTheDialog();
-      EXPECT_EQ(mainView().readiness, c.readiness);
-      EXPECT_EQ(mainView().updateEnabled, c.updateEnabled);
-      EXPECT_EQ(mainView().rows[2].value, c.escVersion);
+      EXPECT_EQ(mainView().readiness, row.readiness);
+      EXPECT_EQ(mainView().updateEnabled, row.updateEnabled);
+      EXPECT_EQ(mainView().rows[2].value, utf8ToWide(row.escVersion));
       EXPECT_EQ(mainView().rows[1].label, rec::catalogueText(msg::kEscLoaderLabel, language));
     }
   }
 }
 
 TEST_F(MainViewTest, TheOutcomeOfAnUpdateIsShownInTheViewAsInTheDialog) {
-  const struct {
-    const char* scenario;
-    std::uint16_t hint;
-  } cases[] = {
-      {"ready", msg::kUpdateSucceeded},
-      {"short-reports", msg::kUnitReportsTooShort},
-      {"fail-at:EraseFirmware", msg::kUpdateFailedHint},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.scenario);
-    assess(c.scenario);
+  for (const outcomes::AfterUpdate& row : outcomes::kAfterUpdate) {
+    SCOPED_TRACE(row.scenario);
+    assess(row.scenario);
+    const std::size_t sentBefore = bus().commands().size();
     rec::scriptBox(dlg::Answer::GoOn);  // the warning before the update, or the refusal
     rec::scriptBox(dlg::Answer::GoOn);  // the failure box, where there is one
     updateAndReport();
     expectViewShowsTheDialog();
     EXPECT_FALSE(mainView().updateEnabled);
     EXPECT_EQ(mainView().readiness, Readiness::Ready) << "the assessment the update started from";
-    EXPECT_EQ(mainView().hint.substr(0, rec::catalogueText(c.hint).size()), rec::catalogueText(c.hint));
+    EXPECT_EQ(mainView().hint.substr(0, rec::catalogueText(row.hint).size()), rec::catalogueText(row.hint));
+    EXPECT_EQ(mainView().rows[2].value, utf8ToWide(row.escVersion));
+    const std::vector<UnitCommand> sent = bus().commands();
+    if (row.lastSent) {
+      ASSERT_GT(sent.size(), sentBefore);
+      EXPECT_EQ(sent.back(), *row.lastSent);
+    } else {
+      EXPECT_EQ(sent.size(), sentBefore);
+    }
   }
 }
 

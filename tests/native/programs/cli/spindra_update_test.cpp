@@ -16,6 +16,7 @@
 #include "base/sha256.h"
 #include "adapters/exchange/json_line.h"
 #include "res/message_ids.h"
+#include "shared/scenario_outcomes.h"
 #include "support/recording_dialog.h"
 #include "support/temp_dir.h"
 #include "base/format_text.h"
@@ -105,6 +106,20 @@ std::string shown(std::uint16_t id, rec::Language language = rec::Language::Engl
 
 std::string notReadyHint(std::uint16_t statusId) { return shown(statusId) + "\n\n" + shown(msg::kInstructions); }
 
+template <typename Row>
+std::string hintOf(const Row& row) {
+  return row.withInstructions ? notReadyHint(row.hint) : shown(row.hint);
+}
+
+// The failure as the terminal prints it: the box's text and its code line, if any.
+std::string failureOf(const outcomes::AfterUpdate& row) {
+  if (row.systemError == 0) return shown(row.boxText);
+  char codes[32];
+  std::snprintf(codes, sizeof codes, "0x%08x-0x%08x", static_cast<unsigned>(row.result),
+                static_cast<unsigned>(row.systemError));
+  return shown(row.boxText) + "\nThe system shows following errorcode: " + codes;
+}
+
 std::string fileContents(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -141,36 +156,29 @@ struct DamagedProgram {
 };
 
 TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
-  const struct {
+  struct Case {
     std::vector<std::string> simulation;
-    const char* outcome;
-    int exitCode;
-    std::string hint;
-    const char* unitLabel;
+    const outcomes::AtStart& row;
     const char* escVersion;
-    const char* unit = "ROUNDEL";  // nullptr: null, no unit found
-  } cases[] = {
-      // A unit that is not ready is given up before the panel is drawn: it never shows it,
-      // though "unit" still names what was found.
-      {{"ready"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "3.4"},
-      {{"ready", "--esc-version", "0xFFFF"}, "Ready", 0, shown(msg::kReady), "ROUNDEL", "----------"},
-      {{"no-unit"}, "NoUnit", 10, notReadyHint(msg::kNoUnit), "programming unit", "0.0.0", nullptr},
-      {{"wrong-mode"}, "WrongMode", 11, notReadyHint(msg::kWrongMode), "programming unit", "0.0.0"},
-      {{"no-esc"}, "NoUpdatableEsc", 12, notReadyHint(msg::kNoUpdatableEsc), "programming unit", "0.0.0"},
-      {{"incompatible"}, "EscIncompatible", 13, notReadyHint(msg::kIncompatibleHint), "programming unit", "0.0.0"},
   };
+  std::vector<Case> cases;
+  for (const outcomes::AtStart& row : outcomes::kAtStart) cases.push_back({{row.scenario}, row, row.escVersion});
+  cases.push_back({{"ready", "--esc-version", "0xFFFF"}, outcomes::atStart("ready"), "----------"});
   for (const auto& c : cases) {
     std::vector<std::string> args{"--json", "--simulate"};
     args.insert(args.end(), c.simulation.begin(), c.simulation.end());
     const ProgramRun run = runProgram(args);
     SCOPED_TRACE(c.simulation[0] + "\n" + run.err);
-    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.exitCode, c.row.exitCode);
     jsonl::Object facts = jsonOf(run);
-    EXPECT_EQ(facts["outcome"], c.outcome);
-    EXPECT_EQ(facts["exitCode"], c.exitCode);
-    EXPECT_EQ(facts["hint"], c.hint);
-    EXPECT_EQ(facts["unitLabel"], c.unitLabel);
-    EXPECT_EQ(facts["unit"], c.unit ? jsonl::Object(c.unit) : jsonl::Object(nullptr));
+    EXPECT_EQ(facts["outcome"], c.row.readinessName);
+    EXPECT_EQ(facts["exitCode"], c.row.exitCode);
+    EXPECT_EQ(facts["hint"], hintOf(c.row));
+    // A unit that is not ready is given up before the panel is drawn: it never shows it,
+    // though "unit" still names what was found.
+    const bool ready = c.row.readiness == Readiness::Ready;
+    EXPECT_EQ(facts["unitLabel"], ready ? "ROUNDEL" : "programming unit");
+    EXPECT_EQ(facts["unit"], c.row.readiness == Readiness::NoUnit ? jsonl::Object(nullptr) : jsonl::Object("ROUNDEL"));
     EXPECT_EQ(facts["version"], 1);
     EXPECT_EQ(facts["escVersion"], c.escVersion);
     EXPECT_EQ(facts["update"], "not run");
@@ -181,6 +189,7 @@ TEST(SpindraUpdateTest, EachReadinessOutcomeHasItsTextAndExitCode) {
 // refusal's text and exit code, and the terminal is not told to run --update.
 TEST(SpindraUpdateTest, AReadyUnitThatUpdateWouldRefuseIsNotReady) {
   const DamagedProgram damaged;
+  const outcomes::AfterUpdate& shortReports = outcomes::afterUpdate("short-reports");
   const struct {
     const char* name;
     std::string program;
@@ -189,8 +198,8 @@ TEST(SpindraUpdateTest, AReadyUnitThatUpdateWouldRefuseIsNotReady) {
     int exitCode;
     std::string hint;
   } cases[] = {
-      {"short reports", SPINDRA_UPDATE_PROGRAM, "short-reports", "UnitReportsTooShort", 38,
-       notReadyHint(msg::kUnitReportsTooShort)},
+      {"short reports", SPINDRA_UPDATE_PROGRAM, "short-reports", shortReports.step, shortReports.exitCode,
+       hintOf(shortReports)},
       {"damaged image", damaged.path(), "ready", "ImageDamaged", 37, shown(msg::kImageDamaged)},
       {"damaged image and short reports", damaged.path(), "short-reports", "ImageDamaged", 37,
        shown(msg::kImageDamaged)},
@@ -266,11 +275,12 @@ TEST(SpindraUpdateTest, VersionNamesTheProgramAndTheImageItCarries) {
 }
 
 TEST(SpindraUpdateTest, AnIncompatibleEscIsExplainedNamingTheModel) {
-  const ProgramRun run = runProgram({"--simulate", "incompatible"});
-  EXPECT_EQ(run.exitCode, 13);
+  const outcomes::AtStart& incompatible = outcomes::atStart("incompatible");
+  const ProgramRun run = runProgram({"--simulate", incompatible.scenario});
+  EXPECT_EQ(run.exitCode, incompatible.exitCode);
   const std::string explanation =
-      wideToUtf8(formatText(rec::catalogueText(msg::kIncompatible), {L"SPINDRA 60 LV"}, 2048));
-  EXPECT_NE(run.out.find("[" + shown(msg::kIncompatibleCaption) + "]\n" + explanation + "\n"), std::string::npos)
+      wideToUtf8(formatText(rec::catalogueText(incompatible.boxText), {L"SPINDRA 60 LV"}, 2048));
+  EXPECT_NE(run.out.find("[" + shown(incompatible.boxCaption) + "]\n" + explanation + "\n"), std::string::npos)
       << run.out;
 }
 
@@ -333,9 +343,7 @@ TEST(SpindraUpdateTest, TheReadyHintIsFollowedByTheTerminalsOwnWay) {
 }
 
 TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
-  // A reply not read: code -3, and the simulated platform's error 31 (general failure).
-  const std::string codeLine = "\nThe system shows following errorcode: 0xfffffffd-0x0000001f";
-  const struct {
+  struct Case {
     std::vector<std::string> args;
     int exitCode;
     const char* update;
@@ -343,25 +351,19 @@ TEST(SpindraUpdateTest, UpdateOutcomesHaveTheirTextsAndExitCodes) {
     const char* escVersion;
     const char* step = "";  // "": no step field, as with no failure
     std::string hint = "";  // empty: the one that goes with the outcome
-  } cases[] = {
-      {{"ready", "--yes"}, 0, "succeeded", "", "3.5"},
+  };
+  std::vector<Case> cases;
+  for (const outcomes::AfterUpdate& row : outcomes::kAfterUpdate) {
+    cases.push_back({{row.scenario, "--yes"}, row.exitCode, row.update, row.boxText ? failureOf(row) : "",
+                     row.escVersion, row.step, hintOf(row)});
+  }
+  cases.insert(cases.end(), {
       {{"ready", "--esc-version", "0xFFFF", "--yes"}, 0, "succeeded", "", "3.5"},
       {{"ready", "--esc-version", "0x0305", "--yes", "--allow-same-version"}, 0, "succeeded", "", "3.5"},
       {{"ready"}, 20, "cancelled", "", "3.4"},
       {{"ready", "--esc-version", "0x0400", "--yes"}, 20, "cancelled", "", "4.0"},
-      {{"fail-at:SetSystemLock", "--yes"}, 31, "failed", shown(msg::kSystemLockFailed) + codeLine, "0.0.0",
-       "SystemLock"},
-      {{"fail-at:SetWriteProtection", "--yes"}, 32, "failed", shown(msg::kWriteProtectionFailed) + codeLine, "0.0.0",
-       "WriteProtection"},
-      {{"fail-at:EraseFirmware", "--yes"}, 33, "failed", shown(msg::kEraseFailed) + codeLine, "0.0.0", "Erase"},
-      {{"fail-at:SetWriteAddress", "--yes"}, 34, "failed", shown(msg::kAddressNotSet) + codeLine, "0.0.0",
-       "WriteAddress"},
-      {{"fail-at:WriteBlock:100", "--yes"}, 35, "failed", shown(msg::kBlockNotWritten) + codeLine, "0.0.0",
-       "BlockTransfer"},
-      {{"short-reports", "--yes"}, 38, "failed", shown(msg::kUnitReportsTooShort), "3.4", "UnitReportsTooShort",
-       notReadyHint(msg::kUnitReportsTooShort)},
-      {{"wrong-mode", "--yes"}, 11, "not run", "", "0.0.0"},
-  };
+      {{"wrong-mode", "--yes"}, outcomes::atStart("wrong-mode").exitCode, "not run", "", "0.0.0"},
+  });
   for (const auto& c : cases) {
     std::vector<std::string> args{"--update", "--json", "--simulate"};
     args.insert(args.end(), c.args.begin(), c.args.end());
@@ -542,12 +544,13 @@ TEST(SpindraUpdateTest, ADumbTerminalGetsNoEscapeSequences) {
 
 // The report for people stays on stdout; the failure's box is an error and goes to stderr.
 TEST(SpindraUpdateTest, AFailureIsReportedOnStderr) {
-  const ProgramRun run = runProgram({"--simulate", "fail-at:EraseFirmware", "--update", "--yes"});
-  EXPECT_EQ(run.exitCode, 33);
-  const std::string box = "[" + shown(msg::kUpdateFailedCaption) + "]\n" + shown(msg::kEraseFailed);
+  const outcomes::AfterUpdate& erase = outcomes::afterUpdate("fail-at:EraseFirmware");
+  const ProgramRun run = runProgram({"--simulate", erase.scenario, "--update", "--yes"});
+  EXPECT_EQ(run.exitCode, erase.exitCode);
+  const std::string box = "[" + shown(msg::kUpdateFailedCaption) + "]\n" + shown(erase.boxText);
   EXPECT_NE(run.err.find(box), std::string::npos) << run.err;
   EXPECT_EQ(run.out.find(box), std::string::npos);
-  EXPECT_NE(run.out.find(shown(msg::kUpdateFailedHint)), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(shown(erase.hint)), std::string::npos) << run.out;
 }
 
 std::vector<jsonl::Object> exchangeLines(const std::string& contents) {
