@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -565,6 +566,10 @@ std::vector<jsonl::Object> exchangeLines(const std::string& contents) {
   return lines;
 }
 
+std::string withoutTimesLeft(const std::string& text) {
+  return std::regex_replace(text, std::regex("[0-9-]+:[0-9-]+ left"), "M:SS left");
+}
+
 TEST(SpindraUpdateTest, ARecordedUpdateCarriesTheImageAndReplaysByteForByte) {
   TempDir dir;
   const std::string file = dir.path("update.jsonl");
@@ -587,7 +592,8 @@ TEST(SpindraUpdateTest, ARecordedUpdateCarriesTheImageAndReplaysByteForByte) {
   EXPECT_EQ(replayed.exitCode, 0) << replayed.err;
   EXPECT_EQ(replayed.out, recorded.out);
   const std::string run = jsonl::line(exchangeLines(dir.read("update.jsonl")).front()["run"]);
-  EXPECT_EQ(replayed.err, "Replaying a report of " + run + "\n" + recorded.err);
+  // The bar's estimates are measured, so a loaded machine may show other times left.
+  EXPECT_EQ(withoutTimesLeft(replayed.err), withoutTimesLeft("Replaying a report of " + run + "\n" + recorded.err));
 
   const ProgramRun declined = runProgram({"--replay", file, "--update"});
   EXPECT_EQ(declined.exitCode, 41);
