@@ -66,6 +66,14 @@ class UpdateSequenceTest : public UpdaterTest {
     bus().setReplyFilter([this](Bytes&) { requestsOutsideWriting_ += vclock::updateWriting() ? 0 : 1; });
   }
 
+  // A case of a table: a new run with a ready unit whose ESC holds this firmware version.
+  void connectAfreshWithEscAt(std::uint16_t escVersion) {
+    UpdaterTest::SetUp();
+    sim::UnitModel model;
+    model.esc.firmwareVersion = escVersion;
+    connectReadyUnit(model);
+  }
+
   void runConfirmed() {
     rec::scriptBox(dlg::Answer::GoOn);
     updateAndReport();
@@ -554,10 +562,7 @@ TEST_F(UpdateSequenceTest, CancelOrNoLeavesEverythingAsItWas) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    UpdaterTest::SetUp();
-    sim::UnitModel model;
-    model.esc.firmwareVersion = c.escVersion;
-    connectReadyUnit(model);
+    connectAfreshWithEscAt(c.escVersion);
     for (dlg::Answer answer : c.answers) rec::scriptBox(answer);
     updateAndReport();
     EXPECT_EQ(rec::boxes().size(), c.answers.size());
@@ -573,10 +578,7 @@ TEST_F(UpdateSequenceTest, OnlyAnEscWithThisVersionOrNewerIsAskedBeforeOverwriti
   } cases[] = {{0x0304, false}, {0x0000, false}, {0x0305, true}, {0x0400, true}, {0xFFFE, true}, {0xFFFF, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.escVersion);
-    UpdaterTest::SetUp();
-    sim::UnitModel model;
-    model.esc.firmwareVersion = c.escVersion;
-    connectReadyUnit(model);
+    connectAfreshWithEscAt(c.escVersion);
     rec::scriptBox(dlg::Answer::GoOn);
     if (c.asked) rec::scriptBox(dlg::Answer::GoOn);
     updateAndReport();
@@ -606,10 +608,7 @@ TEST_F(UpdateSequenceTest, UnitPulledOutWhileABoxIsOpenFailsAtTheLockWithoutACod
   } cases[] = {{"during the warning", 0x0305, 1}, {"during the version question", 0x0305, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    UpdaterTest::SetUp();
-    sim::UnitModel model;
-    model.esc.firmwareVersion = c.escVersion;
-    connectReadyUnit(model);
+    connectAfreshWithEscAt(c.escVersion);
     const auto pullOut = [this] { pullOutTheUnit(bus()); };
     rec::scriptBox(dlg::Answer::GoOn, c.boxWithRemoval == 1 ? pullOut : std::function<void()>{});
     if (c.boxWithRemoval == 2) rec::scriptBox(dlg::Answer::GoOn, pullOut);
