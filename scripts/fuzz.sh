@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets and runs each for a bounded time (FUZZ_SECONDS, default 60) from
-# its seed corpus. A crash, a sanitizer report, a broken rule or a leak fails the run, and
+# Builds the fuzz targets and runs each for a bounded time (FUZZ_SECONDS, default 60) from its
+# seed corpus, two at a time. A crash, a sanitizer report, a broken rule or a leak fails the run, and
 # the fuzzer's report is shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,20 +8,43 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 cmake --preset fuzz
 cmake --build --preset fuzz -j 2
-for target in build/fuzz/*_fuzz; do
-  name=$(basename "$target" _fuzz)
-  work=build/fuzz/corpus-$name
-  log=build/fuzz/$name.log
-  mkdir -p "$work"
-  echo "fuzzing $name for ${seconds}s"
-  status=0
+# fuzz_one <target>: runs it from its seed corpus; the fuzzer's exit status.
+fuzz_one() {
+  local name
+  name=$(basename "$1" _fuzz)
+  mkdir -p "build/fuzz/corpus-$name"
   # The reproducer of a failure is written to build/fuzz/ (crash-..., leak-...).
-  "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ \
-    "$work" "tests/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+  "$1" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/ \
+    "build/fuzz/corpus-$name" "tests/fuzz/corpus/$name" >"build/fuzz/$name.log" 2>&1
+}
+
+# report <target> <status>: its figures, and on failure its report; false on failure.
+report() {
+  local name log
+  name=$(basename "$1" _fuzz)
+  log=build/fuzz/$name.log
   grep -E '^stat::(number_of_executed_units|new_units_added)' "$log" || true
-  if [ "$status" -ne 0 ]; then
-    tail -n 60 "$log"
-    echo "fuzzing $name failed (exit $status); full report in $log"
-    exit 1
-  fi
+  [ "$2" -eq 0 ] && return 0
+  tail -n 60 "$log"
+  echo "fuzzing $name failed (exit $2); full report in $log"
+  return 1
+}
+
+# Each target is one process on one core: two run side by side.
+targets=(build/fuzz/*_fuzz)
+for ((i = 0; i < ${#targets[@]}; i += 2)); do
+  pair=("${targets[@]:i:2}")
+  echo "fuzzing ${pair[*]##*/} for ${seconds}s"
+  pids=()
+  for target in "${pair[@]}"; do
+    fuzz_one "$target" &
+    pids+=($!)
+  done
+  failed=0
+  for j in "${!pair[@]}"; do
+    status=0
+    wait "${pids[$j]}" || status=$?
+    report "${pair[$j]}" "$status" || failed=1
+  done
+  [ "$failed" -eq 0 ] || exit 1
 done
