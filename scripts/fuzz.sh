@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets and runs each for a bounded time (FUZZ_SECONDS, default 60) from its
-# seed corpus, two at a time. A crash, a sanitizer report, a broken rule or a leak fails the run, and
-# the fuzzer's report is shown.
+# seed corpus, two at a time. A crash, a sanitizer report, a broken rule or a leak fails the
+# run, and the fuzzer's report is shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
