@@ -5,7 +5,7 @@
 find_package(nlohmann_json 3 REQUIRED)
 file(GLOB exchange_sources CONFIGURE_DEPENDS src/adapters/exchange/*.cpp)
 add_library(spindra_exchange STATIC ${exchange_sources})
-target_link_libraries(spindra_exchange PUBLIC spindra_seams nlohmann_json::nlohmann_json)
+target_link_libraries(spindra_exchange PUBLIC spindra_ui nlohmann_json::nlohmann_json)
 
 # hidraw and its report descriptors, and the signals held while an update writes.
 find_package(Threads REQUIRED)

@@ -32,8 +32,16 @@ enum class BoxKind {
 enum class Answer { GoOn, Stop };
 
 // A modal box owned by the main dialog, or by no window before it exists. The dialog keeps
-// handling paint and device-change events while the box is open.
+// handling paint and device-change events while the box is open. The answer is told to the
+// listener, if one is set, before it is returned.
 Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption);
+
+// Told every box's answer (a report keeps them); null for none.
+using AnswerListener = void (*)(BoxKind kind, Answer answer);
+void setAnswerListener(AnswerListener listener);
+
+// The box itself, as each platform shows it: what ask shows.
+Answer showBox(BoxKind kind, const std::wstring& text, const std::wstring& caption);
 
 // Where an update is. The image is sent while Writing; before that the unit is prepared and
 // the ESC erased, after it the unit restored.

@@ -169,7 +169,7 @@ void enableControl(int controlId, bool enabled) {
 }
 
 // No box may open behind a progress window: the window is closed before any box.
-Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
+Answer showBox(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
   State& s = state();
   if (s.progressOpen) ADD_FAILURE() << "a box opens behind the progress window: " << wideToUtf8(text);
   s.boxes.push_back({text, caption, kind});

@@ -77,7 +77,7 @@ void enableControl(int controlId, bool enabled) {
   web::postToPage(web::message::kElementEnabled, elementOf(controlId), enabled ? 1 : 0);
 }
 
-Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
+Answer showBox(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
   return web::askPage(text, caption, iconOf(kind), buttonsOf(kind).c_str()) ? Answer::GoOn : Answer::Stop;
 }
 

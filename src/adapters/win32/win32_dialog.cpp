@@ -50,7 +50,7 @@ std::wstring controlText(int controlId) {
 void enableControl(int controlId, bool enabled) { EnableWindow(GetDlgItem(mainDialog, controlId), enabled); }
 
 // Only OK and Yes go on: Cancel, No and a box that could not be shown stop.
-Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
+Answer showBox(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
   const int pressed = MessageBoxW(mainDialog, text.c_str(), caption.c_str(), boxStyle(kind));
   return pressed == IDOK || pressed == IDYES ? Answer::GoOn : Answer::Stop;
 }

@@ -10,6 +10,7 @@
 #include "programs/cli/finding.h"
 #include "programs/cli/options.h"
 #include "programs/cli/scenarios.h"
+#include "programs/cli/session_replay.h"
 #include "programs/cli/telling.h"
 #include "programs/cli/transport_choice.h"
 #include "programs/cli/updating.h"
@@ -69,11 +70,15 @@ int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
   term::setBoxStream(options.json ? stderr : stdout);
 
   Facts facts;
-  findAndAssess(options, roots, facts);
-  // Simulated updates and replays are tries, not updates of an ESC: the history keeps neither.
-  if (options.update && mainView().readiness == Readiness::Ready) {
-    updateAndJudge(facts);
-    if (onHidraw(options)) keepInHistory(facts);
+  if (!options.replayFile.empty() && isSessionReport(transports.replay.recording())) {
+    facts.sessionDivergence = replaySession(transports.replay.recording(), facts);
+  } else {
+    findAndAssess(options, roots, facts);
+    // Simulated updates and replays are tries, not updates of an ESC: the history keeps neither.
+    if (options.update && mainView().readiness == Readiness::Ready) {
+      updateAndJudge(facts);
+      if (onHidraw(options)) keepInHistory(facts);
+    }
   }
   resetDevice();
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "programs/cli/exit_codes.h"
+#include "update/readiness.h"
 #include "update/update_sequence.h"
 
 namespace cli {
@@ -21,6 +22,10 @@ struct Facts {
   std::string imageSha256;       // of the image written
   std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
   bool waitTimedOut = false;  // --wait=SECONDS passed without a unit
+  // A replayed dialog session: the readiness when Update was last pressed, or at its end.
+  bool sessionReplayed = false;
+  Readiness sessionReadiness = Readiness::NoUnit;
+  std::string sessionDivergence;  // where the replayed session went another way than its report
   int exitCode = exitcode::kNoUnit;
 };
 

@@ -23,6 +23,8 @@ namespace {
 constexpr std::uint32_t kPollMs = 500;
 constexpr unsigned kPollsBetweenDiscoveries = 10;  // also retried without a change, e.g. after a udev reload
 
+}  // namespace
+
 int readinessExit(const Facts& facts) {
   switch (mainView().readiness) {
     case Readiness::NoUnit:
@@ -35,6 +37,8 @@ int readinessExit(const Facts& facts) {
   }
   return exitcode::kReady;
 }
+
+namespace {
 
 // A unit's node that discovery had to pass over: this user denied, or another program holding it.
 void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Facts& facts) {

@@ -11,4 +11,7 @@ namespace cli {
 // a node passed over (denied, or held by another program), a refusal, and the exit code.
 void findAndAssess(const Options& options, const hidraw::Roots& roots, Facts& facts);
 
+// The exit code of the window's readiness, or of the unit passed over.
+int readinessExit(const Facts& facts);
+
 }  // namespace cli

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "adapters/exchange/session_report.h"
 #include "base/hex_text.h"
 #include "programs/cli/history.h"
 #include "programs/cli/telling.h"
@@ -43,14 +44,6 @@ record::Run runFacts() {
 
 std::string errnoWords(std::uint32_t error) { return std::strerror(static_cast<int>(error)); }
 
-const char* questionName(dlg::BoxKind kind) {
-  return kind == dlg::BoxKind::ConfirmUpdate ? "ConfirmUpdate" : "OverwriteSameOrNewer";
-}
-
-void noteAnswer(dlg::BoxKind kind, dlg::Answer answer) {
-  noteEvent("answer", {{"box", questionName(kind)}, {"answer", answer == dlg::Answer::GoOn ? "yes" : "no"}});
-}
-
 // Keys in any order: another front end may write them in its own.
 nlohmann::json comparable(const jsonl::Object& outcome) { return nlohmann::json::parse(outcome.dump()); }
 
@@ -71,7 +64,7 @@ bool startReport(const Options& options, const hid::Transport& transport, record
   // The simulated unit's codes are its own, not the system's.
   if (onHidraw(options)) recorder.describeErrorsWith(errnoWords);
   activeReport = &recorder;
-  term::setAnswerListener(noteAnswer);
+  record::keepAnswers(recorder);
   return true;
 }
 
@@ -82,7 +75,7 @@ void noteEvent(const char* name, const jsonl::Object& fields) {
 bool finishReport(const Facts& facts, record::Recorder& recorder) {
   recorder.outcome(outcomeFields(facts));
   activeReport = nullptr;
-  term::setAnswerListener(nullptr);
+  record::stopFollowing();
   return recorder.finish();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "adapters/exchange/json_line.h"
+#include "adapters/exchange/session_report.h"
 #include "base/hex_text.h"
 #include "base/sha256.h"
 #include "link/unit_device.h"
@@ -25,6 +26,7 @@ namespace {
 // "Ready" only when an update would start: a refusal, a denied node and a node held by
 // another program are named instead.
 const char* outcomeName(const Facts& facts) {
+  if (facts.sessionReplayed) return readinessName(facts.sessionReadiness);
   if (facts.exitCode == exitcode::kWaitTimedOut) return "WaitTimedOut";
   if (!facts.deniedNode.empty()) return "PermissionDenied";
   if (!facts.inUseNode.empty()) return "UnitInUse";
@@ -153,16 +155,7 @@ void printJson(const Facts& facts) {
 // What a status run found (its readiness, or why the unit was passed over); of an update, its
 // outcome, and where and why it failed.
 jsonl::Object outcomeFields(const Facts& facts) {
-  jsonl::Object fields = {{"readiness", outcomeName(facts)}};
-  if (!facts.updateRun) return fields;
-  fields["outcome"] = updateOutcomeName(facts.update.step);
-  if (updateFailed(facts)) fields["step"] = updateStepName(facts.update.step);
-  if (isFailure(facts.update.step)) {
-    fields["code"] = facts.update.code;
-    fields["systemError"] = facts.update.systemError;
-  }
-  if (!facts.heldSignal.empty()) fields["interruptionHeld"] = facts.heldSignal;
-  return fields;
+  return record::outcomeFields({outcomeName(facts), facts.updateRun, facts.update, facts.heldSignal});
 }
 
 void showUsage() {

@@ -37,7 +37,7 @@ struct ProgressBar {
 
 struct State {
   Answers answers;
-  AnswerListener answerListener = nullptr;
+  AnswerSource answerSource = nullptr;
   std::string confirmDetails;
   std::FILE* boxStream = stdout;
   std::map<int, std::wstring> texts;
@@ -139,10 +139,6 @@ bool goesOn(dlg::BoxKind kind) {
   }
 }
 
-bool isQuestion(dlg::BoxKind kind) {
-  return kind == dlg::BoxKind::ConfirmUpdate || kind == dlg::BoxKind::OverwriteSameOrNewer;
-}
-
 // Failures and refusals are error reports.
 bool reportsError(dlg::BoxKind kind) {
   switch (kind) {
@@ -188,7 +184,7 @@ void drawProgress(ProgressBar& p) {
 }  // namespace
 
 void setAnswers(const Answers& answers) { state().answers = answers; }
-void setAnswerListener(AnswerListener listener) { state().answerListener = listener; }
+void setAnswerSource(AnswerSource source) { state().answerSource = source; }
 void setConfirmDetails(const std::string& details) { state().confirmDetails = details; }
 void setBoxStream(std::FILE* stream) { state().boxStream = stream; }
 
@@ -218,13 +214,12 @@ void enableControl(int, bool) {}
 
 // A box of failure or refusal is an error report and goes to stderr; the others go with the
 // report for people, or to stderr beside --json.
-Answer ask(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
+Answer showBox(BoxKind kind, const std::wstring& text, const std::wstring& caption) {
   State& s = state();
   std::FILE* stream = reportsError(kind) ? stderr : s.boxStream;
   std::fprintf(stream, "\n[%s]\n%s\n", cli::forTerminal(caption).c_str(), cli::forTerminal(text).c_str());
   std::fflush(stream);
-  const Answer answer = goesOn(kind) ? Answer::GoOn : Answer::Stop;
-  if (isQuestion(kind) && s.answerListener) s.answerListener(kind, answer);
+  const Answer answer = s.answerSource ? s.answerSource(kind) : goesOn(kind) ? Answer::GoOn : Answer::Stop;
   s.boxes.push_back({text, caption, kind, answer});
   return answer;
 }

@@ -17,9 +17,9 @@ struct Answers {
 };
 
 void setAnswers(const Answers& answers);
-// Told every answer to a question, by option or by the user; null for none.
-using AnswerListener = void (*)(dlg::BoxKind kind, dlg::Answer answer);
-void setAnswerListener(AnswerListener listener);
+// Where a replay takes every box's answer from instead of the options or the user; null for none.
+using AnswerSource = dlg::Answer (*)(dlg::BoxKind kind);
+void setAnswerSource(AnswerSource source);
 // Lines shown right before the question that confirms the update, when the terminal asks
 // it: what the update is about to change.
 void setConfirmDetails(const std::string& details);

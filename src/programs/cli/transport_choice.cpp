@@ -61,7 +61,8 @@ int closeExchangeFiles(const Options& options, Transports& transports, const Fac
     return exitcode::kExchangeFileUnusable;
   }
   if (!options.replayFile.empty()) {
-    const std::string mismatch = transports.replay.mismatch();
+    std::string mismatch = transports.replay.mismatch();
+    if (mismatch.empty()) mismatch = facts.sessionDivergence;
     if (!mismatch.empty()) {
       printError(text(Text::kReplayDiffers, {utf8ToWide(mismatch)}));
       return exitcode::kReplayDiffers;

@@ -20,8 +20,8 @@
 #include "ui/device_change.h"
 #include "ui/main_view.h"
 #include "ui/main_window.h"
+#include "ui/session.h"
 #include "ui/unit_status.h"
-#include "ui/update_report.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void simulate(const std::string& scenario, const std::string& escVersion) {
   web::postToPage(web::message::kElementText, web::element::kSimulated, 0, withScenario(web::PageText::Simulated, scenario));
 }
 
-void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { handleDeviceChange(event, &record); }
+void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { session::deviceChange(event, record); }
 
 // WebHID is this page's to use: the units' filters are known, so Connect may ask for one.
 void useWebHid() {
@@ -100,13 +100,13 @@ EMSCRIPTEN_KEEPALIVE void updaterStart(const char* simulation, const char* escVe
     useWebHid();
   }
   registerDeviceNotifications();
-  assessReadiness(discoverUnit());
+  session::start();
 }
 
 // The page that had the updater was closed: this one, started without WebHID, takes it over.
 EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
   useWebHid();
-  assessReadiness(discoverUnit());
+  session::start();
 }
 
 // A button of the page, by its element's name. A press the page sent before it had shown the
@@ -114,10 +114,10 @@ EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
 EMSCRIPTEN_KEEPALIVE void updaterPress(const char* button) {
   const std::string pressed = button;
   if (pressed == web::element::kUpdate && mainView().updateEnabled) {
-    updateAndReport();
+    session::pressUpdate();
   } else if (pressed == web::element::kClose) {
     // The page stays: it gives the unit up and waits for the next one.
-    giveUpUnit();
+    session::pressClose();
     appendHint(msg::kNoUnit);
   }
 }

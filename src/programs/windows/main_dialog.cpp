@@ -9,8 +9,7 @@
 #include "ui/device_change.h"
 #include "ui/main_window.h"
 #include "ui/picture_layout.h"
-#include "ui/unit_status.h"
-#include "ui/update_report.h"
+#include "ui/session.h"
 
 namespace {
 
@@ -41,10 +40,11 @@ void closeMainDialog(HWND window) {
 INT_PTR onCommand(HWND window, WORD controlId) {
   switch (controlId) {
     case ctl::kCloseButton:
+      session::pressClose();
       closeMainDialog(window);
       return TRUE;
     case ctl::kUpdateButton:
-      updateAndReport();
+      session::pressUpdate();
       return TRUE;
     default:
       return FALSE;
@@ -65,7 +65,7 @@ INT_PTR onDeviceChange(WPARAM wParam, LPARAM record) {
   const auto event = static_cast<std::uint32_t>(wParam);
   DeviceBroadcast broadcast;
   if (carriesBroadcastRecord(event)) broadcast = readDeviceBroadcast(record);
-  return handleDeviceChange(event, &broadcast) != 0 ? TRUE : FALSE;
+  return session::deviceChange(event, broadcast) != 0 ? TRUE : FALSE;
 }
 
 ScreenRect screenRect(HWND window) {
@@ -128,7 +128,7 @@ void initMainDialog(HWND window) {
     EndDialog(window, kEndedAtStart);
     return;
   }
-  assessReadiness(discoverUnit());
+  session::start();
 }
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

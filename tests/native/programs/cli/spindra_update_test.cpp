@@ -652,7 +652,8 @@ TEST(SpindraUpdateTest, AReportTellsTheRunTheAnswersAndTheOutcomeAndReplaysToIt)
   for (jsonl::Object& line : lines) {
     if (line["op"] == "event") events.push_back(jsonl::line(line).substr(line["ms"].dump().size() + 7));
   }
-  EXPECT_EQ(events, (std::vector<std::string>{R"("op":"event","event":"answer","box":"ConfirmUpdate","answer":"yes"})"}));
+  EXPECT_EQ(events, (std::vector<std::string>{R"("op":"event","event":"answer","box":"ConfirmUpdate","answer":"goOn"})",
+                                              R"("op":"event","event":"answer","box":"UpdateFailed","answer":"goOn"})"}));
   jsonl::Object outcome = lines.back();
   outcome.erase("ms");
   EXPECT_EQ(jsonl::line(outcome), R"({"op":"outcome","readiness":"Ready","outcome":"EraseFailed","step":"Erase",)"
