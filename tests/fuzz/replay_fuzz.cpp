@@ -1,6 +1,7 @@
 // Exchange files and reports as a user might hand them in: the replay reads any bytes, and
-// whatever it accepts drives a whole discovery and identity query through the core, while its
-// run and outcome are written out as a replay tells them.
+// whatever it accepts drives a whole discovery and identity query through the core, and then
+// the dialog session its events tell, while its run and outcome are written out as a replay
+// tells them.
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "link/unit_device.h"
 #include "adapters/exchange/exchange_replay.h"
 #include "adapters/exchange/json_line.h"
+#include "adapters/exchange/session_report.h"
 #include "adapters/linux/hidraw.h"
 
 namespace {
@@ -35,6 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   jsonl::line(report.run);
   jsonl::line(report.outcome);
   discoverUnit();
+  resetDevice();
+  for (const replay::Event& line : report.events) {
+    session::Event event;
+    dlg::BoxKind kind;
+    dlg::Answer answer;
+    if (record::sessionEventOf(line.fields, event)) session::handle(event);
+    record::answerOf(line.fields, kind, answer);
+  }
   resetDevice();
   replay.mismatch();
   return 0;

@@ -248,8 +248,9 @@ TEST_F(ExchangeRecordTest, ALastLineCutOffIsLeftOutWithAWarning) {
             (std::vector<std::string>{"line 12 is cut off and left out: column 41: syntax error while parsing "
                                       "object key - invalid string: missing closing quote; last read: '\"error'; "
                                       "expected string literal"}));
+  // Every call but the close it lost replays; closing past the end is the replay's own.
   conversation(replay.transport(), identityRequests());
-  EXPECT_EQ(replay.mismatch(), "the recording ends after line 11, this run goes on with close");
+  EXPECT_EQ(replay.mismatch(), "");
 }
 
 TEST(JsonLineTest, ALineIsOneObjectWithEachKeyOnce) {

@@ -18,6 +18,7 @@
 #include "adapters/exchange/json_line.h"
 #include "res/message_ids.h"
 #include "shared/scenario_outcomes.h"
+#include "support/program_run.h"
 #include "support/recording_dialog.h"
 #include "support/temp_dir.h"
 #include "base/format_text.h"
@@ -25,66 +26,6 @@
 // The command-line updater, run as a user runs it: arguments, environment, stdin not a
 // terminal; what it prints and its exit code are what is checked.
 namespace {
-
-struct ProgramRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// How the program is started: which build, its environment, what its stdin is (a file or a
-// terminal's device) and whether it runs as a user who may not open what root could.
-struct Launch {
-  std::string program = SPINDRA_UPDATE_PROGRAM;
-  std::vector<std::string> environment = {"LANG=C"};
-  std::string input = "/dev/null";
-  bool unprivileged = false;
-};
-
-std::vector<char*> pointersTo(std::vector<std::string>& strings) {
-  std::vector<char*> pointers;
-  for (std::string& s : strings) pointers.push_back(s.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-// In the child: stdin, stdout and stderr in place, root given up when asked, the program.
-[[noreturn]] void becomeProgram(const Launch& how, std::vector<std::string> args, const std::string& outFile,
-                                const std::string& errFile) {
-  const int streams[] = {open(how.input.c_str(), O_RDWR), open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
-                         open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
-  for (int fd = 0; fd < 3; ++fd) {
-    if (streams[fd] < 0 || dup2(streams[fd], fd) < 0) _exit(127);
-  }
-  if (how.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(127);
-  std::vector<std::string> environment = how.environment;
-  execve(how.program.c_str(), pointersTo(args).data(), pointersTo(environment).data());
-  _exit(127);
-}
-
-ProgramRun launch(const Launch& how, const std::vector<std::string>& args) {
-  TempDir dir;
-  std::vector<std::string> argStrings{how.program};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
-  ProgramRun run;
-  const pid_t child = fork();
-  if (child == 0) becomeProgram(how, argStrings, dir.path("out"), dir.path("err"));
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child) {
-    ADD_FAILURE() << "cannot run " << how.program;
-    return run;
-  }
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = dir.read("out");
-  run.err = dir.read("err");
-  return run;
-}
-
-ProgramRun runProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment = {"LANG=C"}) {
-  Launch how;
-  how.environment = environment;
-  return launch(how, args);
-}
 
 jsonl::Object jsonOf(const ProgramRun& run) {
   jsonl::Object object;
