@@ -41,10 +41,13 @@ int readinessExit(const Facts& facts) {
 namespace {
 
 // A unit's node that discovery had to pass over: this user denied, or another program holding it.
+// Its report keeps it, for a replay to find the same.
 void notePassedOverUnit(const Options& options, const hidraw::Roots& roots, Facts& facts) {
-  if (!onHidraw(options)) return;
-  const hidraw::UnusableNode node =
-      hidraw::unusableNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+  hidraw::UnusableNode node = reportedPassedOverNode();
+  if (onHidraw(options)) {
+    node = hidraw::unusableNode(roots, kUnitVendorId, {kRoundelProductId, kDockBoxProductId});
+    if (node.error != 0) noteEvent("passedOver", {{"path", node.path}, {"error", node.error}});
+  }
   if (node.error == EACCES) facts.deniedNode = node.path;
   if (node.error == EWOULDBLOCK) facts.inUseNode = node.path;
 }

@@ -16,6 +16,7 @@ namespace cli {
 namespace {
 
 record::Recorder* activeReport = nullptr;
+const replay::Recording* replayedReport = nullptr;
 
 std::string carriedImageDigest() {
   const sys::ImageRecord image = sys::recordedImage();
@@ -81,9 +82,25 @@ bool finishReport(const Facts& facts, record::Recorder& recorder) {
 
 void announceReplay(const replay::Replay& replay) {
   const replay::Recording& report = replay.recording();
+  replayedReport = &report;
   if (!report.run.is_null()) printError(text(Text::kReplayingReport, {utf8ToWide(jsonl::line(report.run))}));
   for (const std::string& warning : report.warnings) printError(text(Text::kReplayWarning, {utf8ToWide(warning)}));
   warnOfAnotherImage(report.run);
+}
+
+hidraw::UnusableNode reportedPassedOverNode() {
+  if (!replayedReport) return {};
+  for (const replay::Event& event : replayedReport->events) {
+    const jsonl::Object& fields = event.fields;
+    const auto path = fields.find("path");
+    const auto error = fields.find("error");
+    if (fields.value("event", "") != "passedOver" || path == fields.end() || !path->is_string() ||
+        error == fields.end() || !error->is_number_integer()) {
+      continue;
+    }
+    return {path->get<std::string>(), error->get<int>()};
+  }
+  return {};
 }
 
 bool endsOtherwise(const Facts& facts, const replay::Replay& replay) {

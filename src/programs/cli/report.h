@@ -3,6 +3,7 @@
 // beside the exchanges, and its outcome; and what a replay of one says about it.
 #include "adapters/exchange/exchange_record.h"
 #include "adapters/exchange/exchange_replay.h"
+#include "adapters/linux/hidraw.h"
 #include "programs/cli/facts.h"
 #include "programs/cli/options.h"
 
@@ -18,8 +19,11 @@ void noteEvent(const char* name, const jsonl::Object& fields);
 bool finishReport(const Facts& facts, record::Recorder& recorder);
 
 // On stderr: whose run the report is, what was left out of it, and whether its image is this
-// program's.
+// program's. The report is kept for what the replay asks of it.
 void announceReplay(const replay::Replay& replay);
+
+// The unit's node the replayed report's discovery passed over (denied, or in use), if any.
+hidraw::UnusableNode reportedPassedOverNode();
 
 // When the report tells an outcome and this run ended otherwise: says so, and true.
 bool endsOtherwise(const Facts& facts, const replay::Replay& replay);

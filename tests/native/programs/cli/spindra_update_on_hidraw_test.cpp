@@ -30,6 +30,7 @@
 #include "base/sha256.h"
 #include "link/unit_protocol.h"
 #include "support/hidraw_tree.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -576,6 +577,23 @@ TEST(SpindraUpdateOnHidrawTest, ANodeAnotherProgramHoldsIsPassedOver) {
       EXPECT_EQ(run.out, named) << "the held unit is all there is to tell, as for a unit this user may not open";
     }
   }
+}
+
+// The passed-over unit is not one of the report's exchanges, yet its replay must find it too.
+TEST(SpindraUpdateOnHidrawTest, AReportOfAHeldUnitReplaysToIt) {
+  TempDir tree;
+  ServedUnit unit(tree, 0);
+  unit.hold();
+  RunningProgram run;
+  run.start(tree, {"--json", "--report", tree.path("report.jsonl")});
+  EXPECT_EQ(run.exitCode(kStatusBound), 15) << run.err;
+  unit.stop();
+
+  Launch replay;
+  replay.program = SPINDRA_UPDATE_TEST_PROGRAM;
+  const ProgramRun replayed = launch(replay, {"--json", "--replay", tree.path("report.jsonl")});
+  EXPECT_EQ(replayed.exitCode, 15) << replayed.err;
+  EXPECT_EQ(jsonOf(replayed.out)["outcome"], "UnitInUse");
 }
 
 }  // namespace
