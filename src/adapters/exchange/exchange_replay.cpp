@@ -88,7 +88,10 @@ bool Replay::readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t len
   return true;
 }
 
-void Replay::closeInterface(hid::Handle handle) { expectOn(Operation::Close, handle); }
+void Replay::closeInterface(hid::Handle handle) {
+  if (closeAfterEndAccepted_ && divergence_.empty() && next_ == recording_.calls.size()) return;
+  expectOn(Operation::Close, handle);
+}
 
 hid::Transport Replay::transport() { return hid::transportOf(*this, hid::Reach::StandIn); }
 
