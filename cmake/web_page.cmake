@@ -16,8 +16,8 @@ set(web_link_options -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sDYNAMIC_EXECUTION=
     -sEXPORTED_FUNCTIONS=_updaterStart,_updaterPress,_updaterDeviceChange,_updaterTakeOver)
 
 set(web_page_files src/programs/web/index.html src/programs/web/page.css src/programs/web/page_start.js
-    src/programs/web/page.js src/programs/web/updater_worker.js src/adapters/web/webhid.js
-    src/programs/web/manifest.webmanifest)
+    src/programs/web/page_report.js src/programs/web/page.js src/programs/web/updater_worker.js
+    src/adapters/web/webhid.js src/programs/web/manifest.webmanifest)
 list(TRANSFORM web_page_files PREPEND ${PROJECT_SOURCE_DIR}/)
 
 # The page's and the worker's reading of the contract the core includes as page_contract.h.
@@ -75,9 +75,10 @@ function(add_web_page name)
   embed_image_source(${arg_IMAGE} ${generated}/embedded_image.cpp)
   add_executable(${name} ${PROJECT_SOURCE_DIR}/src/programs/web/web_updater.cpp
     ${PROJECT_SOURCE_DIR}/src/programs/web/unit_notices.cpp
-    ${PROJECT_SOURCE_DIR}/src/programs/web/image_details.cpp ${generated}/image_record.cpp
+    ${PROJECT_SOURCE_DIR}/src/programs/web/image_details.cpp ${PROJECT_SOURCE_DIR}/src/programs/web/page_report.cpp
+    ${generated}/image_record.cpp
     ${generated}/embedded_image.cpp $<TARGET_OBJECTS:spindra_web>)
-  target_link_libraries(${name} PRIVATE spindra_ui spindra_sim)
+  target_link_libraries(${name} PRIVATE spindra_ui spindra_sim spindra_exchange)
   target_include_directories(${name} PRIVATE ${spindra_generated_dir})
   target_link_options(${name} PRIVATE ${web_link_options})
   set_target_properties(${name} PROPERTIES OUTPUT_NAME updater SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${arg_FOLDER})

@@ -1,7 +1,9 @@
 # The browser updater's tests in headless Chromium. The test page carries a generated image as
-# if it were the real one, so that units behind the WebHID stand-in can be updated.
-set(web_test_image ${CMAKE_BINARY_DIR}/res/web_test_image.bin)
-make_generated_image_now(${web_test_image} 0x57454254)
+# if it were the real one, so that units behind the WebHID stand-in can be updated: the
+# placeholder's bytes, which the host build carries too where it is given no image, so that its
+# spindra-update replays the page's reports of those updates as they happened.
+set(web_test_image ${CMAKE_BINARY_DIR}/res/web_test_image_placeholder_bytes.bin)
+make_generated_image_now(${web_test_image})
 add_web_page(spindra-web-test-page IMAGE ${web_test_image} PLACEHOLDER 0 FOLDER ${CMAKE_BINARY_DIR}/test-site)
 
 # The stand-in's unit: the simulated unit, in WebAssembly, for the worker's navigator.hid.
@@ -23,7 +25,7 @@ function(add_web_test file)
     "SPINDRA_WEB_TEST_SITE=${CMAKE_BINARY_DIR}/test-site;\
 SPINDRA_WEB_TEST_SUPPORT=${web_test_support};SPINDRA_WEB_TEST_IMAGE=${web_test_image};\
 SPINDRA_WEB_SITE=${CMAKE_BINARY_DIR}/site;SPINDRA_WEB_SITE_IMAGE=${SPINDRA_EMBEDDED_IMAGE};\
-SPINDRA_WEB_SITE_PLACEHOLDER=${SPINDRA_IMAGE_IS_PLACEHOLDER}")
+SPINDRA_WEB_SITE_PLACEHOLDER=${SPINDRA_IMAGE_IS_PLACEHOLDER};SPINDRA_REPLAY_PROGRAM=${SPINDRA_REPLAY_PROGRAM}")
 endfunction()
 
 add_web_test(page_test.mjs)
@@ -34,3 +36,5 @@ add_web_test(one_updater_test.mjs)
 add_web_test(unit_notices_test.mjs)
 add_web_test(start_test.mjs)
 add_web_test(accessibility_test.mjs)
+add_web_test(report_test.mjs)
+add_web_test(report_update_test.mjs)

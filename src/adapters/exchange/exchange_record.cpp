@@ -52,10 +52,12 @@ void Recorder::event(const char* name, const jsonl::Object& fields) {
   write(line);
 }
 
-void Recorder::outcome(const jsonl::Object& fields) {
+void Recorder::outcome(const jsonl::Object& fields) { write(outcomeLine(fields)); }
+
+jsonl::Object Recorder::outcomeLine(const jsonl::Object& fields) const {
   jsonl::Object line = entry(exchangefile::kOutcome);
   line.update(fields);
-  write(line);
+  return line;
 }
 
 bool Recorder::finish() {
@@ -135,7 +137,8 @@ void Recorder::emit(Operation operation, const jsonl::Object& fields) {
   line.update(fields);
   const std::uint32_t error = inner_.lastError();
   line["error"] = error;
-  if (error != 0 && words_) line["platform"] = words_(error);
+  const std::string words = error != 0 && words_ ? words_(error) : "";
+  if (!words.empty()) line["platform"] = words;
   write(line);
 }
 

@@ -50,7 +50,12 @@ class Recorder {
   // EEXIST.
   bool start(const std::string& path, const hid::Transport& inner, bool replace = true, const Run& run = {});
 
-  // From now on a call that failed carries these words beside its error code.
+  // From now on every call goes on to inner, in the same report: the transport changed while
+  // the run goes on (a page that takes the unit over from another tab).
+  void passTo(const hid::Transport& inner) { inner_ = inner; }
+
+  // From now on a call that failed carries these words beside its error code, where there are
+  // any.
   void describeErrorsWith(PlatformWords words) { words_ = words; }
 
   // What the front end saw or was told: an arrival, a removal, a press, an answer to a box.
@@ -58,6 +63,10 @@ class Recorder {
 
   // The last line: how the run ended.
   void outcome(const jsonl::Object& fields);
+
+  // That line as it would be written now, without writing it: for a front end that hands the
+  // report over while the run goes on.
+  jsonl::Object outcomeLine(const jsonl::Object& fields) const;
 
   // Closes the sink; false when any line could not be written.
   bool finish();

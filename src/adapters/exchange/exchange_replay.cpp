@@ -88,10 +88,8 @@ bool Replay::readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t len
   return true;
 }
 
-// A report saved while a unit was still open (the page's, mid-session) ends before its close:
-// closing after the last recorded call is the replay's own ending, not a difference.
 void Replay::closeInterface(hid::Handle handle) {
-  if (divergence_.empty() && next_ == recording_.calls.size()) return;
+  if (closeAfterEndAccepted_ && divergence_.empty() && next_ == recording_.calls.size()) return;
   expectOn(Operation::Close, handle);
 }
 

@@ -37,6 +37,11 @@ class Replay {
   // A stand-in: no ESC is behind a replay.
   hid::Transport transport();
 
+  // From now on, once every recorded call is made, a close is no difference: the report of a
+  // dialog session may end while the session still holds the unit (the page's is taken
+  // whenever the user saves it), and the replay gives the unit up at its end all the same.
+  void acceptCloseAfterEnd() { closeAfterEndAccepted_ = true; }
+
   // Asked when the run is over: empty when it made exactly the recorded calls; otherwise
   // the first difference, or the recorded calls it never made.
   std::string mismatch() const;
@@ -50,6 +55,7 @@ class Replay {
   std::size_t next_ = 0;
   std::string divergence_;
   std::uint32_t lastError_ = 0;
+  bool closeAfterEndAccepted_ = false;
 };
 
 }  // namespace replay

@@ -64,6 +64,11 @@ RunOutcome sessionOutcome() {
   return outcome;
 }
 
+std::string outcomeWord(const RunOutcome& outcome) {
+  if (!outcome.updateRun) return outcome.readiness;
+  return outcome.update.step == UpdateStep::None ? "Updated" : updateStepName(outcome.update.step);
+}
+
 void keepAnswers(Recorder& recorder) {
   following = &recorder;
   dlg::setAnswerListener(noteAnswer);

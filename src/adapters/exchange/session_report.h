@@ -25,6 +25,10 @@ jsonl::Object outcomeFields(const RunOutcome& outcome);
 // The dialog session's outcome (session::outcome) in those values.
 RunOutcome sessionOutcome();
 
+// What the run came to in one word, for the name of its report: the step an update failed at
+// or was refused at (e.g. BlockTransfer), Updated, Cancelled, or else the readiness.
+std::string outcomeWord(const RunOutcome& outcome);
+
 // Keeps every box's answer in recorder's report from now on; with events, the session's
 // events too. Until stopFollowing.
 void keepAnswers(Recorder& recorder);

@@ -1,5 +1,5 @@
 #pragma once
-// The page's messages, elements and box answers by name (page_contract.def), as the page's
+// The page's messages, elements, box answers and kept texts by name (page_contract.def), as the page's
 // scripts read them from page_contract.js.
 
 namespace web {
@@ -21,5 +21,11 @@ namespace answer {
   inline constexpr const char* k##name##Label = label;
 #include "adapters/web/page_contract.def"
 }  // namespace answer
+
+// Text targets that are no element of the page.
+namespace kept {
+#define PAGE_KEPT_TEXT(name, target) inline constexpr const char* k##name = target;
+#include "adapters/web/page_contract.def"
+}  // namespace kept
 
 }  // namespace web

@@ -1,6 +1,7 @@
 // The WebHID side of the worker's HID transport (webhid_bus.cpp): the devices this page was
 // granted, each under a path of its own, the opened ones under handles, and every transfer
-// bounded. Failures are the platform's error codes, as the core reports them.
+// bounded. Failures are the platform's error codes, as the core reports them, and where the
+// browser threw an exception, its own words for it, which a report keeps beside the code.
 'use strict';
 
 const kErrorFileNotFound = 2;
@@ -42,6 +43,23 @@ class WebHid {
     this.nextPath = 1;
     this.nextHandle = 1;
     this.access = noAccessYet();
+    this.failureWords = '';
+  }
+
+  // The browser's words for the exception that failed the last call, once: '' where none did.
+  takeFailureWords() {
+    const words = this.failureWords;
+    this.failureWords = '';
+    return words;
+  }
+
+  // Each call is a new one: what the browser said of an earlier one is not its.
+  beginCall() {
+    this.failureWords = '';
+  }
+
+  keepFailureWords(failure) {
+    this.failureWords = `${failure.name}: ${failure.message}`;
   }
 
   // What the core met on its way to a unit since this was last asked, for the page's notices:
@@ -69,22 +87,26 @@ class WebHid {
   }
 
   async list() {
+    this.beginCall();
     try {
       const devices = await this.hid.getDevices();
       this.access.listed = devices.length;
       return {paths: devices.map(device => this.pathOf(device))};
     } catch (failure) {
+      this.keepFailureWords(failure);
       return {error: kErrorGeneralFailure};
     }
   }
 
   // A positive handle, or the negative error code.
   async open(path) {
+    this.beginCall();
     const device = this.deviceOfPath.get(path);
     if (!device) return -kErrorFileNotFound;
     try {
       if (!device.opened) await device.open();
     } catch (failure) {
+      this.keepFailureWords(failure);
       // Chromium refuses every open it may not make alike, whatever the cause.
       if (failure.name !== 'NotAllowedError') return -kErrorGeneralFailure;
       this.access.refused = true;
@@ -141,13 +163,15 @@ class WebHid {
   }
 
   async write(handle, report, timeoutMs) {
+    this.beginCall();
     const opened = this.openedByHandle.get(handle);
     if (!opened) return kErrorInvalidHandle;
     if (opened.gone) return kErrorDeviceNotConnected;
     return this.transfer(opened, {
       // A write refused as the unit is pulled out may come before the disconnect: that is
       // waited for a moment, so the failure is told as the removal it is.
-      begin: end => opened.device.sendReport(report[0], report.subarray(1)).then(() => end(0), () => {
+      begin: end => opened.device.sendReport(report[0], report.subarray(1)).then(() => end(0), failure => {
+        this.keepFailureWords(failure);
         if (opened.gone) end(kErrorDeviceNotConnected);
         else setTimeout(() => end(opened.gone ? kErrorDeviceNotConnected : kErrorGeneralFailure), kDisconnectGraceMs);
       }),
@@ -156,6 +180,7 @@ class WebHid {
   }
 
   async read(handle, timeoutMs) {
+    this.beginCall();
     const opened = this.openedByHandle.get(handle);
     if (!opened) return {error: kErrorInvalidHandle};
     const settle = end => {

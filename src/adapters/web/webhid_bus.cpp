@@ -50,6 +50,12 @@ EM_ASYNC_JS(int, webHidRead, (int handle, std::uint8_t* bytes, int length, int t
 
 EM_ASYNC_JS(void, webHidClose, (int handle), { await Module.webHid.close(handle); });
 
+EM_JS(void, webHidTakeFailureWords, (char* words, int capacity), {
+  stringToUTF8(Module.webHid.takeFailureWords(), words, capacity);
+});
+
+constexpr int kWordsCapacity = 512;
+
 std::vector<std::wstring> splitLines(const std::string& text) {
   std::vector<std::wstring> lines;
   std::size_t start = 0;
@@ -69,6 +75,9 @@ namespace web {
 bool WebHidBus::succeeded(int error) {
   if (error == 0) return true;
   lastError_ = static_cast<std::uint32_t>(error);
+  char words[kWordsCapacity];
+  webHidTakeFailureWords(words, kWordsCapacity);
+  lastErrorWords_ = words;
   return false;
 }
 

@@ -19,6 +19,10 @@ class WebHidBus {
   bool readReport(hid::Handle handle, std::uint8_t* bytes, std::size_t length);
   void closeInterface(hid::Handle handle);
   std::uint32_t lastError() const { return lastError_; }
+  // The browser's own words for the last failure, where it threw an exception: its name and
+  // message, e.g. "NotAllowedError: Failed to open the device.". Empty for a failure of the
+  // transport's own (a timeout, a device gone).
+  const std::string& lastErrorWords() const { return lastErrorWords_; }
 
   hid::Transport transport() { return hid::transportOf(*this); }
 
@@ -26,6 +30,7 @@ class WebHidBus {
   // The script's calls return 0 or the platform's error code of the failure.
   bool succeeded(int error);
   std::uint32_t lastError_ = 0;
+  std::string lastErrorWords_;
 };
 
 }  // namespace web

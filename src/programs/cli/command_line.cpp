@@ -72,6 +72,7 @@ int run(int argc, const char* const* argv, const hidraw::Roots& roots) {
   Facts facts;
   if (!options.replayFile.empty() && isSessionReport(transports.replay.recording())) {
     facts.sessionDivergence = replaySession(transports.replay.recording(), facts);
+    transports.replay.acceptCloseAfterEnd();
   } else {
     findAndAssess(options, roots, facts);
     // Simulated updates and replays are tries, not updates of an ESC: the history keeps neither.

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 
 namespace history {
@@ -68,15 +67,6 @@ bool read(std::vector<std::string>& lines) {
     if (!line.empty()) lines.push_back(line);
   }
   return true;
-}
-
-std::string utcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
 }
 
 }  // namespace history

@@ -18,7 +18,4 @@ bool append(const jsonl::Object& entry);
 // The lines as stored; false with errno set when the file exists but cannot be read.
 bool read(std::vector<std::string>& lines);
 
-// Now in UTC, e.g. 2026-12-10T19:31:05Z.
-std::string utcNow();
-
 }  // namespace history

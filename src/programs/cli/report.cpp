@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "adapters/exchange/session_report.h"
+#include "adapters/exchange/update_history.h"
 #include "base/hex_text.h"
-#include "programs/cli/history.h"
 #include "programs/cli/telling.h"
 #include "programs/cli/terminal_dialog.h"
 #include "programs/cli/transport_choice.h"
@@ -39,7 +39,7 @@ record::Run runFacts() {
   run.imageSha256 = carriedImageDigest();
   run.language = language() == Language::German ? "de" : "en";
   run.os = operatingSystem();
-  run.started = history::utcNow();
+  run.started = record::utcNow();
   return run;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "adapters/exchange/json_line.h"
+#include "adapters/exchange/update_history.h"
 #include "adapters/linux/interruptions.h"
 #include "link/unit_protocol.h"
 #include "programs/cli/history.h"
@@ -22,27 +22,6 @@ std::string whatChanges(const sys::FirmwareImage& image) {
   const MainView& view = mainView();
   return text(Text::kWhatChanges,
               {view.rows[0].label, view.rows[0].value, view.rows[2].value, kVersionMajor, kVersionMinor, image.size});
-}
-
-// An update that sent its first request: it succeeded, failed or ran on through a held
-// interruption. Refused and cancelled ones never reached the unit.
-bool reachedUnit(const Facts& facts) { return facts.update.step == UpdateStep::None || isFailure(facts.update.step); }
-
-jsonl::Object historyEntry(const Facts& facts) {
-  const MainView& view = mainView();
-  jsonl::Object entry = {{"time", history::utcNow()},
-                         {"unit", forTerminal(view.rows[0].label)},
-                         {"unitVersion", forTerminal(view.rows[0].value)},
-                         {"escVersionBefore", facts.escVersionBefore},
-                         {"escVersionAfter", forTerminal(view.rows[2].value)},
-                         {"imageSha256", facts.imageSha256},
-                         {"outcome", updateOutcomeName(facts.update.step)}};
-  if (isFailure(facts.update.step)) {
-    entry["code"] = facts.update.code;
-    entry["systemError"] = facts.update.systemError;
-  }
-  if (!facts.heldSignal.empty()) entry["interruptionHeld"] = facts.heldSignal;
-  return entry;
 }
 
 // About what the rest of an update waits: its fixed pauses still ahead, rounded up to whole
@@ -72,7 +51,10 @@ void updateAndJudge(Facts& facts) {
 
 // A history that cannot be written costs the entry, not the update: a warning, same exit code.
 void keepInHistory(const Facts& facts) {
-  if (!reachedUnit(facts) || history::append(historyEntry(facts))) return;
+  if (!record::reachedUnit(facts.update.step) ||
+      history::append(record::historyEntry({facts.escVersionBefore, facts.imageSha256, facts.update, facts.heldSignal}))) {
+    return;
+  }
   printError(text(Text::kHistoryNotWritten, {utf8ToWide(history::path()), utf8ToWide(std::strerror(errno))}));
 }
 

@@ -12,11 +12,13 @@
 
 namespace web {
 
-// The digest of the bytes carried, not of the build's record of them: what the page would
-// write. For an image that is sound it is the one configuring printed.
-void showImageDetails() {
+std::string carriedImageSha256() {
   const Sha256Digest digest = sha256(kEmbeddedImage, kEmbeddedImageSize);
-  const std::wstring hex = utf8ToWide(hextext::fromBytes(digest.data(), digest.size()));
+  return hextext::fromBytes(digest.data(), digest.size());
+}
+
+void showImageDetails() {
+  const std::wstring hex = utf8ToWide(carriedImageSha256());
   const std::wstring text =
       sys::recordedImage().placeholder
           ? formatText(pageText(PageText::PlaceholderDetails), {hex}, dlg::kTextCapacity)

@@ -6,7 +6,8 @@ const worker = new Worker('updater_worker.js');
 const parameters = new URLSearchParams(location.search);
 const simulation = parameters.get('simulate');
 const unitFilters = [];
-const buttonLabels = {};
+// Texts for what the page makes itself: the boxes' buttons, the history's lines.
+const keptTexts = {};
 const noticeTexts = {};
 let boxButtons = [];
 let wakeLock = null;
@@ -30,7 +31,7 @@ function speaksGerman() {
 function showText(id, text) {
   const target = byId(id);
   if (!target) {
-    buttonLabels[id] = text;
+    keptTexts[id] = text;
     return;
   }
   target.textContent = text.replace(/\r\n/g, '\n');
@@ -55,7 +56,7 @@ function showBox({text, caption, icon, buttons: names}) {
     const button = document.createElement('button');
     button.type = 'button';
     button.dataset.answer = name;
-    button.textContent = buttonLabels[AnswerLabel[name]];
+    button.textContent = keptTexts[AnswerLabel[name]];
     button.addEventListener('click', () => closeBox(index === 0));
     return button;
   });
@@ -178,11 +179,12 @@ function closeProgress() {
   restoreFocus();
 }
 
-// A notice on the way to the unit: its element stays in the page while empty, so that its text
-// is announced as it comes (role="status").
+// A notice: its element stays in the page while empty, so that its text is announced as it
+// comes (role="status"). The report's notice ends with the link that saves it.
 function showNotice({element, number, text}) {
   if (text) noticeTexts[element] = text;
-  byId(element).textContent = number !== 0 ? noticeTexts[element] : '';
+  if (number !== 0 && element === PageElement.ReportNotice) showReportNotice(byId(element), noticeTexts[element]);
+  else byId(element).textContent = number !== 0 ? noticeTexts[element] : '';
 }
 
 function onWorkerMessage({data: message}) {
@@ -232,6 +234,12 @@ function onWorkerMessage({data: message}) {
     case Message.StartFailed:
       showStartFailed();
       break;
+    case Message.Report:
+      saveReport(message);
+      break;
+    case Message.HistoryEntry:
+      keepInHistory(message.text);
+      break;
     default:
       console.error('The updater\'s page got a message it does not know:', message);
   }
@@ -261,6 +269,7 @@ function start() {
   byId(PageElement.Connect).addEventListener('click', connectUnit);
   byId(PageElement.Update).addEventListener('click', () => press(PageElement.Update));
   byId(PageElement.Close).addEventListener('click', () => press(PageElement.Close));
+  listenToReportLine();
   document.addEventListener('keydown', onEscape);
   for (const dialog of [byId(PageElement.Box), byId(PageElement.Progress)]) {
     dialog.addEventListener('cancel', event => event.preventDefault());

@@ -6,6 +6,8 @@
 // dropped, as the Windows dialog takes none during an update: kept for later, it would start
 // another update after this one.
 // One updater per browser profile reaches units: the worker that holds the updater's lock.
+// The worker keeps the session's report as the core writes it, and hands it to the page
+// whenever asked, also while the core awaits something.
 'use strict';
 
 importScripts('page_contract.js', 'webhid.js', 'updater.js');
@@ -16,6 +18,9 @@ const queue = [];
 let core = null;
 let running = false;
 let answerBox = null;
+// The report's lines so far, and how the session stood after the last event the core handled.
+const reportLines = [];
+let reportOutcome = {line: '', word: 'Starting', time: new Date()};
 
 // What the core calls on (page_link.cpp), handed to it with the WebHID side (webhid_bus.cpp).
 const pageLink = {
@@ -36,7 +41,38 @@ const pageLink = {
     const index = queue.findIndex(event => event.type === Message.Device);
     return index < 0 ? null : queue.splice(index, 1)[0];
   },
+  reportLine(line) {
+    reportLines.push(line);
+  },
+  reportOutcome(line, word) {
+    reportOutcome = {line, word, time: new Date()};
+  },
 };
+
+// The report as a file: every line so far, then how the session stands. Its name says what
+// happened and when (UTC, to the minute), with no character a file system forbids:
+// spindra-report-BlockTransfer-2026-12-11T0931Z.jsonl.
+function reportFile() {
+  const {line, word, time} = reportOutcome;
+  const when = time.toISOString().slice(0, 16).replace(':', '');
+  return {
+    text: reportLines.join('') + (line ? `${line}\n` : ''),
+    name: `spindra-report-${word.replace(/[^A-Za-z]/g, '')}-${when}Z.jsonl`,
+  };
+}
+
+// What the browser says of itself and of the system it runs on, for the report; nothing of the
+// user's. Chromium names its brand and system in userAgentData (the full versions on request);
+// other browsers only in the user agent.
+async function browserFacts() {
+  const agent = self.navigator.userAgentData;
+  if (!agent) return {os: self.navigator.platform, browser: self.navigator.userAgent, browserVersion: ''};
+  const details = await agent.getHighEntropyValues(['platformVersion', 'fullVersionList']).catch(() => ({}));
+  const brands = (details.fullVersionList || agent.brands).filter(brand => !/not.a.brand/i.test(brand.brand));
+  const named = brands.find(brand => brand.brand !== 'Chromium') || brands[0] || {brand: '', version: ''};
+  const os = [agent.platform, details.platformVersion].filter(Boolean).join(' ') || self.navigator.platform;
+  return {os, browser: named.brand, browserVersion: named.version};
+}
 
 const kUpdaterLock = 'spindra-updater';
 
@@ -71,8 +107,10 @@ async function start(event) {
   self.postMessage({type: Message.WebHid, number: webHid ? 1 : 0});
   const guarded = webHid !== null && !event.simulate;
   const claimed = guarded && await takeUpdaterLock({ifAvailable: true});
-  await call('updaterStart', ['string', 'string', 'number', 'number'],
-             [event.simulate || '', event.escVersion || '', event.german ? 1 : 0, claimed ? 1 : 0]);
+  const {os, browser, browserVersion} = await browserFacts();
+  await call('updaterStart', ['string', 'string', 'number', 'number', 'string', 'string', 'string'],
+             [event.simulate || '', event.escVersion || '', event.german ? 1 : 0, claimed ? 1 : 0, os, browser,
+              browserVersion]);
   if (guarded && !claimed) waitForOtherTab();
 }
 
@@ -135,6 +173,10 @@ self.onmessage = ({data}) => {
     const answer = answerBox;
     answerBox = null;
     if (answer) answer(data.goOn);
+    return;
+  }
+  if (data.type === Message.ReportWanted) {
+    self.postMessage({type: Message.Report, ...reportFile()});
     return;
   }
   if (data.type === Message.Press && (running || !core)) return;

@@ -7,12 +7,13 @@
 
 #include "adapters/sim/scenario.h"
 #include "adapters/sim/simulated_unit.h"
-#include "programs/web/image_details.h"
 #include "adapters/web/page_link.h"
 #include "adapters/web/web_texts.h"
 #include "adapters/web/webhid_bus.h"
 #include "base/format_text.h"
 #include "link/unit_device.h"
+#include "programs/web/image_details.h"
+#include "programs/web/page_report.h"
 #include "programs/web/unit_notices.h"
 #include "res/catalogue.h"
 #include "res/message_ids.h"
@@ -42,6 +43,13 @@ void showPageTexts() {
   show(element::kVersionGroup, catalogue::dialogText(DialogText::VersionGroup, web::language()));
   show(element::kConnect, web::pageText(PageText::Connect));
   show(element::kKeepOpen, web::pageText(PageText::KeepOpen));
+  show(element::kReportCaption, web::pageText(PageText::ReportCaption));
+  show(element::kSaveReport, web::pageText(PageText::SaveReport));
+  show(element::kHistoryCaption, web::pageText(PageText::HistoryCaption));
+  show(element::kHistoryEmpty, web::pageText(PageText::HistoryEmpty));
+  show(web::kept::kHistoryLine, web::pageText(PageText::HistoryLine));
+  show(web::kept::kHistorySucceeded, web::pageText(PageText::HistorySucceeded));
+  show(web::kept::kHistoryFailed, web::pageText(PageText::HistoryFailed));
   show(answer::kOkLabel, web::pageText(PageText::Ok));
   show(answer::kCancelLabel, web::pageText(PageText::Cancel));
   show(answer::kYesLabel, web::pageText(PageText::Yes));
@@ -69,15 +77,17 @@ void simulate(const std::string& scenario, const std::string& escVersion) {
              mainWindowTitle());
     return;
   }
-  hid::use(simulatedBus->transport());
+  web::reportThrough(simulatedBus->transport(), nullptr);
   web::postToPage(web::message::kElementText, web::element::kSimulated, 0, withScenario(web::PageText::Simulated, scenario));
 }
 
 void onDeviceEvent(std::uint32_t event, const DeviceBroadcast& record) { session::deviceChange(event, record); }
 
+std::string webHidErrorWords(std::uint32_t) { return webHidBus.lastErrorWords(); }
+
 // WebHID is this page's to use: the units' filters are known, so Connect may ask for one.
 void useWebHid() {
-  hid::use(webHidBus.transport());
+  web::reportThrough(webHidBus.transport(), webHidErrorWords);
   web::postToPage(web::message::kElementEnabled, web::element::kConnect, 1);
 }
 
@@ -85,11 +95,13 @@ void useWebHid() {
 
 extern "C" {
 
-// Once, when the page has loaded: the dialog's start. Without WebHID and without a
-// simulation there is no bus: the page shows no unit and says which browsers work, or, while
-// another tab has the updater, waits to take over.
-EMSCRIPTEN_KEEPALIVE void updaterStart(const char* simulation, const char* escVersion, int german, int webHid) {
+// Once, when the page has loaded: the dialog's start, and the report's, with what the browser
+// says of itself. Without WebHID and without a simulation there is no bus: the page shows no
+// unit and says which browsers work, or, while another tab has the updater, waits to take over.
+EMSCRIPTEN_KEEPALIVE void updaterStart(const char* simulation, const char* escVersion, int german, int webHid,
+                                       const char* os, const char* browser, const char* browserVersion) {
   web::useLanguage(german != 0 ? catalogue::Language::German : catalogue::Language::English);
+  web::startReport({os, browser, browserVersion});
   web::handleDeviceEventsWith(onDeviceEvent);
   showPageTexts();
   sendUnitNoticeTexts();
@@ -100,13 +112,17 @@ EMSCRIPTEN_KEEPALIVE void updaterStart(const char* simulation, const char* escVe
     useWebHid();
   }
   registerDeviceNotifications();
+  web::followSessionInReport();
   session::start();
+  web::tellReportOutcome();
 }
 
-// The page that had the updater was closed: this one, started without WebHID, takes it over.
+// The page that had the updater was closed: this one, started without WebHID, takes it over,
+// in the same session and report.
 EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
   useWebHid();
   session::start();
+  web::tellReportOutcome();
 }
 
 // A button of the page, by its element's name. A press the page sent before it had shown the
@@ -114,17 +130,19 @@ EMSCRIPTEN_KEEPALIVE void updaterTakeOver() {
 EMSCRIPTEN_KEEPALIVE void updaterPress(const char* button) {
   const std::string pressed = button;
   if (pressed == web::element::kUpdate && mainView().updateEnabled) {
-    session::pressUpdate();
+    web::updateAndKeepHistory();
   } else if (pressed == web::element::kClose) {
     // The page stays: it gives the unit up and waits for the next one.
     session::pressClose();
     appendHint(msg::kNoUnit);
   }
+  web::tellReportOutcome();
 }
 
 EMSCRIPTEN_KEEPALIVE void updaterDeviceChange(int arrived, const char* path) {
   onDeviceEvent(arrived != 0 ? kDeviceArrival : kDeviceRemoveComplete,
                 DeviceBroadcast{kDeviceTypeInterface, utf8ToWide(path)});
+  web::tellReportOutcome();
 }
 
 }  // extern "C"

@@ -2,6 +2,9 @@
 // the page and into its worker through the DevTools protocol, before their own scripts run.
 import {randomUUID} from 'node:crypto';
 import {readFileSync} from 'node:fs';
+import {mkdtemp, readFile, rm} from 'node:fs/promises';
+import {tmpdir} from 'node:os';
+import {basename, join} from 'node:path';
 import {launchChromium} from '../../../scripts/headless_chromium.mjs';
 import {servePage} from '../../../scripts/serve_page.mjs';
 import {PageElement} from './page_contract.mjs';
@@ -121,10 +124,27 @@ class UpdaterPage {
     this.worker = worker;
   }
 
-  // The browser and the page server, with every tab.
+  // The browser and the page server, with every tab, and the files it saved.
   async close() {
     await this.browser.close();
     this.server.close();
+    if (this.downloads) await rm(this.downloads, {recursive: true});
+  }
+
+  // Clicks what saves a file (a selector) and resolves with the file the browser saved: its
+  // path, its name and its text.
+  async saveFile(selector) {
+    this.downloads ??= await mkdtemp(join(tmpdir(), 'page-downloads-'));
+    const session = await this.page.createCDPSession();
+    await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: this.downloads, eventsEnabled: true});
+    const saved = new Promise((resolve, reject) => session.on('Browser.downloadProgress', ({state, filePath}) => {
+      if (state === 'completed') resolve(filePath);
+      if (state === 'canceled') reject(new Error(`the download of ${selector} was cancelled`));
+    }));
+    await this.page.click(selector);
+    const path = await saved;
+    await session.detach();
+    return {path, name: basename(path), text: await readFile(path, 'utf8')};
   }
 
   openTab(options = {}) {

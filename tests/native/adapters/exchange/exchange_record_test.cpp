@@ -237,6 +237,37 @@ TEST_F(ExchangeRecordTest, AReportInMemoryHoldsTheRunEventsPlatformWordsAndOutco
   EXPECT_EQ(replay.mismatch(), "");
 }
 
+// A front end whose transport changes while its run goes on (the page that takes the unit over
+// from another tab) keeps one report; a failed call the platform has no words for gets none.
+TEST_F(ExchangeRecordTest, AReportGoesOnThroughAnotherTransportWithWordsOnlyWhereThereAreAny) {
+  sim::Bus noUnit;
+  bus().addUnit();
+  bus().setFault(sim::faultAtExchange(sim::FaultKind::ReadFails, 2));
+  record::MemorySink sink;
+  record::Recorder recorder;
+  recorder.start(sink, noUnit.transport());
+  recorder.describeErrorsWith([](std::uint32_t) { return std::string(); });
+  std::vector<std::wstring> paths;
+  EXPECT_TRUE(recorder.transport().listInterfaces(paths));
+  EXPECT_TRUE(paths.empty());
+  recorder.passTo(bus().transport());
+  const std::vector<std::string> recorded = conversation(recorder.transport(), identityRequests());
+  ASSERT_TRUE(recorder.finish());
+
+  const std::string text = sink.text();
+  EXPECT_NE(text.find("\"error\":" + std::to_string(sim::kErrorGeneralFailure)), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"platform\":\""), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"op\":\"begin\""), text.rfind("\"op\":\"begin\"")) << "one begin line";
+  dir.write("exchanges.jsonl", text);
+  freshBus();
+  loadReplay();
+  std::vector<std::wstring> replayedPaths;
+  EXPECT_TRUE(replay.listInterfaces(replayedPaths));
+  EXPECT_TRUE(replayedPaths.empty());
+  EXPECT_EQ(conversation(replay.transport(), identityRequests()), recorded);
+  EXPECT_EQ(replay.mismatch(), "");
+}
+
 TEST_F(ExchangeRecordTest, ALastLineCutOffIsLeftOutWithAWarning) {
   bus().addUnit();
   recordIdentity();
@@ -248,9 +279,8 @@ TEST_F(ExchangeRecordTest, ALastLineCutOffIsLeftOutWithAWarning) {
             (std::vector<std::string>{"line 12 is cut off and left out: column 41: syntax error while parsing "
                                       "object key - invalid string: missing closing quote; last read: '\"error'; "
                                       "expected string literal"}));
-  // Every call but the close it lost replays; closing past the end is the replay's own.
   conversation(replay.transport(), identityRequests());
-  EXPECT_EQ(replay.mismatch(), "");
+  EXPECT_EQ(replay.mismatch(), "the recording ends after line 11, this run goes on with close");
 }
 
 TEST(JsonLineTest, ALineIsOneObjectWithEachKeyOnce) {

@@ -683,6 +683,33 @@ TEST(SpindraUpdateTest, OldCutOffAndForeignReportsReplayOrAreRefusedClearly) {
   }
 }
 
+// A dialog session's report (the Windows program's, the page's) replays as the session ran: its
+// start among the calls. The page's is saved whenever the user asks, with the unit still open;
+// the replay's own close at its end is then no difference, and a call it leaves out still is.
+TEST(SpindraUpdateTest, ADialogSessionsReportReplaysAlsoWhenSavedWithTheUnitOpen) {
+  TempDir dir;
+  const std::string file = dir.path("report.jsonl");
+  ASSERT_EQ(runProgram({"--simulate", "ready", "--report", file}).exitCode, 0);
+  std::vector<std::string> session = textLines(dir.read("report.jsonl"));
+  session.insert(session.begin() + 1, R"({"ms":0,"op":"event","event":"start"})");
+  ASSERT_NE(session.end()[-2].find(R"("op":"close")"), std::string::npos) << session.end()[-2];
+  std::vector<std::string> unitOpen = session;
+  unitOpen.erase(unitOpen.end() - 2);
+  std::vector<std::string> callLeftOut = unitOpen;
+  callLeftOut.erase(callLeftOut.end() - 2);
+
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    int exitCode;
+  } cases[] = {{"ended", session, 0}, {"saved with the unit open", unitOpen, 0}, {"a call left out", callLeftOut, 41}};
+  for (const auto& c : cases) {
+    dir.write("session.jsonl", joined(c.lines));
+    const ProgramRun run = runProgram({"--replay", dir.path("session.jsonl")});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name << ": " << run.err;
+  }
+}
+
 TEST(SpindraUpdateTest, WaitingEndsWhenTheUnitArrives) {
   ProgramRun run = runProgram({"--simulate", "arrives"});
   EXPECT_EQ(run.exitCode, 10) << "without --wait it is not there yet";
