@@ -9,10 +9,13 @@ add_library(spindra_win32 STATIC
   src/adapters/win32/device_broadcast.cpp
   src/adapters/win32/hid_library.cpp
   src/adapters/win32/program_handles.cpp
+  src/adapters/win32/shell_library.cpp
   src/adapters/win32/single_instance.cpp
+  src/adapters/win32/system_facts.cpp
   src/adapters/win32/system_library.cpp
   src/adapters/win32/win32_hid.cpp)
-target_link_libraries(spindra_win32 PUBLIC spindra_seams setupapi)
+# uuid: the known folders' ids, linked in.
+target_link_libraries(spindra_win32 PUBLIC spindra_seams setupapi uuid)
 
 # The dialog and system seams on user32, comctl32 and the kernel, given to each program as
 # objects of its own.
@@ -23,6 +26,11 @@ target_link_libraries(spindra_win32_seams PUBLIC spindra_win32)
 # The main dialog: its procedure, the picture and the red row.
 add_library(spindra_main_dialog STATIC src/programs/windows/main_dialog.cpp)
 target_link_libraries(spindra_main_dialog PUBLIC spindra_ui spindra_win32)
+
+# The report a user may ask for on the command line: where it goes, and the recording.
+add_library(spindra_program_report STATIC src/programs/windows/program_report.cpp
+  src/programs/windows/report_request.cpp)
+target_link_libraries(spindra_program_report PUBLIC spindra_exchange spindra_win32)
 
 # Each program's own version resource: file name and description differ between them.
 set(version_script ${PROJECT_SOURCE_DIR}/src/res/version_info.rc)
@@ -37,7 +45,8 @@ function(add_updater_program name)
   target_link_options(${name} PRIVATE -municode)  # the entry is wWinMain
   # ASLR and DEP, whatever the linker's defaults (newer ld has them on already).
   target_link_options(${name} PRIVATE -Wl,--dynamicbase,--nxcompat)
-  target_link_libraries(${name} PRIVATE spindra_main_dialog spindra_win32_seams spindra_resources ${arg_LIBS})
+  target_link_libraries(${name} PRIVATE spindra_main_dialog spindra_program_report spindra_win32_seams
+    spindra_resources ${arg_LIBS})
 endfunction()
 
 add_updater_program(spindra-updater)

@@ -36,4 +36,6 @@ constexpr std::uint16_t kImageMissing = 40042;
 constexpr std::uint16_t kUnitReportsTooShort = 40043;
 constexpr std::uint16_t kImageDamaged = 40044;
 constexpr std::uint16_t kRunningElsewhere = 40045;
+constexpr std::uint16_t kReportNotWritten = 40046;
+constexpr std::uint16_t kReportRequestNotUnderstood = 40047;
 }  // namespace msg

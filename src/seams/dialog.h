@@ -26,6 +26,7 @@ enum class BoxKind {
   UpdateFailed,          // a step of the update failed
   RunningElsewhere,      // another updater runs where its window cannot be brought forward
   UnknownSimulation,     // the browser page was asked for a simulated unit it does not know
+  ReportNotWritten,      // the Windows program was asked for a report it cannot write; it runs on without
 };
 
 // What the user chose: to go on (OK, Yes), or to stop (Cancel, No, a box closed another way).

@@ -52,6 +52,7 @@ const char* nameOf(dlg::BoxKind kind) {
     case dlg::BoxKind::UpdateFailed: return "UpdateFailed";
     case dlg::BoxKind::RunningElsewhere: return "RunningElsewhere";
     case dlg::BoxKind::UnknownSimulation: return "UnknownSimulation";
+    case dlg::BoxKind::ReportNotWritten: return "ReportNotWritten";
   }
   return "?";
 }

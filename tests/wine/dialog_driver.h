@@ -75,10 +75,11 @@ DialogView readDialog(HWND dialog);
 // Waits until the dialog shows expected; returns what it showed last.
 DialogView awaitView(HWND dialog, const DialogView& expected, std::chrono::milliseconds patience = kPatience);
 
-// Runs the simulated-unit program's own entry on this thread with the named scenario while
-// driver runs on a second thread, and returns the entry's exit code. Whatever the driver
-// leaves open (a box, the dialog) is closed after it returns, so a failed check ends the
-// run instead of hanging it.
-int runSimulatedProgram(const std::string& scenario, const std::function<void()>& driver);
+// Runs the simulated-unit program's own entry on this thread with the named scenario and the
+// command line's arguments while driver runs on a second thread, and returns the entry's exit
+// code. Whatever the driver leaves open (a box, the dialog) is closed after it returns, so a
+// failed check ends the run instead of hanging it.
+int runSimulatedProgram(const std::string& scenario, const std::function<void()>& driver,
+                        const std::wstring& arguments = L"");
 
 }  // namespace drive

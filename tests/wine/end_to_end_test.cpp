@@ -19,6 +19,7 @@
 #include "base/format_text.h"
 #include "shared/scenario_outcomes.h"
 #include "wine/dialog_driver.h"
+#include "wine/program_reports.h"
 #include "wine/updater_views.h"
 
 namespace {
@@ -52,6 +53,24 @@ HWND mainDialogInTheMaking() {
 void closeAndWaitUntilGone(HWND dialog) {
   drive::click(dialog, kCloseButton);
   EXPECT_TRUE(drive::waitUntilGone(dialog)) << "the dialog is still there after Close";
+}
+
+// The command line that has the program write its report to path.
+std::wstring recordTo(const std::wstring& path) { return L"--record \"" + path + L"\""; }
+
+std::string interfaceLanguage() { return drive::germanInterface() ? "de" : "en"; }
+
+// The dialog's events and the answers to its boxes, in the report's words, in order.
+std::vector<std::string> eventsOf(const std::wstring& path) {
+  std::vector<std::string> events;
+  for (const reports::Line& line : reports::linesOf(reports::read(path), "event")) {
+    std::string event = line.value("event", "");
+    for (const char* detail : {"button", "box", "answer"}) {
+      if (line.contains(detail)) event += " " + line.value(detail, "");
+    }
+    events.push_back(event);
+  }
+  return events;
 }
 
 std::vector<std::uint8_t> embeddedImage() {
@@ -335,6 +354,7 @@ TEST(EndToEnd, ForeignDeviceChangesAreAnsweredWithoutReadingTheirData) {
 
 // Runs the whole 97,808-byte image at the unit's own pace (about 46 s).
 TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
+  const std::wstring report = reports::freshPath("whole-update");
   const auto started = std::chrono::steady_clock::now();
   const int exitCode = drive::runSimulatedProgram("ready", [] {
     HWND dialog = shownMainDialog();
@@ -350,7 +370,7 @@ TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
     EXPECT_EQ(drive::awaitView(dialog, drive::afterSuccessfulUpdate()), drive::afterSuccessfulUpdate());
     EXPECT_EQ(drive::findOwnedWindow(dialog, L"#32770"), nullptr) << "a box is open after the update";
     closeAndWaitUntilGone(dialog);
-  });
+  }, recordTo(report));
   EXPECT_EQ(exitCode, 0);
   std::cout << "update run took "
             << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
@@ -369,6 +389,17 @@ TEST(EndToEnd, FullUpdateAtRealPacingWritesTheImageIntoTheEsc) {
   const std::vector<sim::LoggedRequest> log = simulatedBus().requests();
   EXPECT_GE(timeOf(log, UnitCommand::SetWriteAddress) - timeOf(log, UnitCommand::SetWriteProtection), 5040u);
   EXPECT_GE(timeOf(log, UnitCommand::WriteBlock, true) - timeOf(log, UnitCommand::WriteBlock), 2037u * 20u);
+
+  // The report holds every block the unit received, and the update as the dialog told it.
+  reports::expectRunOfTheProgram(report, interfaceLanguage());
+  const std::vector<reports::Line> lines = reports::read(report);
+  EXPECT_EQ(reports::linesOf(lines, "write").size(), log.size());
+  EXPECT_EQ(eventsOf(report), (std::vector<std::string>{"start", "press update", "answer ConfirmUpdate goOn",
+                                                         "press close"}));
+  const reports::Line outcome = lines.back();
+  EXPECT_EQ(outcome.value("readiness", ""), "Ready");
+  EXPECT_EQ(outcome.value("outcome", ""), "Succeeded");
+  reports::expectReplayToShow(report, {{"exitCode", 0}, {"update", "succeeded"}});
 }
 
 TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
@@ -379,6 +410,7 @@ TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
   const std::wstring codeLine =
       (drive::germanInterface() ? L"Das System meldet Fehlercode " : L"The system shows following errorcode: ") +
       std::wstring(codes);
+  const std::wstring report = reports::freshPath("lock-failure");
   const int exitCode = drive::runSimulatedProgram(row.scenario, [&] {
     HWND dialog = shownMainDialog();
     if (dialog == nullptr) return;
@@ -394,8 +426,17 @@ TEST(EndToEnd, FailedSystemLockIsReportedWithItsCodes) {
     const DialogView failed = withoutUnit(hintOf(row), L"ROUNDEL");
     EXPECT_EQ(drive::awaitView(dialog, failed), failed);
     closeAndWaitUntilGone(dialog);
-  });
+  }, recordTo(report));
   EXPECT_EQ(exitCode, 0);
+  // The report tells the failure with the codes the box showed; a replay ends in it too.
+  reports::expectRunOfTheProgram(report, interfaceLanguage());
+  EXPECT_EQ(eventsOf(report), (std::vector<std::string>{"start", "press update", "answer ConfirmUpdate goOn",
+                                                         "answer UpdateFailed goOn", "press close"}));
+  const reports::Line outcome = reports::read(report).back();
+  EXPECT_EQ(outcome.value("step", ""), row.step);
+  EXPECT_EQ(outcome.value("code", 0), row.result);
+  EXPECT_EQ(outcome.value("systemError", 0u), row.systemError);
+  reports::expectReplayToShow(report, {{"exitCode", row.exitCode}, {"update", row.update}, {"step", row.step}});
   // Nothing is sent after the failed step: the lock is not undone.
   const std::vector<UnitCommand> sent = simulatedBus().commands();
   ASSERT_FALSE(sent.empty());
@@ -424,6 +465,50 @@ TEST(EndToEnd, IncompatibleEscAtStartIsExplainedBeforeTheDialogShows) {
     closeAndWaitUntilGone(dialog);
   });
   EXPECT_EQ(exitCode, 0);
+}
+
+// The system's words for an error code, as a box shows them.
+std::string systemWords(DWORD error) {
+  wchar_t words[512] = L"";
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, words, 512, nullptr);
+  std::wstring text = words;
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  return wideToUtf8(text);
+}
+
+// A report asked for that cannot be made is told in a box under the program's title before
+// the dialog shows; the updater then works as ever and writes nothing.
+TEST(EndToEnd, AReportThatCannotBeMadeIsToldAndTheUpdaterRunsWithoutOne) {
+  const std::wstring unused = reports::freshPath("never-written");
+  const std::wstring inMissingFolder = L"Z:\\no-such-folder-of-the-updater\\report.jsonl";
+  const struct {
+    std::wstring arguments;
+    std::wstring boxText;
+  } cases[] = {
+      {L"--bogus", drive::formattedCatalogueText(msg::kReportRequestNotUnderstood, "--bogus")},
+      {L"--record", drive::formattedCatalogueText(msg::kReportRequestNotUnderstood, "--record")},
+      {L"report.jsonl", drive::formattedCatalogueText(msg::kReportRequestNotUnderstood, "report.jsonl")},
+      {recordTo(unused) + L" --report", drive::formattedCatalogueText(msg::kReportRequestNotUnderstood, "--report")},
+      {recordTo(inMissingFolder), drive::formattedCatalogueText(msg::kReportNotWritten, wideToUtf8(inMissingFolder).c_str(),
+                                                               systemWords(ERROR_PATH_NOT_FOUND).c_str())},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(wideToUtf8(c.arguments));
+    const int exitCode = drive::runSimulatedProgram("ready", [&] {
+      HWND box = drive::waitForMainDialog();
+      ASSERT_NE(box, nullptr) << "no box";
+      EXPECT_EQ(drive::readMessageBox(box), (MessageBoxView{withReadyUnit().caption, c.boxText, {IDOK}}));
+      EXPECT_EQ(GetDlgItem(box, ctl::kUpdateButton), nullptr) << "the dialog showed before the box";
+      drive::click(box, IDOK);
+      ASSERT_TRUE(drive::waitUntilGone(box));
+      HWND dialog = shownMainDialog();
+      if (dialog == nullptr) return;
+      EXPECT_EQ(drive::awaitView(dialog, withReadyUnit()), withReadyUnit());
+      closeAndWaitUntilGone(dialog);
+    }, c.arguments);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(GetFileAttributesW(unused.c_str()), INVALID_FILE_ATTRIBUTES) << "a report was written";
+  }
 }
 
 // The product itself, on the real USB bus, where Wine has no programming unit.

@@ -11,12 +11,14 @@ add_library(spindra_driven_program OBJECT
   ${PROJECT_SOURCE_DIR}/src/programs/windows/simulated_unit_program.cpp)
 target_include_directories(spindra_driven_program PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(spindra_driven_program PRIVATE SPINDRA_SIMULATED_UNIT)
-set(driven_program_libs spindra_main_dialog spindra_win32_seams spindra_sim spindra_resources
-    spindra_firmware_image)
+target_link_libraries(spindra_driven_program PRIVATE spindra_program_report)
+set(driven_program_libs spindra_main_dialog spindra_program_report spindra_win32_seams spindra_sim
+    spindra_resources spindra_firmware_image)
 
-add_library(spindra_end_to_end_objects OBJECT wine/end_to_end_test.cpp wine/updater_views.cpp)
+add_library(spindra_end_to_end_objects OBJECT wine/end_to_end_test.cpp wine/updater_views.cpp
+  wine/program_reports.cpp)
 target_include_directories(spindra_end_to_end_objects PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(spindra_end_to_end_objects PRIVATE GTest::gtest)
+target_link_libraries(spindra_end_to_end_objects PRIVATE GTest::gtest nlohmann_json)
 # Wine sees the build machine's root directory as drive Z:.
 target_compile_definitions(spindra_end_to_end_objects PRIVATE
   SPINDRA_PRODUCT_PROGRAM="Z:$<TARGET_FILE:spindra-updater>")
@@ -37,4 +39,10 @@ foreach(locale en_US de_DE)
     LIBS ${driven_program_libs}
     ENV ${test_env})
   add_dependencies(wine_end_to_end_test_${locale} spindra-updater)
+  set(replayed lock-failure)
+  if(NOT locale STREQUAL "de_DE")
+    list(APPEND replayed whole-update)
+  endif()
+  add_report_replays(AFTER wine_end_to_end_test_${locale} DIR ${CMAKE_BINARY_DIR}/reports/end-to-end-${locale}
+    REPORTS ${replayed})
 endforeach()

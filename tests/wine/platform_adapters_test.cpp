@@ -113,7 +113,7 @@ TEST_F(DialogAdapterTest, EachKindOfBoxIsAMessageBoxWithItsButtonsAndIconOwnedBy
   } cases[] = {
       {K::RegistrationFailed, 0x10},   {K::EscIncompatible, 0x40}, {K::ConfirmUpdate, 0x31},
       {K::OverwriteSameOrNewer, 0x34}, {K::UpdateRefused, 0x10},   {K::UpdateFailed, 0x10},
-      {K::RunningElsewhere, 0x40},     {K::UnknownSimulation, 0x10},
+      {K::RunningElsewhere, 0x40},     {K::UnknownSimulation, 0x10}, {K::ReportNotWritten, 0x30},
   };
   for (const auto& c : cases) {
     boxCalls.clear();

@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "base/format_text.h"
 #include "base/little_endian.h"
 #include "link/unit_protocol.h"
 #include "adapters/sim/unit_model.h"
@@ -21,6 +24,7 @@
 #include "res/controls.h"
 #include "shared/scenario_outcomes.h"
 #include "wine/dialog_driver.h"
+#include "wine/program_reports.h"
 #include "wine/updater_views.h"
 
 namespace {
@@ -104,9 +108,14 @@ std::vector<UnitCommand> updateCommands(std::size_t blocks, bool succeeded) {
   return commands;
 }
 
+std::wstring productFolder() {
+  const std::wstring product = widen(STAND_IN_PRODUCT);
+  return product.substr(0, product.find_last_of(L"\\/"));
+}
+
 // Runs the product on the bus until driver returns, then closes it and checks it ends well.
-void runProduct(const std::function<void(HWND dialog)>& driver) {
-  driver::Program product(widen(STAND_IN_PRODUCT));
+void runProduct(const std::function<void(HWND dialog)>& driver, const std::wstring& arguments = L"") {
+  driver::Program product(widen(STAND_IN_PRODUCT), arguments);
   ASSERT_TRUE(product.started()) << "cannot start " << STAND_IN_PRODUCT;
   HWND dialog = product.waitForMainDialog(60000);
   ASSERT_NE(dialog, nullptr) << "the product's dialog never showed";
@@ -115,10 +124,62 @@ void runProduct(const std::function<void(HWND dialog)>& driver) {
   EXPECT_EQ(product.waitForExit(kProgramEndMs), 0u);
 }
 
+// Started without options it makes no file, neither beside itself nor in Documents.
 TEST(ProductHidPath, FindsTheUnitAndShowsItsVersions) {
+  const std::set<std::wstring> besideBefore = reports::filesIn(productFolder(), L"*");
+  const std::set<std::wstring> documentsBefore = reports::filesIn(reports::documentsFolder(), L"spindra-report-*");
   StandInBus bus(L"ready");
   runProduct([](HWND dialog) { EXPECT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit()); });
   EXPECT_EQ(bus.finish().commands, identityCommands());
+  EXPECT_EQ(reports::filesIn(productFolder(), L"*"), besideBefore);
+  EXPECT_EQ(reports::filesIn(reports::documentsFolder(), L"spindra-report-*"), documentsBefore);
+}
+
+std::string utcMinute(const SYSTEMTIME& utc) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u%02uZ", utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute);
+  return text;
+}
+
+// --report writes beside the program, under the minute it started in; the report names every
+// HID device discovery looked at, with its ids, and replays to what the dialog showed.
+TEST(ProductHidPath, ReportGoesBesideTheProgramUnderADatedName) {
+  const std::set<std::wstring> before = reports::filesIn(productFolder(), L"*");
+  SYSTEMTIME started, ended;
+  GetSystemTime(&started);
+  StandInBus bus(L"ready");
+  runProduct([](HWND dialog) { EXPECT_EQ(drive::awaitView(dialog, drive::withReadyUnit()), drive::withReadyUnit()); },
+             L"--report");
+  GetSystemTime(&ended);
+  EXPECT_EQ(bus.finish().commands, identityCommands());
+
+  std::set<std::wstring> made = reports::filesIn(productFolder(), L"*");
+  for (const std::wstring& old : before) made.erase(old);
+  ASSERT_EQ(made.size(), 1u) << "files made beside the program";
+  const std::string name = wideToUtf8(*made.begin());
+  std::smatch minute;
+  ASSERT_TRUE(std::regex_match(name, minute, std::regex(R"(spindra-report-(\d{4}-\d\d-\d\dT\d{4}Z)\.jsonl)"))) << name;
+  EXPECT_GE(minute[1].str(), utcMinute(started));
+  EXPECT_LE(minute[1].str(), utcMinute(ended));
+
+  // Handed on to the replay under a name of its own.
+  const std::wstring report = reports::freshPath("product-ready");
+  ASSERT_TRUE(MoveFileW((productFolder() + L"\\" + *made.begin()).c_str(), report.c_str()));
+  reports::expectRunOfTheProgram(report, "en");
+  const std::vector<reports::Line> lines = reports::read(report);
+  const std::vector<reports::Line> listed = reports::linesOf(lines, "list");
+  ASSERT_FALSE(listed.empty());
+  const std::vector<std::string> paths = listed.front().value("paths", std::vector<std::string>{});
+  EXPECT_GE(paths.size(), 2u) << "the unit and another HID device";
+  std::set<std::string> opened, identified;
+  for (const reports::Line& open : reports::linesOf(lines, "open")) opened.insert(open.value("path", ""));
+  for (const reports::Line& attributes : reports::linesOf(lines, "attributes")) {
+    if (attributes.contains("vendor") && attributes.contains("product")) identified.insert(attributes.dump());
+  }
+  EXPECT_EQ(opened, std::set<std::string>(paths.begin(), paths.end())) << "every device listed was looked at";
+  EXPECT_EQ(identified.size(), paths.size()) << "each with its ids";
+  EXPECT_EQ(lines.back().value("readiness", ""), "Ready");
+  reports::expectReplayToShow(report, {{"exitCode", 0}, {"outcome", "Ready"}, {"update", "not run"}});
 }
 
 // The whole test image at the unit's own pace (about 46 s of pauses).
@@ -155,7 +216,8 @@ TEST(ProductHidPath, FullUpdateWritesTheImageIntoTheEsc) {
 // systemError, no sooner than atLeast after the confirmation; then the unit is given up. The
 // unit must have received expected.
 void expectFailedUpdate(const std::wstring& scenario, UnitCommand failing, DWORD systemError,
-                        std::chrono::seconds atLeast, const std::vector<UnitCommand>& expected) {
+                        std::chrono::seconds atLeast, const std::vector<UnitCommand>& expected,
+                        const std::wstring& arguments = L"") {
   const outcomes::AfterUpdate& row = outcomes::failureAt(failing);
   StandInBus bus(scenario);
   runProduct([&](HWND dialog) {
@@ -171,7 +233,7 @@ void expectFailedUpdate(const std::wstring& scenario, UnitCommand failing, DWORD
     drive::click(failure, IDOK);
     const DialogView failed = drive::withoutUnit(drive::hintOf(row), L"ROUNDEL");
     EXPECT_EQ(drive::awaitView(dialog, failed), failed);
-  });
+  }, arguments);
   EXPECT_EQ(bus.finish().commands, expected);
 }
 
@@ -180,6 +242,39 @@ void expectFailedUpdate(const std::wstring& scenario, UnitCommand failing, DWORD
 TEST(ProductHidPath, UnreadBlockReplyEndsTheUpdateWithTheFailureBox) {
   expectFailedUpdate(L"fail-at:WriteBlock:3", UnitCommand::WriteBlock, ERROR_BROKEN_PIPE, 0s,
                      updateCommands(3, false));
+}
+
+// --record FILE: the report of a failed update holds the system's words for the failed read
+// and replays to the failure the box showed.
+TEST(ProductHidPath, ReportOfAFailedUpdateReplaysToTheFailureTheBoxShowed) {
+  const std::wstring report = reports::freshPath("product-lock-failure");
+  std::vector<UnitCommand> lockOnly = identityCommands();
+  lockOnly.push_back(UnitCommand::SetSystemLock);
+  expectFailedUpdate(L"fail-at:SetSystemLock", UnitCommand::SetSystemLock, ERROR_BROKEN_PIPE, 0s, lockOnly,
+                     L"--record \"" + report + L"\"");
+
+  reports::expectRunOfTheProgram(report, "en");
+  const std::vector<reports::Line> lines = reports::read(report);
+  const std::vector<reports::Line> reads = reports::linesOf(lines, "read");
+  ASSERT_FALSE(reads.empty());
+  const reports::Line& failedRead = reads.back();
+  EXPECT_FALSE(failedRead.value("ok", true));
+  EXPECT_EQ(failedRead.value("error", 0u), static_cast<unsigned>(ERROR_BROKEN_PIPE));
+  const std::string words = failedRead.value("platform", "");
+  EXPECT_FALSE(words.empty()) << "no words of the system for the failed read";
+  EXPECT_EQ(words.find_last_of("\r\n"), std::string::npos) << words;
+  for (const reports::Line& read : reads) {
+    if (read.value("ok", false)) {
+      EXPECT_FALSE(read.contains("platform")) << read.dump();
+    }
+  }
+
+  const outcomes::AfterUpdate& row = outcomes::failureAt(UnitCommand::SetSystemLock);
+  const reports::Line& outcome = lines.back();
+  EXPECT_EQ(outcome.value("step", ""), row.step);
+  EXPECT_EQ(outcome.value("code", 0), row.result);
+  EXPECT_EQ(outcome.value("systemError", 0u), static_cast<unsigned>(ERROR_BROKEN_PIPE));
+  reports::expectReplayToShow(report, {{"exitCode", row.exitCode}, {"update", row.update}, {"step", row.step}});
 }
 
 // The unit stops answering at the lock: the product's own bound ends the wait, and the

@@ -46,14 +46,16 @@ void closeWhatIsLeft(const std::atomic<bool>& programEnded) {
 
 }  // namespace
 
-int runSimulatedProgram(const std::string& scenario, const std::function<void()>& driver) {
+int runSimulatedProgram(const std::string& scenario, const std::function<void()>& driver,
+                        const std::wstring& arguments) {
   _putenv(("SPINDRA_SIM_SCENARIO=" + scenario).c_str());
   std::atomic<bool> programEnded{false};
   std::thread driving([&] {
     driver();
     closeWhatIsLeft(programEnded);
   });
-  const int exitCode = wWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<wchar_t*>(L""), SW_SHOWNORMAL);
+  std::wstring commandLine = arguments;
+  const int exitCode = wWinMain(GetModuleHandleW(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
   programEnded = true;
   driving.join();
   return exitCode;

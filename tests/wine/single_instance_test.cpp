@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <iterator>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "program_driver.h"
+#include "wine/program_reports.h"
 #include "res/catalogue.h"
 #include "res/controls.h"
 #include "res/message_ids.h"
@@ -76,6 +80,27 @@ TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithExitCodeZero) {
     DestroyWindow(inFront);
   }
 
+  driver::press(dialog, ctl::kCloseButton);
+  EXPECT_EQ(first.waitForExit(kTimeoutMs), 0u);
+}
+
+// The claim is checked before anything is made: a second copy asked for a report writes none,
+// neither beside itself nor in Documents.
+TEST(SingleInstance, ASecondStartAskedForAReportMakesNone) {
+  const std::wstring product = widen(SPINDRA_PRODUCT_EXE);
+  const std::wstring folders[] = {product.substr(0, product.find_last_of(L"\\/")), reports::documentsFolder()};
+  std::vector<std::set<std::wstring>> before;
+  for (const std::wstring& folder : folders) before.push_back(reports::filesIn(folder, L"spindra-report-*"));
+  driver::Program first(product);
+  const HWND dialog = first.waitForMainDialog(kTimeoutMs);
+  ASSERT_NE(dialog, nullptr) << "no main dialog; exit code " << first.waitForExit(0);
+
+  driver::Program second(product, L"--report");
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.waitForExit(kTimeoutMs), 0u);
+  for (std::size_t i = 0; i < std::size(folders); ++i) {
+    EXPECT_EQ(reports::filesIn(folders[i], L"spindra-report-*"), before[i]) << "in " << std::string(folders[i].begin(), folders[i].end());
+  }
   driver::press(dialog, ctl::kCloseButton);
   EXPECT_EQ(first.waitForExit(kTimeoutMs), 0u);
 }

@@ -39,8 +39,8 @@ set(TEST_EXE ${test_name}.exe)
 configure_file(${stand_in_sources}/stand_in_bus.reg.in ${stand_in_dir}/stand_in_bus.reg @ONLY)
 add_wine_test(NAME ${test_name}
   SOURCES wine/product_hid_path_test.cpp wine/program_driver.cpp wine/dialog_driver.cpp
-          wine/updater_views.cpp ${stand_in_sources}/control_client.cpp
-  LIBS spindra_ui
+          wine/updater_views.cpp wine/program_reports.cpp ${stand_in_sources}/control_client.cpp
+  LIBS spindra_ui nlohmann_json
   PREFIX ${stand_in_dir}/wineprefix
   ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
       "WINE_PREFIX_SYSTEM_DLLS=$<TARGET_FILE:stand_in_setupapi>:$<TARGET_FILE:stand_in_hid>"
@@ -51,3 +51,5 @@ target_compile_definitions(${test_name} PRIVATE
   STAND_IN_SERVER="Z:$<TARGET_FILE:stand_in_bus_server>")
 target_include_directories(${test_name} PRIVATE ${stand_in_sources})
 add_dependencies(${test_name} spindra-updater-test-image stand_in_setupapi stand_in_hid stand_in_bus_server)
+add_report_replays(AFTER ${test_name} DIR ${CMAKE_BINARY_DIR}/reports/product-hid-path
+  REPORTS product-ready product-lock-failure)

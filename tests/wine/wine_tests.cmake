@@ -45,3 +45,20 @@ add_test(NAME wine_harness_failure_reaches_ctest
 set(environment "WINEPREFIX=${WINE_TEST_PREFIX}" ${WINE_LOADER_ENVIRONMENT})
 set_tests_properties(wine_harness_failure_reaches_ctest PROPERTIES
   ENVIRONMENT "${environment}" WILL_FAIL TRUE TIMEOUT 900)
+
+# add_report_replays(AFTER <test> DIR <folder> REPORTS <names...>): the reports that test leaves
+# in the folder (<name>.jsonl, beside each what its replay must show) are each replayed by a test
+# of its own, once that test has run. The folder is handed to it as SPINDRA_TEST_REPORTS, as
+# Wine sees it (the build machine's root directory is drive Z:).
+function(add_report_replays)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "AFTER;DIR" "REPORTS")
+  file(MAKE_DIRECTORY ${arg_DIR})
+  set_property(TEST ${arg_AFTER} APPEND PROPERTY ENVIRONMENT "SPINDRA_TEST_REPORTS=Z:${arg_DIR}")
+  set_property(TEST ${arg_AFTER} APPEND PROPERTY FIXTURES_SETUP ${arg_AFTER}_reports)
+  foreach(report ${arg_REPORTS})
+    add_test(NAME ${arg_AFTER}_replays_${report}
+      COMMAND ${CMAKE_COMMAND} -DREPLAY_PROGRAM=${SPINDRA_REPLAY_PROGRAM} -DREPORT=${arg_DIR}/${report}.jsonl
+              -P ${CMAKE_CURRENT_SOURCE_DIR}/wine/replay_report.cmake)
+    set_tests_properties(${arg_AFTER}_replays_${report} PROPERTIES FIXTURES_REQUIRED ${arg_AFTER}_reports)
+  endforeach()
+endfunction()

@@ -2,6 +2,8 @@
 
 #include "base/format_text.h"
 #include "base/hex_text.h"
+#include "seams/system.h"
+#include "ui/main_window.h"
 
 namespace record {
 
@@ -24,6 +26,21 @@ jsonl::Object runFields(const Run& run) {
   fields["platform"] = platform;
   add(fields, "started", run.started);
   return fields;
+}
+
+Run programRun(const std::string& frontEnd) {
+  const std::string version = wideToUtf8(imageVersionText());
+  Run run;
+  run.frontEnd = frontEnd;
+  run.frontEndVersion = version;
+  run.imageVersion = version;
+  run.imageSha256 = carriedImageSha256();
+  return run;
+}
+
+std::string carriedImageSha256() {
+  const sys::ImageRecord image = sys::recordedImage();
+  return image.size == 0 ? "" : hextext::fromBytes(image.sha256.data(), image.sha256.size());
 }
 
 void Recorder::start(Sink& sink, const hid::Transport& inner, const Run& run) {

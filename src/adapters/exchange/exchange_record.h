@@ -32,6 +32,11 @@ struct Run {
 
 jsonl::Object runFields(const Run& run);
 
+// What every program tells of its own run: its name, its version, which is that of the image
+// it carries, and that image's SHA-256 (empty without one). The rest is the front end's.
+Run programRun(const std::string& frontEnd);
+std::string carriedImageSha256();
+
 // The system's own words for an error code of the transport, e.g. strerror's.
 using PlatformWords = std::string (*)(std::uint32_t error);
 

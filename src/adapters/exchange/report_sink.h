@@ -22,7 +22,8 @@ class FileSink : public Sink {
   FileSink& operator=(const FileSink&) = delete;
   ~FileSink() override { close(); }
 
-  // False with errno telling why; without replace an existing file is left alone (EEXIST).
+  // The path in UTF-8. False with errno telling why (on Windows GetLastError); without replace
+  // an existing file is left alone (EEXIST, ERROR_FILE_EXISTS).
   bool open(const std::string& path, bool replace);
   // Flushed at once, so that a run that crashes still leaves every line it wrote.
   bool write(const std::string& line) override;

@@ -11,8 +11,9 @@ using dlg::BoxKind;
 using session::EventKind;
 
 // Index by the enums' values.
-constexpr const char* kBoxNames[] = {"RegistrationFailed", "EscIncompatible", "ConfirmUpdate", "OverwriteSameOrNewer",
-                                     "UpdateRefused",      "UpdateFailed",    "RunningElsewhere", "UnknownSimulation"};
+constexpr const char* kBoxNames[] = {"RegistrationFailed", "EscIncompatible",  "ConfirmUpdate",    "OverwriteSameOrNewer",
+                                     "UpdateRefused",      "UpdateFailed",     "RunningElsewhere", "UnknownSimulation",
+                                     "ReportNotWritten"};
 constexpr const char* kEventNames[] = {"start", "arrival", "removal", "press", "press"};
 constexpr const char* kButtonUpdate = "update";
 constexpr const char* kButtonClose = "close";

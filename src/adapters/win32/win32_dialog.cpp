@@ -22,6 +22,7 @@ UINT boxStyle(BoxKind kind) {
     case BoxKind::RunningElsewhere: return MB_OK | MB_ICONINFORMATION;
     case BoxKind::ConfirmUpdate: return MB_OKCANCEL | MB_ICONWARNING;
     case BoxKind::OverwriteSameOrNewer: return MB_YESNO | MB_ICONWARNING;
+    case BoxKind::ReportNotWritten: return MB_OK | MB_ICONWARNING;
     case BoxKind::RegistrationFailed:
     case BoxKind::UpdateRefused:
     case BoxKind::UpdateFailed:

@@ -6,7 +6,6 @@
 
 #include "adapters/exchange/session_report.h"
 #include "adapters/exchange/update_history.h"
-#include "base/hex_text.h"
 #include "programs/cli/telling.h"
 #include "programs/cli/terminal_dialog.h"
 #include "programs/cli/transport_choice.h"
@@ -18,11 +17,6 @@ namespace {
 record::Recorder* activeReport = nullptr;
 const replay::Recording* replayedReport = nullptr;
 
-std::string carriedImageDigest() {
-  const sys::ImageRecord image = sys::recordedImage();
-  return image.size == 0 ? "" : hextext::fromBytes(image.sha256.data(), image.sha256.size());
-}
-
 // The kernel's name and release alone: the host's name is the user's.
 std::string operatingSystem() {
   utsname system{};
@@ -31,12 +25,7 @@ std::string operatingSystem() {
 }
 
 record::Run runFacts() {
-  const std::string version = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
-  record::Run run;
-  run.frontEnd = "spindra-update";
-  run.frontEndVersion = version;
-  run.imageVersion = version;
-  run.imageSha256 = carriedImageDigest();
+  record::Run run = record::programRun("spindra-update");
   run.language = language() == Language::German ? "de" : "en";
   run.os = operatingSystem();
   run.started = record::utcNow();
@@ -52,7 +41,7 @@ void warnOfAnotherImage(const jsonl::Object& run) {
   if (!run.is_object() || !run.contains("imageSha256")) return;
   const jsonl::Object& digest = run["imageSha256"];
   const std::string theirs = digest.is_string() ? digest.get<std::string>() : "";
-  const std::string ours = carriedImageDigest();
+  const std::string ours = record::carriedImageSha256();
   if (theirs == ours) return;
   printError(text(Text::kReportImageDiffers,
                   {utf8ToWide(theirs.empty() ? "-" : theirs), utf8ToWide(ours.empty() ? "-" : ours)}));

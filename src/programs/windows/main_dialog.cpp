@@ -185,6 +185,7 @@ bool bringRunningMainDialogForward() {
 }
 
 void runMainDialog() {
+  session::reset();
   DialogBoxParamW(moduleInstance, MAKEINTRESOURCEW(kMainDialogTemplate), nullptr, mainDialogProc, 0);
   mainDialog = nullptr;
 }
