@@ -9,7 +9,6 @@
 #include "base/format_text.h"
 #include "programs/web/image_details.h"
 #include "ui/main_view.h"
-#include "ui/main_window.h"
 #include "ui/session.h"
 
 namespace {
@@ -34,12 +33,9 @@ class WorkerSink : public record::Sink {
 WorkerSink sink;
 record::Recorder recorder;
 
+// The digest of the bytes the page would write, as its details line shows it.
 record::Run runFacts(const web::BrowserFacts& browser) {
-  const std::string version = wideToUtf8(imageVersionText());
-  record::Run run;
-  run.frontEnd = "spindra-updater-web";
-  run.frontEndVersion = version;
-  run.imageVersion = version;
+  record::Run run = record::programRun("spindra-updater-web");
   run.imageSha256 = web::carriedImageSha256();
   run.language = web::language() == catalogue::Language::German ? "de" : "en";
   run.os = browser.os;
