@@ -15,8 +15,7 @@ target_link_libraries(spindra_driven_program PRIVATE spindra_program_report)
 set(driven_program_libs spindra_main_dialog spindra_program_report spindra_win32_seams spindra_sim
     spindra_resources spindra_firmware_image)
 
-add_library(spindra_end_to_end_objects OBJECT wine/end_to_end_test.cpp wine/updater_views.cpp
-  wine/program_reports.cpp)
+add_library(spindra_end_to_end_objects OBJECT wine/end_to_end_test.cpp wine/updater_views.cpp)
 target_include_directories(spindra_end_to_end_objects PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(spindra_end_to_end_objects PRIVATE GTest::gtest nlohmann_json)
 # Wine sees the build machine's root directory as drive Z:.
@@ -36,7 +35,9 @@ foreach(locale en_US de_DE)
   endif()
   add_wine_test(NAME wine_end_to_end_test_${locale}
     SOURCES $<TARGET_OBJECTS:spindra_end_to_end_objects> $<TARGET_OBJECTS:spindra_driven_program>
+            ${wine_program_reports}
     LIBS ${driven_program_libs}
+    PREFIX ${CMAKE_BINARY_DIR}/wineprefix-${locale}
     ENV ${test_env})
   add_dependencies(wine_end_to_end_test_${locale} spindra-updater)
   set(replayed lock-failure)

@@ -30,12 +30,12 @@ target_compile_definitions(wine_program_image_test PRIVATE ${shipped_programs})
 add_dependencies(wine_program_image_test spindra-updater spindra-updater-sim)
 
 add_wine_test(NAME wine_single_instance_test
-  SOURCES wine/single_instance_test.cpp wine/program_driver.cpp wine/program_reports.cpp
+  SOURCES wine/single_instance_test.cpp wine/program_driver.cpp ${wine_program_reports}
   LIBS spindra_res spindra_base nlohmann_json ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8)
 target_compile_definitions(wine_single_instance_test PRIVATE ${shipped_programs})
 add_dependencies(wine_single_instance_test spindra-updater)
 
-add_wine_test(NAME wine_report_request_test SOURCES wine/report_request_test.cpp wine/program_reports.cpp
+add_wine_test(NAME wine_report_request_test SOURCES wine/report_request_test.cpp ${wine_program_reports}
   LIBS spindra_program_report nlohmann_json)
 
 add_library(planted_dll SHARED wine/planted_dll.cpp)

@@ -39,7 +39,7 @@ set(TEST_EXE ${test_name}.exe)
 configure_file(${stand_in_sources}/stand_in_bus.reg.in ${stand_in_dir}/stand_in_bus.reg @ONLY)
 add_wine_test(NAME ${test_name}
   SOURCES wine/product_hid_path_test.cpp wine/program_driver.cpp wine/dialog_driver.cpp
-          wine/updater_views.cpp wine/program_reports.cpp ${stand_in_sources}/control_client.cpp
+          wine/updater_views.cpp ${wine_program_reports} ${stand_in_sources}/control_client.cpp
   LIBS spindra_ui nlohmann_json
   PREFIX ${stand_in_dir}/wineprefix
   ENV LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8

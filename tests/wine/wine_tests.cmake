@@ -18,14 +18,18 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 endif()
 
 # add_wine_test(NAME <name> SOURCES <files...> LIBS <targets...> [ENV <VAR=value...>] [PREFIX <dir>])
-# PREFIX gives the test a Wine prefix of its own in place of the shared one.
+# PREFIX gives the test a Wine prefix of its own in place of the shared one. A test with a prefix
+# of its own has a wineserver of its own, whose windows, claims and files no other test sees, so
+# it runs beside the others; the tests of the shared prefix run one at a time.
 function(add_wine_test)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;PREFIX" "SOURCES;LIBS;ENV")
   if(NOT arg_NAME OR NOT arg_SOURCES)
     message(FATAL_ERROR "add_wine_test needs NAME and SOURCES")
   endif()
+  set(one_at_a_time "")
   if(NOT arg_PREFIX)
     set(arg_PREFIX ${WINE_TEST_PREFIX})
+    set(one_at_a_time wine_test_prefix)
   endif()
   set(environment "WINEPREFIX=${arg_PREFIX}" ${WINE_LOADER_ENVIRONMENT} ${arg_ENV})
   add_executable(${arg_NAME} ${arg_SOURCES})
@@ -34,6 +38,7 @@ function(add_wine_test)
   add_test(NAME ${arg_NAME} COMMAND ${WINE_TEST_RUNNER} $<TARGET_FILE:${arg_NAME}>)
   set_tests_properties(${arg_NAME} PROPERTIES
     ENVIRONMENT "${environment}"
+    RESOURCE_LOCK "${one_at_a_time}"
     TIMEOUT 900)
 endfunction()
 
@@ -44,7 +49,13 @@ add_test(NAME wine_harness_failure_reaches_ctest
           --gtest_also_run_disabled_tests --gtest_filter=Harness.DISABLED_FailsOnPurpose)
 set(environment "WINEPREFIX=${WINE_TEST_PREFIX}" ${WINE_LOADER_ENVIRONMENT})
 set_tests_properties(wine_harness_failure_reaches_ctest PROPERTIES
-  ENVIRONMENT "${environment}" WILL_FAIL TRUE TIMEOUT 900)
+  ENVIRONMENT "${environment}" RESOURCE_LOCK wine_test_prefix WILL_FAIL TRUE TIMEOUT 900)
+
+# What the tests that make reports check of them, compiled once for all of them.
+add_library(spindra_wine_program_reports OBJECT wine/program_reports.cpp)
+target_include_directories(spindra_wine_program_reports PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(spindra_wine_program_reports PRIVATE GTest::gtest nlohmann_json)
+set(wine_program_reports $<TARGET_OBJECTS:spindra_wine_program_reports>)
 
 # add_report_replays(AFTER <test> DIR <folder> REPORTS <names...>): the reports that test leaves
 # in the folder (<name>.jsonl, beside each what its replay must show) are each replayed by a test
