@@ -2,6 +2,7 @@
 // What a run of spindra-update found and did: gathered while it finds the unit and updates
 // it, told at the end.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "programs/cli/exit_codes.h"
@@ -23,8 +24,7 @@ struct Facts {
   std::string heldSignal;   // the first interruption held while the update wrote, e.g. SIGINT
   bool waitTimedOut = false;  // --wait=SECONDS passed without a unit
   // A replayed dialog session: the readiness when Update was last pressed, or at its end.
-  bool sessionReplayed = false;
-  Readiness sessionReadiness = Readiness::NoUnit;
+  std::optional<Readiness> sessionReadiness;
   std::string sessionDivergence;  // where the replayed session went another way than its report
   int exitCode = exitcode::kNoUnit;
 };

@@ -83,7 +83,6 @@ std::string replaySession(const replay::Recording& report, Facts& facts) {
   term::setAnswerSource(nullptr);
 
   const session::Outcome outcome = session::outcome();
-  facts.sessionReplayed = true;
   facts.sessionReadiness = outcome.readiness;
   facts.updateRun = outcome.updateRun;
   facts.update = outcome.update;

@@ -26,7 +26,7 @@ namespace {
 // "Ready" only when an update would start: a refusal, a denied node and a node held by
 // another program are named instead.
 const char* outcomeName(const Facts& facts) {
-  if (facts.sessionReplayed) return readinessName(facts.sessionReadiness);
+  if (facts.sessionReadiness) return readinessName(*facts.sessionReadiness);
   if (facts.exitCode == exitcode::kWaitTimedOut) return "WaitTimedOut";
   if (!facts.deniedNode.empty()) return "PermissionDenied";
   if (!facts.inUseNode.empty()) return "UnitInUse";
