@@ -80,6 +80,10 @@ void followSession(Recorder& recorder) {
   session::setListener(noteEvent);
 }
 
+void noteEvent(const char* name, const jsonl::Object& fields) {
+  if (following) following->event(name, fields);
+}
+
 void stopFollowing() {
   following = nullptr;
   dlg::setAnswerListener(nullptr);

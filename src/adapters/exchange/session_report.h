@@ -34,6 +34,8 @@ std::string outcomeWord(const RunOutcome& outcome);
 void keepAnswers(Recorder& recorder);
 void followSession(Recorder& recorder);
 void stopFollowing();
+// Any other event of the front end, into the report followed now, if any.
+void noteEvent(const char* name, const jsonl::Object& fields);
 
 // The report's file of a dialog session ended: the outcome line written, the sink closed;
 // false when any of it was lost.

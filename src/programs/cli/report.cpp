@@ -14,7 +14,6 @@
 namespace cli {
 namespace {
 
-record::Recorder* activeReport = nullptr;
 const replay::Recording* replayedReport = nullptr;
 
 // The kernel's name and release alone: the host's name is the user's.
@@ -53,18 +52,16 @@ bool startReport(const Options& options, const hid::Transport& transport, record
   if (!recorder.start(options.recordFile, transport, options.force, runFacts())) return false;
   // The simulated unit's codes are its own, not the system's.
   if (onHidraw(options)) recorder.describeErrorsWith(errnoWords);
-  activeReport = &recorder;
   record::keepAnswers(recorder);
   return true;
 }
 
 void noteEvent(const char* name, const jsonl::Object& fields) {
-  if (activeReport) activeReport->event(name, fields);
+  record::noteEvent(name, fields);
 }
 
 bool finishReport(const Facts& facts, record::Recorder& recorder) {
   recorder.outcome(outcomeFields(facts));
-  activeReport = nullptr;
   record::stopFollowing();
   return recorder.finish();
 }
